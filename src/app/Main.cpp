@@ -1,0 +1,156 @@
+#include "app/Main.h"
+
+#include "common/Cp932.h"
+#include "common/Error.h"
+#include "platform/Files.h"
+#include "platform/Messages.h"
+#include "store/Data.h"
+#include "store/DataFile.h"
+#include "store/ItemDataList.h"
+
+#include <exception>
+
+namespace tobrix {
+
+namespace {
+
+constexpr std::string_view kMsgNotOverwritten =
+    sjis<u8"データファイル %s は起動時に読み込めなかったため、上書きしませんでした。"
+         u8"\r\n今回の項目は %s に保存しました。">();
+
+constexpr int kMaxRecoveryAttempts = 100;
+
+} // namespace
+
+std::string ChangeFileExt(std::string_view path, std::string_view extension) {
+    // Walk by characters: in CP932 the second byte of a character may be 0x5C ('\').
+    std::size_t dot = std::string_view::npos;
+    for (std::size_t i = 0; i < path.size(); i += CharLength(path, i)) {
+        const char c = path[i];
+        if (c == '.')
+            dot = i;
+        else if (c == '\\' || c == '/' || c == ':')
+            dot = std::string_view::npos;
+    }
+    std::string out(path.substr(0, dot));
+    out += extension;
+    return out;
+}
+
+TfrmMain::TfrmMain(MainView& view, const MainServices& services, ItemDataList& items, TSettings& settings,
+                   std::string exePath)
+    : view_(view), services_(services), items_(items), settings_(settings), exePath_(std::move(exePath)),
+      list_(view.List(), items, settings, state_) {}
+
+void TfrmMain::ShowError(std::string_view message) { services_.messages.ShowError(ErrorDisplayText(message)); }
+
+std::string TfrmMain::RecoveryFileName(const std::string& dataFileName, int attempt) {
+    const std::string suffix = attempt <= 1 ? ".recovered.DAT" : ".recovered-" + std::to_string(attempt) + ".DAT";
+    return ChangeFileExt(dataFileName, suffix);
+}
+
+void TfrmMain::FormCreate() {
+    state_.SelIndex = -1;
+    state_.PasteStep = 0;
+    for (std::int32_t& order : sortOrder_)
+        order = 1;
+    // The list shows no drag image: the view never turns one on.
+
+    // A settings failure is reported but does not stop the start: the entries must still be
+    // read, or a later save would replace the data file with an empty list.
+    try {
+        LoadSettings(services_.registry, settings_);
+    } catch (const std::exception& e) {
+        ShowError(MessageOf(e));
+    }
+
+    view_.SetChecked(MainCheck::actTopLock, settings_.OnTop);
+    view_.SetTopMost(settings_.OnTop);
+    view_.SetChecked(MainCheck::mnuHide, settings_.HidePass);
+    view_.SetChecked(MainCheck::mnuShard, settings_.Shard);
+
+    if (settings_.Left != 0 && settings_.Top != 0 && settings_.Width != 0 && settings_.Height != 0)
+        view_.SetBounds({settings_.Left, settings_.Top, settings_.Width, settings_.Height});
+    for (int i = 0; i < kColumnCount; ++i)
+        view_.SetColumnWidth(i, settings_.ColWidth[i]);
+
+    state_.DataFileName = ChangeFileExt(exePath_, ".DAT");
+    state_.Modified = false;
+    state_.UnsavedChanges = false;
+    try {
+        if (services_.files.Exists(state_.DataFileName)) {
+            try {
+                LoadDataFile(services_.files, state_.DataFileName, settings_.HidePass, items_);
+            } catch (...) {
+                dataFileUnreadable_ = true;
+                throw;
+            }
+            if (items_.Count() > 0)
+                list_.RefreshList(0);
+        }
+    } catch (const std::exception& e) {
+        ShowError(MessageOf(e));
+    }
+}
+
+void TfrmMain::FormShow() {
+    try {
+        state_.LineHeight = view_.ListTextHeight("Wg");
+    } catch (const std::exception& e) {
+        ShowError(MessageOf(e));
+    }
+}
+
+void TfrmMain::mnuExitClick() { view_.Close(); }
+
+void TfrmMain::FormDestroy() {
+    state_.Destroying = true;
+    SaveState();
+}
+
+void TfrmMain::SessionEnding() { SaveState(); }
+
+void TfrmMain::SaveState() {
+    // Each half reports its own failure; a settings failure must not cost the entries.
+    try {
+        const WindowBounds bounds = view_.Bounds();
+        settings_.Left = bounds.Left;
+        settings_.Top = bounds.Top;
+        settings_.Width = bounds.Width;
+        settings_.Height = bounds.Height;
+        for (int i = 0; i < kColumnCount; ++i)
+            settings_.ColWidth[i] = view_.ColumnWidth(i);
+        SaveSettings(services_.registry, settings_);
+    } catch (const std::exception& e) {
+        ShowError(MessageOf(e));
+    }
+    if (state_.Modified && state_.UnsavedChanges) {
+        try {
+            SaveEntries();
+            state_.UnsavedChanges = false;
+        } catch (const std::exception& e) {
+            ShowError(MessageOf(e));
+        }
+    }
+}
+
+void TfrmMain::SaveEntries() {
+    if (!dataFileUnreadable_) {
+        SaveDataFile(services_.files, state_.DataFileName, items_);
+        return;
+    }
+    // The data file may still hold entries that were never read; keep it and write this
+    // session's entries beside it.
+    std::string target;
+    for (int attempt = 1; attempt <= kMaxRecoveryAttempts; ++attempt) {
+        target = RecoveryFileName(state_.DataFileName, attempt);
+        if (!services_.files.Exists(target))
+            break;
+    }
+    SaveDataFile(services_.files, target, items_);
+    dataFileUnreadable_ = false; // later saves of this run go to the same file
+    state_.DataFileName = target;
+    services_.messages.ShowWarning(Substitute(kMsgNotOverwritten, {ChangeFileExt(exePath_, ".DAT"), target}));
+}
+
+} // namespace tobrix

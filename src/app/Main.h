@@ -1,0 +1,111 @@
+#pragma once
+// The main window's presenter: start-up state, shutdown, and the parts it owns.
+
+#include "app/MainList.h"
+#include "app/MainState.h"
+#include "common/Cp932Literal.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace tobrix {
+
+class Files;
+class ItemDataList;
+class Messages;
+class Registry;
+class Sound;
+struct TSettings;
+
+inline constexpr std::string_view kMenuFile = sjis<u8"ファイル(&F)">();
+inline constexpr std::string_view kMenuExit = sjis<u8"終了(&X)">();
+
+// Menu items and commands whose check mark the presenter sets.
+enum class MainCheck { actTopLock, mnuHide, mnuShard };
+
+struct WindowBounds {
+    std::int32_t Left = 0;
+    std::int32_t Top = 0;
+    std::int32_t Width = 0;
+    std::int32_t Height = 0;
+    bool operator==(const WindowBounds&) const = default;
+};
+
+// What TfrmMain needs of its window.
+class MainView {
+public:
+    virtual ~MainView() = default;
+    virtual ListControl& List() = 0;
+    virtual void SetChecked(MainCheck item, bool checked) = 0;
+    // Keeps the window above all ordinary windows, or not.
+    virtual void SetTopMost(bool topMost) = 0;
+    // The window's placement; while minimised, the placement it returns to.
+    virtual WindowBounds Bounds() const = 0;
+    virtual void SetBounds(const WindowBounds& bounds) = 0;
+    virtual int ColumnWidth(int column) const = 0;
+    virtual void SetColumnWidth(int column, int width) = 0;
+    // Height in pixels of the text drawn in the list's font.
+    virtual int ListTextHeight(std::string_view text) const = 0;
+    virtual void Close() = 0;
+};
+
+// The services the main window uses.
+struct MainServices {
+    Registry& registry;
+    Files& files;
+    Messages& messages;
+    Sound& sound;
+};
+
+class TfrmMain {
+public:
+    // exePath: full path of the running executable (CP932).
+    TfrmMain(MainView& view, const MainServices& services, ItemDataList& items, TSettings& settings,
+             std::string exePath);
+
+    // Runs once while the window is created, before it is shown: settings, check marks,
+    // geometry, column widths, then the data file.
+    void FormCreate();
+    void FormShow();
+    // Runs once when the window is destroyed: geometry and column widths into the settings,
+    // settings saved, data file written when the entries changed.
+    void FormDestroy();
+    void mnuExitClick();
+
+    // The user's session is ending: the process may be ended without FormDestroy, so
+    // everything is saved now as at a normal exit.
+    void SessionEnding();
+
+    // The general error display, for the view's event boundaries too.
+    void ShowError(std::string_view message);
+
+    MainList& List() { return list_; }
+    const MainState& State() const { return state_; }
+    MainState& State() { return state_; }
+    std::int32_t SortOrder(int column) const { return sortOrder_[column]; }
+
+    // Where the entries are written when the data file existed at start but could not be
+    // read: that file is never overwritten.
+    static std::string RecoveryFileName(const std::string& dataFileName, int attempt);
+
+private:
+    void SaveState();
+    void SaveEntries();
+
+    MainView& view_;
+    MainServices services_;
+    ItemDataList& items_;
+    TSettings& settings_;
+    std::string exePath_;
+    MainState state_;
+    MainList list_;
+    std::int32_t sortOrder_[kColumnCount] = {1, 1, 1, 1, 1};
+    bool dataFileUnreadable_ = false;
+};
+
+// The executable's path with its extension replaced (the part from the last dot of the
+// file name; a name without one gets the extension appended).
+std::string ChangeFileExt(std::string_view path, std::string_view extension);
+
+} // namespace tobrix

@@ -1,0 +1,68 @@
+#pragma once
+// The main window's list of entries: an owner-data list that asks for each cell by row
+// and column and holds no rows of its own.
+
+#include "common/Cp932Literal.h"
+#include "store/Data.h"
+
+#include <cstdint>
+#include <string_view>
+
+namespace tobrix {
+
+class ItemDataList;
+struct MainState;
+
+inline constexpr std::string_view kColumnCaptions[kColumnCount] = {
+    sjis<u8"タイトル">(), sjis<u8"ユーザーＩＤ">(), sjis<u8"パスワード">(), sjis<u8"メモ">(), sjis<u8"ホームページ">(),
+};
+inline constexpr int kDesignColumnWidths[kColumnCount] = {200, 150, 220, 130, 150};
+
+// What the list part needs of the list control.
+class ListControl {
+public:
+    virtual ~ListControl() = default;
+    // Takes a new row count, keeps the scroll position and draws the visible rows again.
+    virtual void SetRowCount(int count) = 0;
+    // Makes the row selected, then focused, then scrolls it into view (partly is enough).
+    virtual void SelectRow(int row) = 0;
+    // The selected row, or -1.
+    virtual int SelectedRow() const = 0;
+};
+
+// One cell as the list control asks for it.
+struct CellInfo {
+    std::string_view Text;
+    std::int32_t ImageIndex = -1;
+    std::uintptr_t Param = 0;
+    std::uint32_t State = 0; // state the control passes in; the entry's state bits are added
+};
+
+class MainList {
+public:
+    MainList(ListControl& control, ItemDataList& items, TSettings& settings, MainState& state);
+
+    // Answers one cell request; a row outside the list or a sixth column gets empty text.
+    void lsvListVMGetItemInfo(int row, int column, CellInfo& cell) const;
+
+    // Brings the control up to date after a change of the entries: new row count without
+    // scrolling, then (when there are entries) row `index`, or the last row when index
+    // equals the count, selected, focused and scrolled into view.
+    void RefreshList(int index);
+
+    // A row became selected or unselected. Ends a continuous paste; then, unless the window
+    // is going away, records the selected row and shows its password plain, or masks the
+    // password of the row that lost the selection.
+    void lsvListSelectItem(int item, bool selected);
+
+    // The masked-password rule for the entry at index i.
+    void UpdatePasswordMask(int i, bool showPlain);
+
+private:
+    ListControl& control_;
+    ItemDataList& items_;
+    TSettings& settings_;
+    MainState& state_;
+};
+
+} // namespace tobrix

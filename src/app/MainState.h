@@ -1,0 +1,26 @@
+#pragma once
+// State of the main window shared by its parts (list, commands, paste, drag).
+
+#include <cstdint>
+#include <string>
+
+namespace tobrix {
+
+struct MainState {
+    std::string DataFileName;       // the executable's path with ".DAT"
+    bool Modified = false;          // the entries differ from the data file; never reset during a run
+    bool Destroying = false;        // the window is going away: selection events change nothing
+    std::int32_t SelIndex = -1;     // row last selected
+    std::int32_t PasteStep = 0;     // continuous paste: 0 off, 1..3 field offered next, 4 done
+    std::int32_t LineHeight = 0;    // drag auto-scroll step, in pixels
+    std::int32_t DragIndex = -1;    // entry being dragged
+    bool UnsavedChanges = false;    // changed since the data file was last written
+
+    // Every change of the entries calls this.
+    void SetModified() {
+        Modified = true;
+        UnsavedChanges = true;
+    }
+};
+
+} // namespace tobrix

@@ -1,0 +1,71 @@
+#include "common/Cp932.h"
+
+#include <cstring>
+
+namespace tobrix {
+
+std::size_t CharLength(std::string_view text, std::size_t pos) {
+    return IsLeadByte(static_cast<unsigned char>(text[pos])) && pos + 1 < text.size() ? 2 : 1;
+}
+
+std::size_t FindChar(std::string_view text, char c, std::size_t from) {
+    // memchr finds candidates; a candidate is the second byte of a character only when the
+    // bytes before it since the last certain character start are an odd run of lead-byte
+    // values (every lead-byte value can also be a second byte, so only the parity tells).
+    while (from < text.size()) {
+        const void* hit = std::memchr(text.data() + from, static_cast<unsigned char>(c), text.size() - from);
+        if (hit == nullptr)
+            return std::string_view::npos;
+        const std::size_t pos = static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
+        std::size_t run = 0;
+        while (pos - run > from && IsLeadByte(static_cast<unsigned char>(text[pos - run - 1])))
+            ++run;
+        if (run % 2 == 0)
+            return pos;
+        from = pos + 1;
+    }
+    return std::string_view::npos;
+}
+
+std::string_view UntilNul(std::string_view text) {
+    if (text.empty())
+        return text;
+    const void* nul = std::memchr(text.data(), 0, text.size());
+    return nul == nullptr ? text : text.substr(0, static_cast<std::size_t>(static_cast<const char*>(nul) - text.data()));
+}
+
+namespace {
+std::size_t FindFrom(std::string_view text, char c, std::size_t from) {
+    if (from >= text.size())
+        return std::string_view::npos;
+    const void* hit = std::memchr(text.data() + from, c, text.size() - from);
+    return hit == nullptr ? std::string_view::npos
+                          : static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
+}
+} // namespace
+
+LineReader::LineReader(std::string_view text)
+    : text_(UntilNul(text)), nextCr_(FindFrom(text_, '\r', 0)), nextLf_(FindFrom(text_, '\n', 0)) {}
+
+bool LineReader::Next(std::string_view& line) {
+    const std::size_t size = text_.size();
+    if (pos_ >= size)
+        return false;
+    if (nextCr_ != std::string_view::npos && nextCr_ < pos_)
+        nextCr_ = FindFrom(text_, '\r', pos_);
+    if (nextLf_ != std::string_view::npos && nextLf_ < pos_)
+        nextLf_ = FindFrom(text_, '\n', pos_);
+    const std::size_t end = nextCr_ < nextLf_ ? nextCr_ : nextLf_;
+    if (end == std::string_view::npos) {
+        line = text_.substr(pos_);
+        pos_ = size;
+        return true;
+    }
+    line = text_.substr(pos_, end - pos_);
+    pos_ = end + 1;
+    if (text_[end] == '\r' && pos_ < size && text_[pos_] == '\n')
+        ++pos_;
+    return true;
+}
+
+} // namespace tobrix

@@ -1,0 +1,43 @@
+#pragma once
+// Helpers for 8-bit text in code page 932 (Shift-JIS). A lead byte 0x81-0x9F or 0xE0-0xFC
+// and the byte after it form one character; searches that look for a delimiter walk the
+// text character by character so that a second byte never counts as one.
+
+#include <cstddef>
+#include <string_view>
+
+namespace tobrix {
+
+constexpr bool IsLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+
+// Bytes of the character that starts at pos: 2 for a lead byte with a byte after it, else 1.
+std::size_t CharLength(std::string_view text, std::size_t pos);
+
+// Position of the first character at or after `from` that is the single byte c, or npos.
+// `from` must be the start of a character.
+std::size_t FindChar(std::string_view text, char c, std::size_t from = 0);
+
+// The text up to its first NUL byte (all of it when there is none).
+std::string_view UntilNul(std::string_view text);
+
+// Splits a text into lines: a line ends at CR, at LF or at the pair CR LF; the first NUL
+// ends the text; the last line counts without a line end, and a line end at the very end
+// makes no further line.
+class LineReader {
+public:
+    explicit LineReader(std::string_view text);
+    bool Next(std::string_view& line);
+    // Bytes consumed so far, line ends included.
+    std::size_t Position() const { return pos_; }
+    std::size_t Size() const { return text_.size(); }
+
+private:
+    std::string_view text_;
+    std::size_t pos_ = 0;
+    // Next CR and LF at or after pos_ (npos: none left); cached so that a text using only
+    // one kind of line end is still scanned once.
+    std::size_t nextCr_ = 0;
+    std::size_t nextLf_ = 0;
+};
+
+} // namespace tobrix

@@ -1,0 +1,34 @@
+#pragma once
+// The one error type of the program. It carries the text the user will see (CP932);
+// every event handler catches it and hands it to the general error display.
+
+#include <exception>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
+namespace tobrix {
+
+class AppError : public std::exception {
+public:
+    explicit AppError(std::string message) : message_(std::move(message)) {}
+    const std::string& Message() const noexcept { return message_; }
+    const char* what() const noexcept override { return message_.c_str(); }
+
+private:
+    std::string message_;
+};
+
+// fmt with its "%s" placeholders replaced by the arguments in order, in one pass (an
+// argument that itself contains "%s" stays as it is). Extra placeholders stay unchanged.
+std::string Substitute(std::string_view fmt, std::initializer_list<std::string_view> args);
+inline std::string Substitute(std::string_view fmt, std::string_view arg) { return Substitute(fmt, {arg}); }
+
+// What the general error display shows: the message, with "." appended when the first
+// byte of its last character sorts after "." (so Japanese messages end with a period).
+std::string ErrorDisplayText(std::string_view message);
+
+// The text of any exception caught at an event boundary.
+std::string MessageOf(const std::exception& e);
+
+} // namespace tobrix

@@ -1,0 +1,18 @@
+#pragma once
+// Message boxes with the application's title as caption and one OK button, owned by the
+// program's window that is active at that moment. Texts are CP932.
+
+#include <string_view>
+
+namespace tobrix {
+
+class Messages {
+public:
+    virtual ~Messages() = default;
+    // The general error display: error icon. Pass the text through ErrorDisplayText first.
+    virtual void ShowError(std::string_view text) = 0;
+    virtual void ShowWarning(std::string_view text) = 0;
+    virtual void ShowInformation(std::string_view text) = 0;
+};
+
+} // namespace tobrix

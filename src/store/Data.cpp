@@ -1,0 +1,165 @@
+#include "store/Data.h"
+
+#include "common/Error.h"
+#include "platform/Registry.h"
+
+#include <charconv>
+#include <iterator>
+
+namespace tobrix {
+
+TSettings Settings;
+
+namespace {
+
+constexpr std::string_view kMsgWrongType = sjis<u8"'%s' のデータ型が不正です">();
+constexpr std::string_view kMsgReadFailed = sjis<u8"'%s' の取得に失敗しました">();
+constexpr std::string_view kMsgWriteFailed = sjis<u8"'%s' の設定に失敗しました">();
+constexpr std::string_view kMsgCreateKeyFailed = sjis<u8"キー %s の作成に失敗しました">();
+
+enum class Kind { Bool, Int, String };
+
+struct Field {
+    std::string_view name;
+    Kind kind;
+    std::int32_t defaultValue; // booleans: 1 for true; strings default to empty
+    bool TSettings::*boolField = nullptr;
+    std::int32_t TSettings::*intField = nullptr;
+    std::string TSettings::*stringField = nullptr;
+    int column = -1; // ColWidth<column>
+};
+
+constexpr Field B(std::string_view name, bool TSettings::*field, bool def) {
+    return {name, Kind::Bool, def ? 1 : 0, field};
+}
+constexpr Field I(std::string_view name, std::int32_t TSettings::*field, std::int32_t def) {
+    return {name, Kind::Int, def, nullptr, field};
+}
+constexpr Field S(std::string_view name, std::string TSettings::*field) {
+    return {name, Kind::String, 0, nullptr, nullptr, field};
+}
+constexpr Field W(std::string_view name, int column, std::int32_t def) {
+    return {name, Kind::Int, def, nullptr, nullptr, nullptr, column};
+}
+
+// The order is the order of reading and writing.
+constexpr Field kFields[] = {
+    B("OnTop", &TSettings::OnTop, false),
+    B("HidePass", &TSettings::HidePass, false),
+    B("Shard", &TSettings::Shard, false),
+    I("Left", &TSettings::Left, 0),
+    I("Top", &TSettings::Top, 0),
+    I("Width", &TSettings::Width, 0),
+    I("Height", &TSettings::Height, 0),
+    I("orgHeight", &TSettings::orgHeight, 0),
+    S("InportFile", &TSettings::InportFile),
+    I("StartNum", &TSettings::StartNum, 0),
+    B("Tab", &TSettings::Tab, false),
+    B("Comma", &TSettings::Comma, true),
+    B("Space", &TSettings::Space, false),
+    B("Semi", &TSettings::Semi, false),
+    B("Etc", &TSettings::Etc, false),
+    S("EtcStr", &TSettings::EtcStr),
+    I("InpDelim", &TSettings::InpDelim, 0),
+    B("Same", &TSettings::Same, false),
+    B("Preview", &TSettings::Preview, true),
+    S("ExportFile", &TSettings::ExportFile),
+    I("ExpDelim", &TSettings::ExpDelim, 0),
+    B("DblQ", &TSettings::DblQ, true),
+    B("Head", &TSettings::Head, false),
+    W("ColWidth0", 0, 200),
+    W("ColWidth1", 1, 150),
+    W("ColWidth2", 2, 220),
+    W("ColWidth3", 3, 130),
+    W("ColWidth4", 4, 150),
+};
+
+std::int32_t& IntRef(TSettings& s, const Field& f) { return f.column >= 0 ? s.ColWidth[f.column] : s.*(f.intField); }
+std::int32_t IntValue(const TSettings& s, const Field& f) {
+    return f.column >= 0 ? s.ColWidth[f.column] : s.*(f.intField);
+}
+
+void SetDefault(TSettings& s, const Field& f) {
+    switch (f.kind) {
+    case Kind::Bool: s.*(f.boolField) = f.defaultValue != 0; break;
+    case Kind::Int: IntRef(s, f) = f.defaultValue; break;
+    case Kind::String: (s.*(f.stringField)).clear(); break;
+    }
+}
+
+void SetFromText(TSettings& s, const Field& f, const std::string& text) {
+    std::int32_t value = 0;
+    switch (f.kind) {
+    case Kind::Bool: s.*(f.boolField) = (ParseInt(text, value) ? value : f.defaultValue) != 0; break;
+    case Kind::Int: IntRef(s, f) = ParseInt(text, value) ? value : f.defaultValue; break;
+    case Kind::String: s.*(f.stringField) = text; break;
+    }
+}
+
+std::string TextOf(const TSettings& s, const Field& f) {
+    switch (f.kind) {
+    case Kind::Bool: return s.*(f.boolField) ? "1" : "0";
+    case Kind::Int: return IntText(IntValue(s, f));
+    case Kind::String: return s.*(f.stringField);
+    }
+    return {};
+}
+
+} // namespace
+
+std::string IntText(std::int32_t value) { return std::to_string(value); }
+
+bool ParseInt(std::string_view text, std::int32_t& value) {
+    if (!text.empty() && text.front() == '+')
+        text.remove_prefix(1);
+    if (text.empty() || text.front() == '+')
+        return false;
+    std::int32_t parsed = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), parsed, 10);
+    if (error != std::errc() || end != text.data() + text.size())
+        return false;
+    value = parsed;
+    return true;
+}
+
+TSettings DefaultSettings() {
+    TSettings s;
+    for (const Field& f : kFields)
+        SetDefault(s, f);
+    return s;
+}
+
+void LoadSettings(Registry& registry, TSettings& settings) {
+    const std::size_t count = std::size(kFields);
+    for (std::size_t i = 0; i < count; ++i) {
+        const Field& f = kFields[i];
+        const Registry::ReadResult value = registry.Read(kSettingSection, f.name);
+        switch (value.status) {
+        case Registry::ReadStatus::Missing: SetDefault(settings, f); break;
+        case Registry::ReadStatus::Text: SetFromText(settings, f, value.text); break;
+        case Registry::ReadStatus::WrongType:
+        case Registry::ReadStatus::Failed:
+            // The values not read yet take their defaults, so that the window still opens
+            // with usable column widths.
+            for (std::size_t k = i; k < count; ++k)
+                SetDefault(settings, kFields[k]);
+            throw AppError(Substitute(value.status == Registry::ReadStatus::WrongType ? kMsgWrongType : kMsgReadFailed,
+                                  f.name));
+        }
+    }
+}
+
+void SaveSettings(Registry& registry, const TSettings& settings) {
+    if (!registry.CreateSection(kSettingSection))
+        throw AppError(Substitute(kMsgCreateKeyFailed, kSettingSection));
+    for (const Field& f : kFields) {
+        if (!registry.Write(kSettingSection, f.name, TextOf(settings, f)))
+            throw AppError(Substitute(kMsgWriteFailed, f.name));
+    }
+}
+
+int SettingCount() { return static_cast<int>(std::size(kFields)); }
+
+std::string_view SettingName(int index) { return kFields[index].name; }
+
+} // namespace tobrix

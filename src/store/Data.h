@@ -1,0 +1,73 @@
+#pragma once
+// The settings: view options, window geometry, column widths and the last import and
+// export choices, stored as text values under the registry section "Setting".
+
+#include "common/Cp932Literal.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace tobrix {
+
+class Registry;
+
+inline constexpr std::string_view kSettingSection = "Setting";
+inline constexpr int kColumnCount = 5;
+
+// Every field is named after its registry value. Before LoadSettings every field is
+// false, 0 or empty.
+struct TSettings {
+    bool OnTop = false;
+    bool HidePass = false;
+    bool Shard = false;
+    std::int32_t Left = 0;
+    std::int32_t Top = 0;
+    std::int32_t Width = 0;
+    std::int32_t Height = 0;
+    std::int32_t orgHeight = 0;
+    std::string InportFile;
+    std::int32_t StartNum = 0;
+    bool Tab = false;
+    bool Comma = false;
+    bool Space = false;
+    bool Semi = false;
+    bool Etc = false;
+    std::string EtcStr;
+    std::int32_t InpDelim = 0;
+    bool Same = false;
+    bool Preview = false;
+    std::string ExportFile;
+    std::int32_t ExpDelim = 0;
+    bool DblQ = false;
+    bool Head = false;
+    std::int32_t ColWidth[kColumnCount] = {};
+
+    bool operator==(const TSettings&) const = default;
+};
+
+// The settings of the whole process.
+extern TSettings Settings;
+
+// Settings with every field at its default (what an empty registry gives).
+TSettings DefaultSettings();
+
+// Reads every field, in order, from the registry; a missing value, or a text that is no
+// valid number for a number field, gives the default. A value that is not text or cannot
+// be read stops the reading with AppError; the fields not read by then take their defaults.
+void LoadSettings(Registry& registry, TSettings& settings);
+
+// Writes every field, in order, as text. Throws AppError at the first value that cannot be
+// written, or when the section cannot be created.
+void SaveSettings(Registry& registry, const TSettings& settings);
+
+// Number of values and their names in reading order (for tests and tools).
+int SettingCount();
+std::string_view SettingName(int index);
+
+// The text forms: an integer as its decimal text, a boolean as "1" or "0". ParseInt gives
+// false for anything but an optional sign and digits within 32 bits.
+std::string IntText(std::int32_t value);
+bool ParseInt(std::string_view text, std::int32_t& value);
+
+} // namespace tobrix

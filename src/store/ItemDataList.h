@@ -1,0 +1,103 @@
+#pragma once
+// One account entry and the ordered lists of entries. The ItemList's order is at once the
+// order of the main list and of the data file.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace tobrix {
+
+struct TVirtualItem {
+    std::int32_t ImageIndex = -1; // never an image; reset to -1 whenever an entry is made or saved
+    std::uint32_t StateBits = 0;  // extra list-view state of the row; never changed
+    std::string Title;
+    std::string UserID;
+    std::string Password;       // plain text
+    std::string MaskedPassword; // what the password column shows (see MaskFor)
+    std::string Memo;
+    std::string URL;
+};
+
+// One '*' per byte of the password (two per double-byte character); empty for an empty one.
+std::string MaskOf(std::string_view password);
+
+// The masked-password rule: the password itself while hiding is off or for the selected
+// row, else its mask.
+std::string MaskFor(std::string_view password, bool hidePass, bool showPlain);
+
+// An owning, ordered list of entries, indexed from 0. Removing an entry releases it.
+class ItemDataList {
+public:
+    ItemDataList() = default;
+    ItemDataList(const ItemDataList&) = delete;
+    ItemDataList& operator=(const ItemDataList&) = delete;
+    ~ItemDataList();
+
+    int Count() const { return static_cast<int>(items_.size()); }
+    // 0 <= index < Count(); anything else throws AppError (a fault of the caller).
+    TVirtualItem& At(int index);
+    const TVirtualItem& At(int index) const;
+
+    // Appends and returns the new entry's index.
+    int Append(std::unique_ptr<TVirtualItem> item);
+    // A new entry (ImageIndex -1, StateBits 0, empty strings) appended at the end.
+    TVirtualItem& AppendNew();
+    // Releases the entry; later entries move down by one.
+    void Remove(int index);
+    // Takes the entry out and inserts it at `to`; the entries between shift by one place.
+    void Move(int from, int to);
+    // Releases every entry, the last first.
+    void Clear();
+    void Reserve(std::size_t count) { items_.reserve(count); }
+
+    // Quicksort with the middle element as pivot; not stable. compare(a, b) < 0 puts a first.
+    template <class Compare>
+    void Sort(Compare compare) {
+        if (items_.size() > 1)
+            QuickSort(0, static_cast<std::ptrdiff_t>(items_.size()) - 1, compare);
+    }
+
+private:
+    template <class Compare>
+    void QuickSort(std::ptrdiff_t left, std::ptrdiff_t right, Compare& compare) {
+        // Hoare partition around the middle element; recursing into the smaller side keeps
+        // the stack depth logarithmic whatever the input.
+        while (left < right) {
+            std::ptrdiff_t i = left, j = right;
+            const TVirtualItem* pivot = items_[static_cast<std::size_t>(left + (right - left) / 2)].get();
+            do {
+                // The bounds only matter for a comparison that contradicts itself; with a
+                // consistent one the scans stop at the pivot or at a swapped entry first.
+                while (i < right && compare(*items_[static_cast<std::size_t>(i)], *pivot) < 0)
+                    ++i;
+                while (j > left && compare(*items_[static_cast<std::size_t>(j)], *pivot) > 0)
+                    --j;
+                if (i <= j) {
+                    std::swap(items_[static_cast<std::size_t>(i)], items_[static_cast<std::size_t>(j)]);
+                    ++i;
+                    --j;
+                }
+            } while (i <= j);
+            if (j - left < right - i) {
+                QuickSort(left, j, compare);
+                left = i;
+            } else {
+                QuickSort(i, right, compare);
+                right = j;
+            }
+        }
+    }
+
+    void CheckIndex(int index) const;
+
+    std::vector<std::unique_ptr<TVirtualItem>> items_;
+};
+
+// The user's entries, for the whole process.
+extern ItemDataList ItemList;
+
+} // namespace tobrix

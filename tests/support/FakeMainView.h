@@ -1,0 +1,68 @@
+#pragma once
+// The main window without a window: it keeps what the presenter set and answers with it.
+
+#include "app/Main.h"
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tobrix::test {
+
+class FakeListControl final : public ListControl {
+public:
+    int rowCount = 0;
+    int selected = -1;
+    std::vector<std::string> calls; // "count N", "select N"
+    // The real control reports selection changes back; tests wire this to the presenter.
+    std::function<void(int row, bool selected)> onSelect;
+
+    void SetRowCount(int count) override {
+        rowCount = count;
+        calls.push_back("count " + std::to_string(count));
+        if (selected >= count)
+            selected = -1;
+    }
+    void SelectRow(int row) override {
+        calls.push_back("select " + std::to_string(row));
+        if (row == selected)
+            return;
+        const int old = selected;
+        selected = row;
+        if (onSelect) {
+            if (old >= 0)
+                onSelect(old, false);
+            onSelect(row, true);
+        }
+    }
+    int SelectedRow() const override { return selected; }
+};
+
+class FakeMainView final : public MainView {
+public:
+    FakeListControl list;
+    std::map<MainCheck, bool> checks;
+    std::vector<bool> topMostCalls;
+    WindowBounds bounds{30, 40, 640, 480}; // the platform's default placement
+    std::vector<WindowBounds> setBoundsCalls;
+    int columnWidths[kColumnCount] = {200, 150, 220, 130, 150};
+    int textHeight = 13;
+    bool closed = false;
+
+    ListControl& List() override { return list; }
+    void SetChecked(MainCheck item, bool checked) override { checks[item] = checked; }
+    void SetTopMost(bool topMost) override { topMostCalls.push_back(topMost); }
+    WindowBounds Bounds() const override { return bounds; }
+    void SetBounds(const WindowBounds& b) override {
+        setBoundsCalls.push_back(b);
+        bounds = b;
+    }
+    int ColumnWidth(int column) const override { return columnWidths[column]; }
+    void SetColumnWidth(int column, int width) override { columnWidths[column] = width; }
+    int ListTextHeight(std::string_view) const override { return textHeight; }
+    void Close() override { closed = true; }
+};
+
+} // namespace tobrix::test

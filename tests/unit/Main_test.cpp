@@ -1,0 +1,299 @@
+#include "app/Main.h"
+
+#include "app/Startup.h"
+#include "common/Error.h"
+#include "store/Data.h"
+#include "store/DataFile.h"
+#include "store/ItemDataList.h"
+#include "support/FakeFiles.h"
+#include "support/FakeMainView.h"
+#include "support/FakePlatform.h"
+#include "support/FakeRegistry.h"
+#include "support/Scramble.h"
+
+#include <gtest/gtest.h>
+
+namespace tobrix {
+namespace {
+
+const std::string kExe = "C:\\Program Files\\Tobrix\\Tobrix.exe";
+const std::string kData = "C:\\Program Files\\Tobrix\\Tobrix.DAT";
+
+class MainTest : public ::testing::Test {
+protected:
+    MainTest() {
+        view.list.onSelect = [this](int row, bool selected) { frm.List().lsvListSelectItem(row, selected); };
+    }
+
+    void WriteDataFile(const std::string& clear) { files.files[kData] = test::Scramble(clear); }
+    const test::FakeRegistry::Value& Stored(const std::string& name) {
+        return registry.sections.at("Setting").at(name);
+    }
+
+    test::FakeMainView view;
+    test::FakeRegistry registry;
+    test::FakeFiles files;
+    test::FakeMessages messages;
+    test::FakeSound sound;
+    ItemDataList items;
+    TSettings settings;
+    TfrmMain frm{view, MainServices{registry, files, messages, sound}, items, settings, kExe};
+};
+
+TEST_F(MainTest, FirstStartUsesDefaultsAndTheFirstExitStoresThemWithoutADataFile) {
+    frm.FormCreate();
+    EXPECT_TRUE(view.setBoundsCalls.empty()); // the platform's placement stays
+    EXPECT_EQ(std::vector<int>(view.columnWidths, view.columnWidths + 5), (std::vector<int>{200, 150, 220, 130, 150}));
+    EXPECT_EQ(view.topMostCalls, std::vector<bool>{false});
+    EXPECT_FALSE(view.checks.at(MainCheck::actTopLock) || view.checks.at(MainCheck::mnuHide) ||
+                 view.checks.at(MainCheck::mnuShard));
+    EXPECT_TRUE(view.list.calls.empty()); // no data file: nothing to show or select
+    EXPECT_EQ(frm.State().DataFileName, kData);
+    EXPECT_EQ(frm.State().SelIndex, -1);
+    EXPECT_TRUE(messages.shown.empty());
+
+    view.bounds = {10, 20, 700, 500};
+    view.columnWidths[3] = 99;
+    frm.FormDestroy();
+    EXPECT_EQ(registry.sections.at("Setting").size(), 28u);
+    EXPECT_EQ(Stored("Left").text, "10");
+    EXPECT_EQ(Stored("Top").text, "20");
+    EXPECT_EQ(Stored("Width").text, "700");
+    EXPECT_EQ(Stored("Height").text, "500");
+    EXPECT_EQ(Stored("ColWidth3").text, "99");
+    EXPECT_EQ(Stored("Comma").text, "1");
+    EXPECT_TRUE(files.files.empty());
+}
+
+struct GeometryCase {
+    int left, top, width, height;
+    bool applied;
+};
+
+class MainGeometry : public MainTest, public ::testing::WithParamInterface<GeometryCase> {};
+
+TEST_P(MainGeometry, AppliedOnlyWhenAllFourAreNonZero) {
+    const GeometryCase c = GetParam();
+    registry.SetText("Setting", "Left", std::to_string(c.left));
+    registry.SetText("Setting", "Top", std::to_string(c.top));
+    registry.SetText("Setting", "Width", std::to_string(c.width));
+    registry.SetText("Setting", "Height", std::to_string(c.height));
+    frm.FormCreate();
+    if (c.applied)
+        EXPECT_EQ(view.setBoundsCalls, (std::vector<WindowBounds>{{c.left, c.top, c.width, c.height}}));
+    else
+        EXPECT_TRUE(view.setBoundsCalls.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, MainGeometry,
+                         ::testing::Values(GeometryCase{100, 80, 900, 565, true}, GeometryCase{-1200, -8, 640, 480, true},
+                                           GeometryCase{0, 80, 900, 565, false}, GeometryCase{100, 0, 900, 565, false},
+                                           GeometryCase{100, 80, 0, 565, false}, GeometryCase{100, 80, 900, 0, false}));
+
+TEST_F(MainTest, StoredOptionsSetCheckMarksTopMostAndColumnWidths) {
+    registry.SetText("Setting", "OnTop", "1");
+    registry.SetText("Setting", "HidePass", "5");
+    registry.SetText("Setting", "ColWidth4", "321");
+    frm.FormCreate();
+    EXPECT_TRUE(view.checks.at(MainCheck::actTopLock));
+    EXPECT_EQ(view.topMostCalls, std::vector<bool>{true});
+    EXPECT_TRUE(view.checks.at(MainCheck::mnuHide));
+    EXPECT_FALSE(view.checks.at(MainCheck::mnuShard));
+    EXPECT_EQ(view.columnWidths[4], 321);
+}
+
+TEST_F(MainTest, EntriesAreShownWithTheFirstRowSelectedAndItsPasswordPlain) {
+    registry.SetText("Setting", "HidePass", "1");
+    WriteDataFile("a\x08u\x08pw1\x08m\x08h\r\nb\x08u\x08pw2\x08m\x08h\r\n");
+    frm.FormCreate();
+    EXPECT_EQ(view.list.calls, (std::vector<std::string>{"count 2", "select 0"}));
+    EXPECT_EQ(frm.State().SelIndex, 0);
+    EXPECT_EQ(items.At(0).MaskedPassword, "pw1");
+    EXPECT_EQ(items.At(1).MaskedPassword, "***");
+    EXPECT_FALSE(frm.State().Modified);
+}
+
+TEST_F(MainTest, AnUnchangedListIsNotWrittenAtExit) {
+    WriteDataFile("a\x08u\x08p\x08m\x08h\r\n");
+    const std::string before = files.files.at(kData);
+    frm.FormCreate();
+    frm.FormDestroy();
+    EXPECT_EQ(files.files.at(kData), before);
+    EXPECT_EQ(files.createTempCalls, 0);
+    EXPECT_EQ(registry.sections.at("Setting").size(), 28u); // the settings are saved anyway
+}
+
+TEST_F(MainTest, AChangedListIsWrittenAtExit) {
+    WriteDataFile("a\x08u\x08p\x08m\x08h\r\n");
+    frm.FormCreate();
+    items.AppendNew().Title = "new";
+    frm.State().SetModified();
+    frm.FormDestroy();
+    EXPECT_EQ(test::Scramble(files.files.at(kData)), "a\x08u\x08p\x08m\x08h\r\nnew\x08\x08\x08\x08\r\n");
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(MainTest, ASettingsErrorIsShownAndTheEntriesAreStillRead) {
+    registry.SetBinary("Setting", "Shard");
+    WriteDataFile("a\x08u\x08p\x08m\x08h\r\n");
+    frm.FormCreate();
+    EXPECT_EQ(messages.Errors(),
+              std::vector<std::string>{Substitute(sjis<u8"'%s' のデータ型が不正です">(), "Shard") + "."});
+    EXPECT_EQ(items.Count(), 1);
+    EXPECT_EQ(view.columnWidths[0], 200);
+    EXPECT_EQ(view.list.selected, 0);
+}
+
+TEST_F(MainTest, AnUnreadableDataFileIsReportedAndNeverOverwritten) {
+    WriteDataFile("old\r\n");
+    files.locked.insert(kData);
+    frm.FormCreate();
+    EXPECT_EQ(messages.Errors(), std::vector<std::string>{Substitute(kMsgCannotOpen, kData) + "."});
+    EXPECT_EQ(items.Count(), 0);
+
+    items.AppendNew().Title = "typed after the failure";
+    frm.State().SetModified();
+    frm.FormDestroy();
+    EXPECT_EQ(test::Scramble(files.files.at(kData)), "old\r\n");
+    const std::string recovery = "C:\\Program Files\\Tobrix\\Tobrix.recovered.DAT";
+    ASSERT_EQ(files.files.count(recovery), 1u);
+    EXPECT_EQ(test::Scramble(files.files.at(recovery)), "typed after the failure\x08\x08\x08\x08\r\n");
+    ASSERT_EQ(messages.shown.back().kind, 'W');
+    EXPECT_NE(messages.shown.back().text.find(recovery), std::string::npos);
+}
+
+TEST_F(MainTest, ARecoveryFileNeverReplacesAnEarlierOne) {
+    files.files[kData] = "x";
+    files.locked.insert(kData);
+    files.files["C:\\Program Files\\Tobrix\\Tobrix.recovered.DAT"] = "earlier";
+    frm.FormCreate();
+    frm.State().SetModified();
+    frm.FormDestroy();
+    EXPECT_EQ(files.files.at("C:\\Program Files\\Tobrix\\Tobrix.recovered.DAT"), "earlier");
+    EXPECT_EQ(files.files.count("C:\\Program Files\\Tobrix\\Tobrix.recovered-2.DAT"), 1u);
+}
+
+TEST_F(MainTest, AnUnreadableDataFileWithoutChangesWritesNothing) {
+    files.files[kData] = "x";
+    files.locked.insert(kData);
+    frm.FormCreate();
+    frm.FormDestroy();
+    EXPECT_EQ(files.files.size(), 1u);
+}
+
+TEST_F(MainTest, ASettingsFailureAtExitDoesNotCostTheEntries) {
+    frm.FormCreate();
+    registry.failCreateSection = true;
+    items.AppendNew().Title = "keep me";
+    frm.State().SetModified();
+    frm.FormDestroy();
+    EXPECT_EQ(messages.Errors(),
+              std::vector<std::string>{Substitute(sjis<u8"キー %s の作成に失敗しました">(), "Setting") + "."});
+    EXPECT_EQ(test::Scramble(files.files.at(kData)), "keep me\x08\x08\x08\x08\r\n");
+}
+
+TEST_F(MainTest, ADataFileThatCannotBeWrittenIsReported) {
+    WriteDataFile("a\r\n");
+    frm.FormCreate();
+    frm.State().SetModified();
+    files.failReplace = true;
+    frm.FormDestroy();
+    EXPECT_EQ(messages.Errors(), std::vector<std::string>{Substitute(kMsgCannotCreate, kData) + "."});
+    EXPECT_EQ(test::Scramble(files.files.at(kData)), "a\r\n");
+}
+
+TEST_F(MainTest, SessionEndSavesLikeAnExitAndOnlyOnce) {
+    WriteDataFile("a\r\n");
+    frm.FormCreate();
+    items.AppendNew().Title = "b";
+    frm.State().SetModified();
+    view.bounds = {1, 2, 3, 4};
+    frm.SessionEnding();
+    EXPECT_EQ(test::Scramble(files.files.at(kData)), "\x08\x08\x08\x08" "a\r\nb\x08\x08\x08\x08\r\n");
+    EXPECT_EQ(Stored("Width").text, "3");
+    EXPECT_EQ(files.createTempCalls, 1);
+    frm.FormDestroy(); // if the session goes on after all, nothing new to write
+    EXPECT_EQ(files.createTempCalls, 1);
+    EXPECT_TRUE(frm.State().Modified);
+}
+
+TEST_F(MainTest, NoSelectionEventCountsOnceTheWindowIsGoingAway) {
+    WriteDataFile("a\x08\x08pa\x08\x08\r\nb\x08\x08pb\x08\x08\r\n");
+    registry.SetText("Setting", "HidePass", "1");
+    frm.FormCreate();
+    frm.FormDestroy();
+    frm.State().PasteStep = 2;
+    frm.List().lsvListSelectItem(1, true);
+    EXPECT_EQ(frm.State().PasteStep, 0);
+    EXPECT_EQ(frm.State().SelIndex, 0);
+    EXPECT_EQ(items.At(1).MaskedPassword, "**");
+}
+
+TEST_F(MainTest, ExitClosesTheWindowAndShowMeasuresTheLineHeight) {
+    frm.FormCreate();
+    view.textHeight = 17;
+    frm.FormShow();
+    EXPECT_EQ(frm.State().LineHeight, 17);
+    EXPECT_FALSE(view.closed);
+    frm.mnuExitClick();
+    EXPECT_TRUE(view.closed);
+}
+
+TEST_F(MainTest, SortDirectionsStartAscending) {
+    frm.FormCreate();
+    for (int i = 0; i < kColumnCount; ++i)
+        EXPECT_EQ(frm.SortOrder(i), 1);
+}
+
+TEST(ChangeFileExt, ReplacesTheExtensionOfTheFileNameOnly) {
+    EXPECT_EQ(ChangeFileExt("C:\\a\\Tobrix.exe", ".DAT"), "C:\\a\\Tobrix.DAT");
+    EXPECT_EQ(ChangeFileExt("C:\\a\\Tobrix", ".DAT"), "C:\\a\\Tobrix.DAT");
+    EXPECT_EQ(ChangeFileExt("C:\\a.b\\Tobrix", ".DAT"), "C:\\a.b\\Tobrix.DAT");
+    EXPECT_EQ(ChangeFileExt("C:\\a\\x.y.exe", ".HLP"), "C:\\a\\x.y.HLP");
+    // 0x95 0x5C is one character, not a folder separator: the dot before it still counts.
+    EXPECT_EQ(ChangeFileExt("C:\\ab.\x95\x5C", ".DAT"), "C:\\ab.DAT");
+}
+
+TEST(SingleInstance, TheFirstInstanceGoesOn) {
+    test::FakeInstanceLock lock;
+    test::FakeDesktop desktop;
+    test::FakeSound sound;
+    EXPECT_TRUE(ClaimSingleInstance(lock, desktop, sound));
+    EXPECT_EQ(lock.acquired, "Tobrix");
+    EXPECT_TRUE(sound.beeps.empty());
+    EXPECT_TRUE(desktop.calls.empty());
+}
+
+TEST(SingleInstance, ASecondInstanceRestoresAndRaisesTheFirstThenBeepsAndEnds) {
+    test::FakeInstanceLock lock;
+    lock.heldElsewhere = true;
+    test::FakeDesktop desktop;
+    desktop.running = 0x1234;
+    desktop.minimized = true;
+    test::FakeSound sound;
+    EXPECT_FALSE(ClaimSingleInstance(lock, desktop, sound));
+    EXPECT_EQ(desktop.lookedForClass, "TfrmMain");
+    EXPECT_EQ(desktop.lookedForCaption, "Tobrix");
+    EXPECT_EQ(desktop.calls, (std::vector<std::string>{"restore", "front"}));
+    EXPECT_EQ(sound.beeps, std::vector<unsigned>{0});
+
+    desktop.calls.clear();
+    sound.beeps.clear();
+    desktop.minimized = false; // behind other windows: brought forward, size untouched
+    EXPECT_FALSE(ClaimSingleInstance(lock, desktop, sound));
+    EXPECT_EQ(desktop.calls, std::vector<std::string>{"front"});
+    EXPECT_EQ(sound.beeps, std::vector<unsigned>{0});
+}
+
+TEST(SingleInstance, WithoutTheFirstWindowYetTheSecondOnlyBeeps) {
+    test::FakeInstanceLock lock;
+    lock.heldElsewhere = true;
+    test::FakeDesktop desktop;
+    test::FakeSound sound;
+    EXPECT_FALSE(ClaimSingleInstance(lock, desktop, sound));
+    EXPECT_TRUE(desktop.calls.empty());
+    EXPECT_EQ(sound.beeps, std::vector<unsigned>{0});
+}
+
+} // namespace
+} // namespace tobrix
