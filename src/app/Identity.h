@@ -11,3 +11,12 @@ inline constexpr std::string_view kInstanceName = "Tobrix";
 inline constexpr std::string_view kMainWindowClass = "TfrmMain";
 
 } // namespace tobrix
+
+#include "common/Cp932Literal.h"
+
+namespace tobrix {
+
+// The face of the forms' font (with the Shift-JIS character set).
+inline constexpr std::string_view kFormFontFace = sjis<u8"ＭＳ Ｐゴシック">();
+
+} // namespace tobrix

@@ -1,0 +1,51 @@
+#pragma once
+// The small platform services on Windows.
+
+#include "platform/Desktop.h"
+#include "platform/InstanceLock.h"
+#include "platform/Messages.h"
+#include "platform/Sound.h"
+
+#include <windows.h>
+
+#include <string>
+
+namespace tobrix::win32 {
+
+class Win32InstanceLock final : public InstanceLock {
+public:
+    // The mutex is held until the process ends; the system closes it then.
+    bool Acquire(std::string_view name) override;
+};
+
+class Win32Desktop final : public Desktop {
+public:
+    WindowHandle FindTopLevel(std::string_view className, std::string_view caption) override;
+    bool IsMinimized(WindowHandle window) override;
+    void Restore(WindowHandle window) override;
+    void BringToFront(WindowHandle window) override;
+};
+
+class Win32Sound final : public Sound {
+public:
+    void Beep(unsigned type) override;
+};
+
+// Message boxes owned by the program's active window, captioned with the application title.
+class Win32Messages final : public Messages {
+public:
+    // The window that owns boxes when none of the program's windows is active; nullptr for none.
+    void SetFallbackOwner(HWND owner) { fallbackOwner_ = owner; }
+    void ShowError(std::string_view text) override { Show(text, MB_ICONERROR); }
+    void ShowWarning(std::string_view text) override { Show(text, MB_ICONWARNING); }
+    void ShowInformation(std::string_view text) override { Show(text, MB_ICONINFORMATION); }
+
+private:
+    void Show(std::string_view text, UINT icon);
+    HWND fallbackOwner_ = nullptr;
+};
+
+// Full path of the running executable, in CP932.
+std::string ExecutablePath();
+
+} // namespace tobrix::win32

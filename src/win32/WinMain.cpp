@@ -1,0 +1,39 @@
+// The process entry: one instance at a time, then the main window and its message loop.
+
+#include "app/Startup.h"
+#include "win32/MainWindow.h"
+#include "win32/Win32Files.h"
+#include "win32/Win32Platform.h"
+#include "win32/Win32Registry.h"
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+using namespace tobrix;
+using namespace tobrix::win32;
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
+    Win32InstanceLock lock;
+    Win32Desktop desktop;
+    Win32Sound sound;
+    if (!ClaimSingleInstance(lock, desktop, sound))
+        return 0;
+
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
+
+    Win32Registry registry;
+    Win32Files files;
+    Win32Messages messages;
+    MainWindow window(instance, MainServices{registry, files, messages, sound}, messages, ExecutablePath());
+    if (!window.Create(showCommand))
+        return 0;
+
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return 0;
+}
