@@ -21,18 +21,47 @@ public:
 
     std::size_t Read(char* buffer, std::size_t size) override {
         std::size_t n = 0;
-        while (n < size && index_ < list_.Count()) {
-            const std::string_view piece = Piece(list_.At(index_), part_);
-            const std::size_t take = std::min(piece.size() - offset_, size - n);
-            if (take != 0)
-                std::memcpy(buffer + n, piece.data() + offset_, take);
-            n += take;
-            offset_ += take;
-            if (offset_ == piece.size()) {
-                offset_ = 0;
-                if (++part_ == kParts) {
-                    part_ = 0;
+        const int count = list_.Count();
+        while (n < size && index_ < count) {
+            const TVirtualItem& item = list_.At(index_);
+            // Most lines fit whole into what is left of the buffer: copy them in one go
+            // rather than piece by piece.
+            if (part_ == 0 && offset_ == 0) {
+                const std::size_t length = item.Title.size() + item.UserID.size() + item.Password.size() +
+                                           item.Memo.size() + item.URL.size() + 6;
+                if (length <= size - n) {
+                    char* out = buffer + n;
+                    out = Put(out, item.Title);
+                    *out++ = kFieldSeparator;
+                    out = Put(out, item.UserID);
+                    *out++ = kFieldSeparator;
+                    out = Put(out, item.Password);
+                    *out++ = kFieldSeparator;
+                    out = Put(out, item.Memo);
+                    *out++ = kFieldSeparator;
+                    out = Put(out, item.URL);
+                    *out++ = '\r';
+                    *out++ = '\n';
+                    n += length;
                     ++index_;
+                    continue;
+                }
+            }
+            // The line that straddles the end of the buffer goes piece by piece.
+            while (n < size) {
+                const std::string_view piece = Piece(item, part_);
+                const std::size_t take = std::min(piece.size() - offset_, size - n);
+                if (take != 0)
+                    std::memcpy(buffer + n, piece.data() + offset_, take);
+                n += take;
+                offset_ += take;
+                if (offset_ == piece.size()) {
+                    offset_ = 0;
+                    if (++part_ == kParts) {
+                        part_ = 0;
+                        ++index_;
+                        break;
+                    }
                 }
             }
         }
@@ -53,6 +82,12 @@ private:
         case 9: return "\r\n";
         default: return {kSeparator, 1};
         }
+    }
+
+    static char* Put(char* out, const std::string& field) {
+        if (!field.empty())
+            std::memcpy(out, field.data(), field.size());
+        return out + field.size();
     }
 
     const ItemDataList& list_;
@@ -80,30 +115,53 @@ private:
 
 } // namespace
 
-void ExtractFields(std::string_view line, TVirtualItem& item) {
-    std::string* const leading[] = {&item.Title, &item.UserID, &item.Password, &item.Memo};
+namespace {
+
+struct FieldTexts {
+    std::string_view title, userId, password, memo, url;
+};
+
+FieldTexts SplitFields(std::string_view line) {
+    std::string_view leading[4];
     std::string_view rest = line;
-    for (std::string* field : leading) {
+    for (std::string_view& field : leading) {
         const std::size_t at = FindChar(rest, kFieldSeparator);
-        if (at == std::string_view::npos) {
-            field->clear();
-        } else {
-            field->assign(rest.substr(0, at));
+        if (at != std::string_view::npos) {
+            field = rest.substr(0, at);
             rest.remove_prefix(at + 1);
         }
     }
-    item.URL.assign(rest);
+    return {leading[0], leading[1], leading[2], leading[3], rest};
+}
+
+} // namespace
+
+void ExtractFields(std::string_view line, TVirtualItem& item) {
+    const FieldTexts fields = SplitFields(line);
+    item.Title.assign(fields.title);
+    item.UserID.assign(fields.userId);
+    item.Password.assign(fields.password);
+    item.Memo.assign(fields.memo);
+    item.URL.assign(fields.url);
 }
 
 void ParseDataText(std::string_view text, bool hidePass, ItemDataList& list) {
     LineReader lines(text);
     std::string_view line;
     while (lines.Next(line)) {
-        auto item = std::make_unique<TVirtualItem>();
-        ExtractFields(line, *item);
-        item->MaskedPassword = MaskFor(item->Password, hidePass, false);
-        item->ImageIndex = -1;
-        list.Append(std::move(item));
+        const FieldTexts fields = SplitFields(line);
+        // Built in place, each string straight from its text, rather than assigned to
+        // afterwards: loading is mostly making entries.
+        list.Append(std::unique_ptr<TVirtualItem>(new TVirtualItem{
+            .ImageIndex = -1,
+            .StateBits = 0,
+            .Title = std::string(fields.title),
+            .UserID = std::string(fields.userId),
+            .Password = std::string(fields.password),
+            .MaskedPassword = MaskFor(fields.password, hidePass, false),
+            .Memo = std::string(fields.memo),
+            .URL = std::string(fields.url),
+        }));
     }
 }
 

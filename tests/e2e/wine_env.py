@@ -197,6 +197,10 @@ class WineSession:
         # a crashing program must not leave a crash dialog behind.
         self.probe.reg_set_sz(r"Software\Wine\X11 Driver", "Decorated", "N")
         self.probe.reg_set_dword(r"Software\Wine\WineDbg", "ShowCrashDialog", 0)
+        # The program asks for MS P Gothic; the proportional IPA font is the nearest here, so
+        # texts take about the room they take on Windows.
+        for face in ("ＭＳ Ｐゴシック", "MS PGothic"):
+            self.probe.reg_set_sz(r"Software\Wine\Fonts\Replacements", face, "IPAPGothic")
         self._say(f"prefix {self.prefix} ready in {time.monotonic() - started:.1f} s")
 
     def close(self) -> None:

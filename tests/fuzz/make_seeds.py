@@ -1,0 +1,58 @@
+#!/usr/bin/env python3
+"""Writes the fuzz seed corpora: small data files (scrambled) in corpus/datafile/ and, in
+corpus/cp932/, the same clear texts behind a byte to search for. Run it again after a change
+here; the files it writes are kept in the repository."""
+
+import os
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+KEY = bytes([0x7B, 0xE1, 0xA5, 0x3C])  # 0x3CA5E17B, low byte first
+SEP = b"\x08"
+
+
+def scramble(clear: bytes) -> bytes:
+    return bytes(b ^ KEY[i % 4] for i, b in enumerate(clear))
+
+
+def line(*fields: bytes) -> bytes:
+    return SEP.join(fields) + b"\r\n"
+
+
+# "タイトル" and "メモ" in CP932; the katakana's second bytes are lead-byte values too.
+TITLE = b"\x83\x5e\x83\x43\x83\x67\x83\x8b"
+MEMO = b"\x83\x81\x83\x82"
+
+CLEAR = {
+    "empty": b"",
+    "one_entry": line(TITLE, b"user", b"p@ss", MEMO, b"https://www.example.jp/"),
+    "url_keeps_separators": line(b"t", b"u", b"p", b"m", b"h1\x08h2\x08h3"),
+    "few_separators": b"a\x08b\r\nno separator\r\n\x08\x08\x08\x08\r\n",
+    "line_ends": b"a\x081\nb\x082\rc\x083\r\n\n\r\r\nlast",
+    "nul_ends_text": b"a\r\nb\x00c\r\nd\r\n",
+    "separator_as_second_byte": b"\x95\x08x\x08u\x08p\x08m\x08h\r\n\x95\x95\x08u\x08p\x08m\x08h\r\n",
+    "lead_byte_at_line_end": b"t\x08u\x08\x95\r\n\x08\x08\x08\x08\x88\r\n\x81",
+    "second_byte_5c": line(b"\x95\x5c", b"\x83\x5c", b"pw", b"", b"C:\\path\\"),
+    "crosses_buffer": b"".join(
+        line(TITLE + str(i).encode(), b"user%d" % i, b"pw%d" % i, MEMO, b"http://example.jp/%d" % i)
+        for i in range(120)
+    ),
+}
+
+
+def write(folder: str, name: str, data: bytes) -> None:
+    path = os.path.join(HERE, "corpus", folder, name)
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "wb") as f:
+        f.write(data)
+
+
+def main() -> None:
+    for name, clear in CLEAR.items():
+        write("datafile", name, scramble(clear))
+        write("cp932", name, SEP + clear)
+    write("cp932", "search_lead_byte", b"\x83" + TITLE + b"\x83")
+    write("cp932", "search_backslash", b"\\" + b"\x95\x5ca\\")
+
+
+if __name__ == "__main__":
+    main()
