@@ -40,7 +40,9 @@ std::string ChangeFileExt(std::string_view path, std::string_view extension) {
 TfrmMain::TfrmMain(MainView& view, const MainServices& services, ItemDataList& items, TSettings& settings,
                    std::string exePath)
     : view_(view), services_(services), items_(items), settings_(settings), exePath_(std::move(exePath)),
-      list_(view.List(), items, settings, state_) {}
+      list_(view.List(), items, settings, state_, services.collation),
+      commands_(CommandContext{view, view.List(), items, *this, services.sound, services.messages, services.desktop,
+                               services.shell}) {}
 
 void TfrmMain::ShowError(std::string_view message) { services_.messages.ShowError(ErrorDisplayText(message)); }
 
@@ -52,8 +54,7 @@ std::string TfrmMain::RecoveryFileName(const std::string& dataFileName, int atte
 void TfrmMain::FormCreate() {
     state_.SelIndex = -1;
     state_.PasteStep = 0;
-    for (std::int32_t& order : sortOrder_)
-        order = 1;
+    list_.ResetSortOrder();
     // The list shows no drag image: the view never turns one on.
 
     // A settings failure is reported but does not stop the start: the entries must still be

@@ -1,9 +1,11 @@
 #pragma once
 // The main window's presenter: start-up state, shutdown, and the parts it owns.
 
+#include "app/MainCommands.h"
 #include "app/MainList.h"
 #include "app/MainState.h"
 #include "common/Cp932Literal.h"
+#include "editor/Sub.h"
 
 #include <cstdint>
 #include <string>
@@ -11,15 +13,16 @@
 
 namespace tobrix {
 
+class Collation;
+class Desktop;
 class Files;
 class ItemDataList;
 class Messages;
 class Registry;
+class Shell;
 class Sound;
+class TfrmAbout;
 struct TSettings;
-
-inline constexpr std::string_view kMenuFile = sjis<u8"ファイル(&F)">();
-inline constexpr std::string_view kMenuExit = sjis<u8"終了(&X)">();
 
 // Menu items and commands whose check mark the presenter sets.
 enum class MainCheck { actTopLock, mnuHide, mnuShard };
@@ -48,6 +51,9 @@ public:
     // Height in pixels of the text drawn in the list's font.
     virtual int ListTextHeight(std::string_view text) const = 0;
     virtual void Close() = 0;
+    // Shows the dialog for the presenter modally, the main window as its owner.
+    virtual void RunSubDialog(TfrmSub& sub) = 0;
+    virtual void RunAboutDialog(TfrmAbout& about) = 0;
 };
 
 // The services the main window uses.
@@ -56,9 +62,12 @@ struct MainServices {
     Files& files;
     Messages& messages;
     Sound& sound;
+    Desktop& desktop;
+    Shell& shell;
+    const Collation& collation;
 };
 
-class TfrmMain {
+class TfrmMain final : public SubHost {
 public:
     // exePath: full path of the running executable (CP932).
     TfrmMain(MainView& view, const MainServices& services, ItemDataList& items, TSettings& settings,
@@ -81,9 +90,13 @@ public:
     void ShowError(std::string_view message);
 
     MainList& List() { return list_; }
+    MainCommands& Commands() { return commands_; }
     const MainState& State() const { return state_; }
     MainState& State() { return state_; }
-    std::int32_t SortOrder(int column) const { return sortOrder_[column]; }
+
+    // SubHost: the editor's changes of the entries.
+    void RefreshList(int index) override { list_.RefreshList(index); }
+    void SetModified() override { state_.SetModified(); }
 
     // Where the entries are written when the data file existed at start but could not be
     // read: that file is never overwritten.
@@ -100,7 +113,7 @@ private:
     std::string exePath_;
     MainState state_;
     MainList list_;
-    std::int32_t sortOrder_[kColumnCount] = {1, 1, 1, 1, 1};
+    MainCommands commands_;
     bool dataFileUnreadable_ = false;
 };
 

@@ -10,6 +10,7 @@
 
 namespace tobrix {
 
+class Collation;
 class ItemDataList;
 struct MainState;
 
@@ -40,7 +41,8 @@ struct CellInfo {
 
 class MainList {
 public:
-    MainList(ListControl& control, ItemDataList& items, TSettings& settings, MainState& state);
+    MainList(ListControl& control, ItemDataList& items, TSettings& settings, MainState& state,
+             const Collation& collation);
 
     // Answers one cell request; a row outside the list or a sixth column gets empty text.
     void lsvListVMGetItemInfo(int row, int column, CellInfo& cell) const;
@@ -58,11 +60,24 @@ public:
     // The masked-password rule for the entry at index i.
     void UpdatePasswordMask(int i, bool showPlain);
 
+    // A header click sorts the whole list by that column in the user's locale order (the
+    // password column by the plain passwords): ascending first, then each click on the same
+    // column turns its direction. The selection stays on its row, and the masks follow it.
+    void lsvListColumnClick(int column);
+
+    // Every column back to ascending.
+    void ResetSortOrder();
+    std::int32_t SortOrder(int column) const { return sortOrder_[column]; }
+    std::int32_t SortColumn() const { return sortColumn_; }
+
 private:
     ListControl& control_;
     ItemDataList& items_;
     TSettings& settings_;
     MainState& state_;
+    const Collation& collation_;
+    std::int32_t sortColumn_ = 0;
+    std::int32_t sortOrder_[kColumnCount] = {1, 1, 1, 1, 1}; // +1 ascending, -1 descending; not saved
 };
 
 } // namespace tobrix

@@ -13,6 +13,8 @@ public:
     virtual void ShowError(std::string_view text) = 0;
     virtual void ShowWarning(std::string_view text) = 0;
     virtual void ShowInformation(std::string_view text) = 0;
+    // No icon: the item editor's report of an unexpected error.
+    virtual void ShowPlain(std::string_view text) = 0;
 };
 
 } // namespace tobrix

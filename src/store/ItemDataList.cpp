@@ -52,6 +52,32 @@ void ItemDataList::Move(int from, int to) {
     items_.insert(items_.begin() + to, std::move(item));
 }
 
+void ItemDataList::SortByKeys(std::vector<std::string> keys, int sign) {
+    if (keys.size() != items_.size())
+        throw AppError("Sort keys do not match the list");
+    std::vector<std::size_t> order = Positions();
+    QuickSortMiddlePivot(order, [&](std::size_t a, std::size_t b) {
+        const int c = keys[a].compare(keys[b]);
+        return c < 0 ? -sign : c > 0 ? sign : 0;
+    });
+    Reorder(order);
+}
+
+std::vector<std::size_t> ItemDataList::Positions() const {
+    std::vector<std::size_t> order(items_.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    return order;
+}
+
+void ItemDataList::Reorder(const std::vector<std::size_t>& order) {
+    std::vector<std::unique_ptr<TVirtualItem>> sorted;
+    sorted.reserve(items_.size());
+    for (std::size_t i : order)
+        sorted.push_back(std::move(items_[i]));
+    items_ = std::move(sorted);
+}
+
 void ItemDataList::Clear() {
     while (!items_.empty())
         items_.pop_back();

@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "store/QuickSort.h"
+
 namespace tobrix {
 
 struct TVirtualItem {
@@ -57,42 +59,20 @@ public:
     // Quicksort with the middle element as pivot; not stable. compare(a, b) < 0 puts a first.
     template <class Compare>
     void Sort(Compare compare) {
-        if (items_.size() > 1)
-            QuickSort(0, static_cast<std::ptrdiff_t>(items_.size()) - 1, compare);
+        std::vector<std::size_t> order = Positions();
+        QuickSortMiddlePivot(order, [&](std::size_t a, std::size_t b) { return compare(*items_[a], *items_[b]); });
+        Reorder(order);
     }
+
+    // The same sort on precomputed keys, one per entry in list order, compared as unsigned
+    // bytes and multiplied by `sign`.
+    void SortByKeys(std::vector<std::string> keys, int sign);
 
 private:
-    template <class Compare>
-    void QuickSort(std::ptrdiff_t left, std::ptrdiff_t right, Compare& compare) {
-        // Hoare partition around the middle element; recursing into the smaller side keeps
-        // the stack depth logarithmic whatever the input.
-        while (left < right) {
-            std::ptrdiff_t i = left, j = right;
-            const TVirtualItem* pivot = items_[static_cast<std::size_t>(left + (right - left) / 2)].get();
-            do {
-                // The bounds only matter for a comparison that contradicts itself; with a
-                // consistent one the scans stop at the pivot or at a swapped entry first.
-                while (i < right && compare(*items_[static_cast<std::size_t>(i)], *pivot) < 0)
-                    ++i;
-                while (j > left && compare(*items_[static_cast<std::size_t>(j)], *pivot) > 0)
-                    --j;
-                if (i <= j) {
-                    std::swap(items_[static_cast<std::size_t>(i)], items_[static_cast<std::size_t>(j)]);
-                    ++i;
-                    --j;
-                }
-            } while (i <= j);
-            if (j - left < right - i) {
-                QuickSort(left, j, compare);
-                left = i;
-            } else {
-                QuickSort(i, right, compare);
-                right = j;
-            }
-        }
-    }
-
     void CheckIndex(int index) const;
+    std::vector<std::size_t> Positions() const;
+    // Position i takes the entry that was at order[i].
+    void Reorder(const std::vector<std::size_t>& order);
 
     std::vector<std::unique_ptr<TVirtualItem>> items_;
 };

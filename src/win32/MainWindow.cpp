@@ -4,15 +4,38 @@
 #include "common/Error.h"
 #include "store/Data.h"
 #include "store/ItemDataList.h"
+#include "win32/AboutDialog.h"
 #include "win32/Encoding.h"
+#include "win32/SubDialog.h"
 #include "win32/Win32Platform.h"
 #include "win32/resource.h"
 
 #include <windowsx.h>
 
+#include <vector>
+
 namespace tobrix::win32 {
 
 namespace {
+
+// Menu and shortcut identifiers: commands from kCommandIdBase on, other items from
+// kMenuItemIdBase on.
+constexpr int kCommandIdBase = 2000;
+constexpr int kMenuItemIdBase = 3000;
+
+int IdOf(Command command) { return kCommandIdBase + static_cast<int>(command); }
+int IdOf(MenuItem item) { return kMenuItemIdBase + static_cast<int>(item); }
+
+std::string ShortcutText(const Shortcut& shortcut) {
+    if (shortcut.key == 0)
+        return {};
+    std::string text = shortcut.ctrl ? "Ctrl+" : "";
+    if (shortcut.key == VK_DELETE)
+        text += "Del";
+    else
+        text += static_cast<char>(shortcut.key);
+    return text;
+}
 
 UINT MenuIdOf(MainCheck item) {
     switch (item) {
@@ -32,6 +55,8 @@ MainWindow::MainWindow(HINSTANCE instance, const MainServices& services, Win32Me
 MainWindow::~MainWindow() {
     if (Handle() != nullptr)
         DestroyWindow(Handle());
+    if (shortcuts_ != nullptr)
+        DestroyAcceleratorTable(shortcuts_);
     if (font_ != nullptr)
         DeleteObject(font_);
 }
@@ -61,10 +86,44 @@ bool MainWindow::Create(int showCommand) {
 
 HMENU MainWindow::BuildMenu() {
     HMENU bar = CreateMenu();
-    HMENU file = CreatePopupMenu();
-    AppendMenuW(file, MF_STRING, IDM_EXIT, Widen(kMenuExit).c_str());
-    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), Widen(kMenuFile).c_str());
+    HMENU popup = nullptr;
+    std::wstring popupCaption;
+    for (const MenuEntry& entry : kMainMenu) {
+        switch (entry.kind) {
+        case MenuEntry::Popup:
+            popup = CreatePopupMenu();
+            popupCaption = Widen(entry.caption);
+            break;
+        case MenuEntry::CommandItem: {
+            const CommandInfo& info = InfoOf(entry.command);
+            std::string caption(info.caption);
+            if (const std::string keys = ShortcutText(info.shortcut); !keys.empty())
+                caption += "\t" + keys;
+            AppendMenuW(popup, MF_STRING, static_cast<UINT_PTR>(IdOf(entry.command)), Widen(caption).c_str());
+            break;
+        }
+        case MenuEntry::PlainItem:
+            AppendMenuW(popup, MF_STRING, static_cast<UINT_PTR>(IdOf(entry.item)), Widen(entry.caption).c_str());
+            break;
+        case MenuEntry::Separator: AppendMenuW(popup, MF_SEPARATOR, 0, nullptr); break;
+        case MenuEntry::EndPopup:
+            AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(popup), popupCaption.c_str());
+            popup = nullptr;
+            break;
+        }
+    }
+    std::vector<ACCEL> keys;
+    for (const CommandInfo& info : kCommands) {
+        if (info.shortcut.key != 0)
+            keys.push_back({static_cast<BYTE>(FVIRTKEY | (info.shortcut.ctrl ? FCONTROL : 0)),
+                            static_cast<WORD>(info.shortcut.key), static_cast<WORD>(IdOf(info.command))});
+    }
+    shortcuts_ = CreateAcceleratorTableW(keys.data(), static_cast<int>(keys.size()));
     return bar;
+}
+
+bool MainWindow::TranslateShortcut(MSG& message) {
+    return shortcuts_ != nullptr && Handle() != nullptr && TranslateAcceleratorW(Handle(), shortcuts_, &message) != 0;
 }
 
 int MainWindow::Scale(int pixels) const { return MulDiv(pixels, dpi_, 96); }
@@ -127,6 +186,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_NOTIFY: return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
     case WM_COMMAND: OnCommand(LOWORD(wParam)); return 0;
+    case WM_INITMENUPOPUP: OnInitMenuPopup(reinterpret_cast<HMENU>(wParam)); return 0;
     case WM_QUERYENDSESSION: return TRUE;
     case WM_ENDSESSION:
         if (wParam)
@@ -142,7 +202,9 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return DefaultHandling(message, wParam, lParam);
 }
 
-void MainWindow::ReportUnhandled(const std::exception& e) { presenter_.ShowError(MessageOf(e)); }
+void MainWindow::ReportUnhandled(const std::exception& e) { ReportError(e); }
+
+void MainWindow::ReportError(const std::exception& e) { presenter_.ShowError(MessageOf(e)); }
 
 LRESULT MainWindow::OnNotify(const NMHDR& header) {
     if (header.hwndFrom != list_)
@@ -177,15 +239,40 @@ LRESULT MainWindow::OnNotify(const NMHDR& header) {
             presenter_.List().lsvListSelectItem(change.iItem, is);
         return 0;
     }
+    case LVN_COLUMNCLICK:
+        presenter_.List().lsvListColumnClick(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem);
+        return 0;
+    case NM_DBLCLK: presenter_.Commands().lsvListDblClick(); return 0;
     default: return 0;
     }
 }
 
 void MainWindow::OnCommand(int id) {
-    switch (id) {
-    case IDM_EXIT: presenter_.mnuExitClick(); break;
-    default: break;
+    for (const CommandInfo& info : kCommands) {
+        if (id == IdOf(info.command)) {
+            presenter_.Commands().Execute(info.command);
+            return;
+        }
     }
+    if (id == IdOf(MenuItem::mnuExit))
+        presenter_.mnuExitClick();
+}
+
+void MainWindow::OnInitMenuPopup(HMENU popup) {
+    for (const CommandInfo& info : kCommands) {
+        const bool enabled = presenter_.Commands().Update(info.command);
+        EnableMenuItem(popup, static_cast<UINT>(IdOf(info.command)), MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+    }
+}
+
+void MainWindow::RunSubDialog(TfrmSub& sub) {
+    SubDialog dialog(sub, [this](const std::exception& e) { ReportError(e); });
+    dialog.Run(Handle());
+}
+
+void MainWindow::RunAboutDialog(TfrmAbout& about) {
+    AboutDialog dialog(about, [this](const std::exception& e) { ReportError(e); });
+    dialog.Run(Handle());
 }
 
 void MainWindow::SetChecked(MainCheck item, bool checked) {

@@ -21,6 +21,8 @@ public:
 
     // Creates the window (running FormCreate) and shows it; false when it could not be created.
     bool Create(int showCommand);
+    // The main window's shortcut keys, taken before the focused control sees them.
+    bool TranslateShortcut(MSG& message);
 
     // MainView
     ListControl& List() override { return *this; }
@@ -32,6 +34,9 @@ public:
     void SetColumnWidth(int column, int width) override;
     int ListTextHeight(std::string_view text) const override;
     void Close() override;
+
+    void RunSubDialog(TfrmSub& sub) override;
+    void RunAboutDialog(TfrmAbout& about) override;
 
     // ListControl
     void SetRowCount(int count) override;
@@ -48,6 +53,8 @@ private:
     void Layout();
     LRESULT OnNotify(const NMHDR& header);
     void OnCommand(int id);
+    void OnInitMenuPopup(HMENU popup);
+    void ReportError(const std::exception& e);
     int Scale(int pixels) const;
 
     HINSTANCE instance_;
@@ -55,6 +62,7 @@ private:
     TfrmMain presenter_;
     HWND list_ = nullptr;
     HFONT font_ = nullptr;
+    HACCEL shortcuts_ = nullptr;
     int dpi_ = 96;
     bool shown_ = false;
     std::map<MainCheck, bool> checks_;

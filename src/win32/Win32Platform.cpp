@@ -1,12 +1,52 @@
 #include "win32/Win32Platform.h"
 
 #include "app/Identity.h"
+#include "common/Cp932.h"
 #include "win32/Encoding.h"
+
+#include <shellapi.h>
+
+#include <algorithm>
 
 namespace tobrix::win32 {
 
 namespace {
+
 HWND AsHwnd(WindowHandle window) { return reinterpret_cast<HWND>(window); }
+
+// A browser that does not answer within this time counts as no answer.
+constexpr UINT kTextRequestTimeoutMs = 2000;
+
+BOOL CALLBACK VisitTopLevel(HWND hwnd, LPARAM context) {
+    const auto& visit = *reinterpret_cast<const std::function<bool(WindowHandle)>*>(context);
+    return visit(reinterpret_cast<WindowHandle>(hwnd)) ? TRUE : FALSE;
+}
+
+BOOL CALLBACK VisitDescendant(HWND hwnd, LPARAM context) {
+    const auto& visit = *reinterpret_cast<const std::function<void(WindowHandle)>*>(context);
+    visit(reinterpret_cast<WindowHandle>(hwnd));
+    return TRUE;
+}
+
+// Text read through a buffer of `bufferSize` bytes in code page 932: at most bufferSize - 1
+// bytes, never half a character.
+std::string FitInBuffer(std::wstring_view text, int bufferSize) {
+    std::string out = Narrow(text);
+    const std::size_t limit = bufferSize > 0 ? static_cast<std::size_t>(bufferSize - 1) : 0;
+    if (out.size() <= limit)
+        return out;
+    std::size_t end = 0;
+    for (std::size_t i = 0; i < limit;) {
+        const std::size_t n = CharLength(out, i);
+        if (i + n > limit)
+            break;
+        i += n;
+        end = i;
+    }
+    out.resize(end);
+    return out;
+}
+
 } // namespace
 
 bool Win32InstanceLock::Acquire(std::string_view name) {
@@ -32,6 +72,51 @@ bool Win32Desktop::IsMinimized(WindowHandle window) { return IsIconic(AsHwnd(win
 void Win32Desktop::Restore(WindowHandle window) { ShowWindow(AsHwnd(window), SW_RESTORE); }
 
 void Win32Desktop::BringToFront(WindowHandle window) { SetForegroundWindow(AsHwnd(window)); }
+
+void Win32Desktop::EnumTopLevel(const std::function<bool(WindowHandle)>& visit) {
+    EnumWindows(&VisitTopLevel, reinterpret_cast<LPARAM>(&visit));
+}
+
+void Win32Desktop::EnumDescendants(WindowHandle parent, const std::function<void(WindowHandle)>& visit) {
+    EnumChildWindows(AsHwnd(parent), &VisitDescendant, reinterpret_cast<LPARAM>(&visit));
+}
+
+std::string Win32Desktop::Title(WindowHandle window, int bufferSize) {
+    std::wstring text(static_cast<std::size_t>(bufferSize), L'\0');
+    const int n = GetWindowTextW(AsHwnd(window), text.data(), bufferSize);
+    text.resize(static_cast<std::size_t>(n > 0 ? n : 0));
+    return FitInBuffer(text, bufferSize);
+}
+
+std::optional<std::string> Win32Desktop::ClassName(WindowHandle window, int bufferSize) {
+    std::wstring name(static_cast<std::size_t>(bufferSize), L'\0');
+    const int n = GetClassNameW(AsHwnd(window), name.data(), bufferSize);
+    if (n <= 0)
+        return std::nullopt;
+    name.resize(static_cast<std::size_t>(n));
+    return FitInBuffer(name, bufferSize);
+}
+
+bool Win32Desktop::IsWindow(WindowHandle window) { return window != 0 && ::IsWindow(AsHwnd(window)) != FALSE; }
+
+std::optional<std::string> Win32Desktop::RequestText(WindowHandle window, int bufferSize) {
+    std::wstring text(static_cast<std::size_t>(bufferSize), L'\0');
+    DWORD_PTR copied = 0;
+    if (SendMessageTimeoutW(AsHwnd(window), WM_GETTEXT, static_cast<WPARAM>(bufferSize),
+                            reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG | SMTO_BLOCK,
+                            kTextRequestTimeoutMs, &copied) == 0)
+        return std::nullopt;
+    text.resize(std::min<std::size_t>(copied, text.size()));
+    const std::size_t nul = text.find(L'\0');
+    if (nul != std::wstring::npos)
+        text.resize(nul);
+    return FitInBuffer(text, bufferSize);
+}
+
+void Win32Shell::Open(std::string_view target, Show show) {
+    ShellExecuteW(GetActiveWindow(), L"open", Widen(target).c_str(), L"", L"",
+                  show == Show::Maximized ? SW_SHOWMAXIMIZED : SW_SHOW);
+}
 
 void Win32Sound::Beep(unsigned type) { MessageBeep(type); }
 

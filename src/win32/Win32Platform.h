@@ -4,6 +4,7 @@
 #include "platform/Desktop.h"
 #include "platform/InstanceLock.h"
 #include "platform/Messages.h"
+#include "platform/Shell.h"
 #include "platform/Sound.h"
 
 #include <windows.h>
@@ -24,6 +25,17 @@ public:
     bool IsMinimized(WindowHandle window) override;
     void Restore(WindowHandle window) override;
     void BringToFront(WindowHandle window) override;
+    void EnumTopLevel(const std::function<bool(WindowHandle)>& visit) override;
+    void EnumDescendants(WindowHandle parent, const std::function<void(WindowHandle)>& visit) override;
+    std::string Title(WindowHandle window, int bufferSize) override;
+    std::optional<std::string> ClassName(WindowHandle window, int bufferSize) override;
+    bool IsWindow(WindowHandle window) override;
+    std::optional<std::string> RequestText(WindowHandle window, int bufferSize) override;
+};
+
+class Win32Shell final : public Shell {
+public:
+    void Open(std::string_view target, Show show) override;
 };
 
 class Win32Sound final : public Sound {
@@ -39,6 +51,7 @@ public:
     void ShowError(std::string_view text) override { Show(text, MB_ICONERROR); }
     void ShowWarning(std::string_view text) override { Show(text, MB_ICONWARNING); }
     void ShowInformation(std::string_view text) override { Show(text, MB_ICONINFORMATION); }
+    void ShowPlain(std::string_view text) override { Show(text, 0); }
 
 private:
     void Show(std::string_view text, UINT icon);

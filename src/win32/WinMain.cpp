@@ -2,6 +2,7 @@
 
 #include "app/Startup.h"
 #include "win32/MainWindow.h"
+#include "win32/Win32Collation.h"
 #include "win32/Win32Files.h"
 #include "win32/Win32Platform.h"
 #include "win32/Win32Registry.h"
@@ -26,12 +27,17 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     Win32Registry registry;
     Win32Files files;
     Win32Messages messages;
-    MainWindow window(instance, MainServices{registry, files, messages, sound}, messages, ExecutablePath());
+    Win32Shell shell;
+    Win32Collation collation;
+    MainWindow window(instance, MainServices{registry, files, messages, sound, desktop, shell, collation}, messages,
+                      ExecutablePath());
     if (!window.Create(showCommand))
         return 0;
 
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (window.TranslateShortcut(message))
+            continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }

@@ -6,8 +6,7 @@
 // Main window controls
 #define IDC_LIST 100
 
-// Main menu commands
-#define IDM_EXIT 1001
+// Main menu items with a check mark
 #define IDM_HIDE 1002
 #define IDM_SHARD 1003
 #define IDM_TOPLOCK 1004

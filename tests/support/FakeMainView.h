@@ -63,6 +63,21 @@ public:
     void SetColumnWidth(int column, int width) override { columnWidths[column] = width; }
     int ListTextHeight(std::string_view) const override { return textHeight; }
     void Close() override { closed = true; }
+
+    // What happens while a modal dialog is open: the test plays the user.
+    std::function<void(TfrmSub&)> onSubDialog;
+    std::function<void(TfrmAbout&)> onAboutDialog;
+    int subDialogs = 0, aboutDialogs = 0;
+    void RunSubDialog(TfrmSub& sub) override {
+        ++subDialogs;
+        if (onSubDialog)
+            onSubDialog(sub);
+    }
+    void RunAboutDialog(TfrmAbout& about) override {
+        ++aboutDialogs;
+        if (onAboutDialog)
+            onAboutDialog(about);
+    }
 };
 
 } // namespace tobrix::test

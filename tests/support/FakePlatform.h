@@ -1,11 +1,16 @@
 #pragma once
 // Fakes of the small platform services: they record what the presenters asked for.
 
+#include "platform/Collation.h"
 #include "platform/Desktop.h"
 #include "platform/InstanceLock.h"
 #include "platform/Messages.h"
+#include "platform/Shell.h"
 #include "platform/Sound.h"
 
+#include <functional>
+#include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -14,13 +19,14 @@ namespace tobrix::test {
 class FakeMessages final : public Messages {
 public:
     struct Shown {
-        char kind; // 'E' error, 'W' warning, 'I' information
+        char kind; // 'E' error, 'W' warning, 'I' information, 'P' plain
         std::string text;
     };
     std::vector<Shown> shown;
     void ShowError(std::string_view text) override { shown.push_back({'E', std::string(text)}); }
     void ShowWarning(std::string_view text) override { shown.push_back({'W', std::string(text)}); }
     void ShowInformation(std::string_view text) override { shown.push_back({'I', std::string(text)}); }
+    void ShowPlain(std::string_view text) override { shown.push_back({'P', std::string(text)}); }
     std::vector<std::string> Errors() const {
         std::vector<std::string> out;
         for (const auto& s : shown)
@@ -36,6 +42,19 @@ public:
     void Beep(unsigned type) override { beeps.push_back(type); }
 };
 
+// Byte order, so that sorting is predictable in tests.
+class ByteCollation final : public Collation {
+public:
+    int Compare(std::string_view a, std::string_view b) const override { return a.compare(b); }
+    std::string SortKey(std::string_view text) const override { return std::string(text); }
+};
+
+class FakeShell final : public Shell {
+public:
+    std::vector<std::pair<std::string, Show>> opened;
+    void Open(std::string_view target, Show show) override { opened.emplace_back(target, show); }
+};
+
 class FakeInstanceLock final : public InstanceLock {
 public:
     bool heldElsewhere = false;
@@ -46,13 +65,49 @@ public:
     }
 };
 
-// A desktop with at most one window of interest, enough for the single-instance rule.
+// A desktop of made-up windows: top-level windows front to back, each with descendants.
 class FakeDesktop final : public Desktop {
 public:
-    WindowHandle running = 0; // the other instance's main window, 0 when not (yet) there
+    struct Window {
+        WindowHandle handle = 0;
+        std::string title;
+        std::string className;
+        std::string text; // answer to a text request
+        std::vector<WindowHandle> descendants; // in the system's order
+        bool hung = false;
+        bool alive = true;
+    };
+    std::vector<Window> windows; // top-level windows first, front to back, then the rest
+    std::vector<WindowHandle> topLevel;
+    std::vector<int> titleBufferSizes, classBufferSizes, textBufferSizes;
+    int textRequests = 0;
+
+    // The single-instance rule's other window.
+    WindowHandle running = 0;
     std::string lookedForClass, lookedForCaption;
     bool minimized = false;
     std::vector<std::string> calls;
+
+    // Adds a top-level window behind the existing ones; returns its handle.
+    WindowHandle AddTopLevel(std::string title, std::string className = "Frame") {
+        const WindowHandle h = NextHandle();
+        windows.push_back({h, std::move(title), std::move(className), {}, {}, false, true});
+        topLevel.push_back(h);
+        return h;
+    }
+    WindowHandle AddChild(WindowHandle parent, std::string className, std::string text = {}) {
+        const WindowHandle h = NextHandle();
+        windows.push_back({h, {}, std::move(className), std::move(text), {}, false, true});
+        Get(parent).descendants.push_back(h);
+        return h;
+    }
+    Window& Get(WindowHandle h) {
+        for (Window& w : windows)
+            if (w.handle == h)
+                return w;
+        throw std::runtime_error("no such window");
+    }
+
     WindowHandle FindTopLevel(std::string_view className, std::string_view caption) override {
         lookedForClass = className;
         lookedForCaption = caption;
@@ -64,6 +119,41 @@ public:
         minimized = false;
     }
     void BringToFront(WindowHandle) override { calls.push_back("front"); }
+
+    void EnumTopLevel(const std::function<bool(WindowHandle)>& visit) override {
+        for (WindowHandle h : topLevel)
+            if (!visit(h))
+                return;
+    }
+    void EnumDescendants(WindowHandle parent, const std::function<void(WindowHandle)>& visit) override {
+        for (WindowHandle h : Get(parent).descendants)
+            visit(h);
+    }
+    std::string Title(WindowHandle window, int bufferSize) override {
+        titleBufferSizes.push_back(bufferSize);
+        return Get(window).title.substr(0, static_cast<std::size_t>(bufferSize - 1));
+    }
+    std::optional<std::string> ClassName(WindowHandle window, int bufferSize) override {
+        classBufferSizes.push_back(bufferSize);
+        return Get(window).className.substr(0, static_cast<std::size_t>(bufferSize - 1));
+    }
+    bool IsWindow(WindowHandle window) override {
+        for (const Window& w : windows)
+            if (w.handle == window)
+                return w.alive;
+        return false;
+    }
+    std::optional<std::string> RequestText(WindowHandle window, int bufferSize) override {
+        ++textRequests;
+        textBufferSizes.push_back(bufferSize);
+        const Window& w = Get(window);
+        if (w.hung)
+            return std::nullopt;
+        return w.text.substr(0, static_cast<std::size_t>(bufferSize - 1));
+    }
+
+private:
+    WindowHandle NextHandle() { return static_cast<WindowHandle>(0x100 + windows.size() * 4); }
 };
 
 } // namespace tobrix::test

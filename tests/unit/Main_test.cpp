@@ -37,7 +37,10 @@ protected:
     test::FakeSound sound;
     ItemDataList items;
     TSettings settings;
-    TfrmMain frm{view, MainServices{registry, files, messages, sound}, items, settings, kExe};
+    test::FakeDesktop desktop;
+    test::FakeShell shell;
+    test::ByteCollation collation;
+    TfrmMain frm{view, MainServices{registry, files, messages, sound, desktop, shell, collation}, items, settings, kExe};
 };
 
 TEST_F(MainTest, FirstStartUsesDefaultsAndTheFirstExitStoresThemWithoutADataFile) {
@@ -242,7 +245,7 @@ TEST_F(MainTest, ExitClosesTheWindowAndShowMeasuresTheLineHeight) {
 TEST_F(MainTest, SortDirectionsStartAscending) {
     frm.FormCreate();
     for (int i = 0; i < kColumnCount; ++i)
-        EXPECT_EQ(frm.SortOrder(i), 1);
+        EXPECT_EQ(frm.List().SortOrder(i), 1);
 }
 
 TEST(ChangeFileExt, ReplacesTheExtensionOfTheFileNameOnly) {

@@ -1,0 +1,83 @@
+#pragma once
+// The item editor: adds entries one after another (staying open) or edits one entry.
+
+#include "common/Cp932Literal.h"
+
+#include <string>
+#include <string_view>
+
+namespace tobrix {
+
+class Desktop;
+class ItemDataList;
+class Messages;
+class Sound;
+
+inline constexpr std::string_view kSubCaptionAdd = sjis<u8"アイテムの登録">();
+inline constexpr std::string_view kSubCaptionEdit = sjis<u8"アイテムの編集">();
+inline constexpr std::string_view kPresetAddress = "http://www.";
+
+enum class SubField { txtTitle, txtUser, txtPassWord, txtMemo, txtHTML };
+
+// The form's captions.
+inline constexpr std::string_view kSubLabelTitle = sjis<u8"タイトル(&T)：">();
+inline constexpr std::string_view kSubLabelUser = sjis<u8"ユーザーＩＤ(&U)：">();
+inline constexpr std::string_view kSubLabelPassword = sjis<u8"パスワード(&P)：">();
+inline constexpr std::string_view kSubLabelMemo = sjis<u8"メモ(&M)：">();
+inline constexpr std::string_view kSubLabelAddress = sjis<u8"HPアドレス(&H)：">();
+inline constexpr std::string_view kSubButtonSave = sjis<u8"登録">();
+inline constexpr std::string_view kSubButtonCancel = sjis<u8"キャンセル">();
+inline constexpr std::string_view kSubButtonGet = sjis<u8"取得">();
+
+// What TfrmSub needs of its window.
+class SubView {
+public:
+    virtual ~SubView() = default;
+    virtual std::string Text(SubField field) const = 0;
+    virtual void SetText(SubField field, std::string_view cp932) = 0;
+    virtual void Focus(SubField field) = 0;
+    // Caret after the last character, nothing selected.
+    virtual void PlaceCaretAtEnd(SubField field) = 0;
+    virtual void SetCaption(std::string_view cp932) = 0;
+    virtual void Close() = 0;
+};
+
+// What the editor needs of the main window it was opened from.
+class SubHost {
+public:
+    virtual ~SubHost() = default;
+    virtual void RefreshList(int index) = 0;
+    virtual void SetModified() = 0;
+};
+
+class TfrmSub {
+public:
+    TfrmSub(ItemDataList& items, SubHost& host, Sound& sound, Messages& messages, Desktop& desktop)
+        : items_(items), host_(host), sound_(sound), messages_(messages), desktop_(desktop) {}
+
+    // Set by the opener before the dialog is shown.
+    bool EditMode = false;
+    int ItemIndex = -1;
+
+    // The window calls this once it exists, before FormShow.
+    void Attach(SubView& view) { view_ = &view; }
+
+    void FormShow();
+    void cmdSaveClick();
+    void cmdCloseClick();
+    void txtHTMLEnter();
+    void cmdGetClick();
+
+private:
+    void Save();
+    SubView& View() const { return *view_; }
+
+    ItemDataList& items_;
+    SubHost& host_;
+    Sound& sound_;
+    Messages& messages_;
+    Desktop& desktop_;
+    SubView* view_ = nullptr;
+};
+
+} // namespace tobrix

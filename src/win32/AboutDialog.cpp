@@ -1,0 +1,88 @@
+#include "win32/AboutDialog.h"
+
+#include "win32/Encoding.h"
+#include "win32/resource.h"
+
+#include <commctrl.h>
+
+namespace tobrix::win32 {
+
+namespace {
+enum : int { kImage = 1201, kName, kNotice, kLastModify, kHomePageLabel, kMailLabel, kHomePage, kMail, kHidden };
+} // namespace
+
+bool AboutDialog::OnInit() {
+    constexpr DWORD label = SS_LEFT | SS_CENTERIMAGE | SS_NOPREFIX;
+    constexpr DWORD link = label | SS_NOTIFY;
+    SetWindowTextW(Handle(), Widen(kAboutCaption).c_str());
+    // Button1 lies left of the client area: first in the tab order, it takes the focus, so
+    // that no visible control shows a focus frame when the box opens.
+    CreateControls(
+        {
+            {kHidden, WC_BUTTONW, L"Button1", -200, 32, 75, 25, WS_TABSTOP | BS_PUSHBUTTON},
+            {IDOK, WC_BUTTONW, L"OK", 143, 136, 105, 25, WS_TABSTOP | BS_DEFPUSHBUTTON},
+            {kImage, WC_STATICW, L"", 8, 8, 49, 41, SS_ICON | SS_CENTERIMAGE},
+        },
+        MakeFont(12));
+    HFONT labels = MakeFont(13);
+    CreateControls(
+        {
+            {kName, WC_STATICW, Widen(kAboutName), 72, 8, 169, 17, label},
+            {kNotice, WC_STATICW, Widen(kAboutNotice), 72, 28, 208, 17, label},
+            {kLastModify, WC_STATICW, Widen(kAboutLastModify), 72, 48, 153, 17, label},
+            {kHomePageLabel, WC_STATICW, Widen(kAboutHomePageLabel), 72, 80, 72, 17, label},
+            {kMailLabel, WC_STATICW, Widen(kAboutMailLabel), 72, 96, 72, 17, label},
+        },
+        labels);
+    HFONT links = MakeFont(13, true);
+    CreateControls(
+        {
+            {kHomePage, WC_STATICW, Widen(kAboutHomePage), 144, 80, 225, 17, link},
+            {kMail, WC_STATICW, Widen(kAboutMail), 144, 96, 153, 17, link},
+        },
+        links);
+    // The picture keeps its 32 x 32 size, centred in its frame.
+    icon_ = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_TOBRIX), IMAGE_ICON,
+                                          Scale(32), Scale(32), LR_SHARED));
+    SendMessageW(Item(kImage), STM_SETICON, reinterpret_cast<WPARAM>(icon_), 0);
+    presenter_.Attach(*this);
+    SendMessageW(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(kHidden)), TRUE);
+    return false;
+}
+
+bool AboutDialog::IsAddress(HWND control) const { return control == Item(kHomePage) || control == Item(kMail); }
+
+bool AboutDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    switch (message) {
+    case WM_COMMAND: {
+        const int id = LOWORD(wParam);
+        if (id == IDOK || id == IDCANCEL) { // OK, or Esc as in any box of its kind
+            presenter_.cmdCloseClick();
+            return true;
+        }
+        if ((id == kHomePage || id == kMail) && HIWORD(wParam) == STN_CLICKED) {
+            presenter_.lblAddressClick(ItemText(id));
+            return true;
+        }
+        return id == kHidden; // Button1 does nothing
+    }
+    case WM_CTLCOLORSTATIC: {
+        HDC dc = reinterpret_cast<HDC>(wParam);
+        SetBkMode(dc, TRANSPARENT);
+        if (IsAddress(reinterpret_cast<HWND>(lParam)))
+            SetTextColor(dc, RGB(0, 0, 255));
+        result = reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+        return true;
+    }
+    case WM_SETCURSOR:
+        if (IsAddress(reinterpret_cast<HWND>(wParam))) {
+            SetCursor(LoadCursorW(nullptr, IDC_HAND));
+            result = TRUE;
+            return true;
+        }
+        return false;
+    default: return false;
+    }
+}
+
+} // namespace tobrix::win32

@@ -1,0 +1,29 @@
+#pragma once
+// The about box's window.
+
+#include "about/About.h"
+#include "win32/Dialog.h"
+
+#include <functional>
+
+namespace tobrix::win32 {
+
+class AboutDialog final : public Dialog, public AboutView {
+public:
+    AboutDialog(TfrmAbout& presenter, std::function<void(const std::exception&)> reportError)
+        : presenter_(presenter), reportError_(std::move(reportError)) {}
+    void Run(HWND owner) { RunModal(owner, 392, 173); }
+    void Close() override { EndModal(IDOK); }
+
+private:
+    bool OnInit() override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    void ReportUnhandled(const std::exception& e) override { reportError_(e); }
+    bool IsAddress(HWND control) const;
+
+    TfrmAbout& presenter_;
+    std::function<void(const std::exception&)> reportError_;
+    HICON icon_ = nullptr;
+};
+
+} // namespace tobrix::win32

@@ -1,0 +1,36 @@
+#pragma once
+// The item editor's window.
+
+#include "editor/Sub.h"
+#include "win32/Dialog.h"
+
+#include <functional>
+
+namespace tobrix::win32 {
+
+class SubDialog final : public Dialog, public SubView {
+public:
+    explicit SubDialog(TfrmSub& presenter, std::function<void(const std::exception&)> reportError)
+        : presenter_(presenter), reportError_(std::move(reportError)) {}
+    void Run(HWND owner);
+
+    // SubView
+    std::string Text(SubField field) const override { return ItemText(IdOf(field)); }
+    void SetText(SubField field, std::string_view cp932) override { SetItemText(IdOf(field), cp932); }
+    void Focus(SubField field) override;
+    void PlaceCaretAtEnd(SubField field) override;
+    void SetCaption(std::string_view cp932) override;
+    void Close() override { EndModal(IDCANCEL); }
+
+private:
+    static int IdOf(SubField field);
+    bool OnInit() override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    void ReportUnhandled(const std::exception& e) override { reportError_(e); }
+    void OnFieldFocus(int id);
+
+    TfrmSub& presenter_;
+    std::function<void(const std::exception&)> reportError_;
+};
+
+} // namespace tobrix::win32

@@ -1,0 +1,229 @@
+#include "editor/Sub.h"
+
+#include "store/ItemDataList.h"
+#include "support/FakePlatform.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace tobrix {
+namespace {
+
+class FakeSubView final : public SubView {
+public:
+    std::map<SubField, std::string> texts{{SubField::txtHTML, "http://www."}};
+    std::string caption;
+    std::vector<SubField> focused;
+    std::vector<SubField> caretAtEnd;
+    bool closed = false;
+    bool failReads = false;
+
+    std::string Text(SubField f) const override {
+        if (failReads)
+            throw std::bad_alloc();
+        const auto it = texts.find(f);
+        return it == texts.end() ? std::string() : it->second;
+    }
+    void SetText(SubField f, std::string_view s) override { texts[f] = s; }
+    void Focus(SubField f) override { focused.push_back(f); }
+    void PlaceCaretAtEnd(SubField f) override { caretAtEnd.push_back(f); }
+    void SetCaption(std::string_view s) override { caption = s; }
+    void Close() override { closed = true; }
+
+    void Type(const std::string& title, const std::string& user, const std::string& password,
+              const std::string& memo = "", const char* url = nullptr) {
+        texts[SubField::txtTitle] = title;
+        texts[SubField::txtUser] = user;
+        texts[SubField::txtPassWord] = password;
+        texts[SubField::txtMemo] = memo;
+        if (url)
+            texts[SubField::txtHTML] = url;
+    }
+};
+
+class FakeHost final : public SubHost {
+public:
+    std::vector<int> refreshed;
+    int modified = 0;
+    void RefreshList(int index) override { refreshed.push_back(index); }
+    void SetModified() override { ++modified; }
+};
+
+class SubTest : public ::testing::Test {
+protected:
+    TfrmSub Open(bool edit, int index = -1) {
+        TfrmSub sub(items, host, sound, messages, desktop);
+        sub.EditMode = edit;
+        sub.ItemIndex = index;
+        return sub;
+    }
+    void Show(TfrmSub& sub) {
+        sub.Attach(view);
+        sub.FormShow();
+    }
+    void AddEntry(const std::string& title, const std::string& password) {
+        TVirtualItem& it = items.AppendNew();
+        it.Title = title;
+        it.UserID = "user-" + title;
+        it.Password = password;
+        it.MaskedPassword = std::string(password.size(), '*');
+        it.Memo = "memo-" + title;
+        it.URL = "http://" + title + "/";
+    }
+
+    ItemDataList items;
+    FakeHost host;
+    test::FakeSound sound;
+    test::FakeMessages messages;
+    test::FakeDesktop desktop;
+    FakeSubView view;
+};
+
+TEST_F(SubTest, AddingKeepsThePresetsAndSavesThreeEntriesInARow) {
+    TfrmSub sub = Open(false);
+    Show(sub);
+    EXPECT_EQ(view.caption, sjis<u8"アイテムの登録">());
+    EXPECT_EQ(view.texts[SubField::txtHTML], "http://www.");
+
+    view.Type("a", "ua", "pa", "ma", "http://a/");
+    sub.cmdSaveClick();
+    view.Type("b", "", "pb");
+    sub.cmdSaveClick();
+    view.Type("c", "uc", "pc");
+    sub.cmdSaveClick();
+
+    ASSERT_EQ(items.Count(), 3);
+    EXPECT_EQ(items.At(0).URL, "http://a/");
+    EXPECT_EQ(items.At(1).URL, "http://www."); // the untouched preset is stored as it is
+    EXPECT_EQ(items.At(2).Title, "c");
+    EXPECT_EQ(host.refreshed, (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(host.modified, 3);
+    EXPECT_FALSE(view.closed);
+    // Ready for the next one.
+    EXPECT_EQ(view.Text(SubField::txtTitle), "");
+    EXPECT_EQ(view.Text(SubField::txtUser), "");
+    EXPECT_EQ(view.Text(SubField::txtPassWord), "");
+    EXPECT_EQ(view.Text(SubField::txtMemo), "");
+    EXPECT_EQ(view.Text(SubField::txtHTML), "http://www.");
+    EXPECT_EQ(view.focused.back(), SubField::txtTitle);
+    EXPECT_TRUE(sound.beeps.empty());
+}
+
+TEST_F(SubTest, ASavedEntryIsCompleteAndShowsItsPasswordPlain) {
+    TfrmSub sub = Open(false);
+    Show(sub);
+    view.Type("   ", "u", "\x83\x70\x83\x58", "m"); // a title of spaces counts as filled
+    sub.cmdSaveClick();
+    ASSERT_EQ(items.Count(), 1);
+    const TVirtualItem& it = items.At(0);
+    EXPECT_EQ(it.Title, "   ");
+    EXPECT_EQ(it.UserID, "u");
+    EXPECT_EQ(it.Password, "\x83\x70\x83\x58");
+    EXPECT_EQ(it.MaskedPassword, "\x83\x70\x83\x58");
+    EXPECT_EQ(it.Memo, "m");
+    EXPECT_EQ(it.ImageIndex, -1);
+    EXPECT_EQ(it.StateBits, 0u);
+}
+
+TEST_F(SubTest, AnEmptyTitleOrPasswordIsRefusedWithABeep) {
+    TfrmSub sub = Open(false);
+    Show(sub);
+    view.Type("", "u", "p");
+    sub.cmdSaveClick();
+    EXPECT_EQ(sound.beeps, std::vector<unsigned>{0});
+    EXPECT_EQ(view.focused, std::vector<SubField>{SubField::txtTitle});
+    view.Type("t", "u", "");
+    sub.cmdSaveClick();
+    EXPECT_EQ(sound.beeps, (std::vector<unsigned>{0, 0}));
+    EXPECT_EQ(view.focused.back(), SubField::txtPassWord);
+    EXPECT_EQ(items.Count(), 0);
+    EXPECT_EQ(host.modified, 0);
+    EXPECT_TRUE(host.refreshed.empty());
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(SubTest, EditingShowsThePlainPasswordOverwritesInPlaceAndCloses) {
+    AddEntry("a", "pa");
+    AddEntry("b", "pb");
+    AddEntry("c", "pc");
+    TfrmSub sub = Open(true, 1);
+    Show(sub);
+    EXPECT_EQ(view.caption, sjis<u8"アイテムの編集">());
+    EXPECT_EQ(view.Text(SubField::txtTitle), "b");
+    EXPECT_EQ(view.Text(SubField::txtUser), "user-b");
+    EXPECT_EQ(view.Text(SubField::txtPassWord), "pb"); // not the asterisks
+    EXPECT_EQ(view.Text(SubField::txtMemo), "memo-b");
+    EXPECT_EQ(view.Text(SubField::txtHTML), "http://b/");
+
+    TVirtualItem* const record = &items.At(1);
+    view.Type("a0", "u", "new");
+    sub.cmdSaveClick();
+    EXPECT_EQ(items.Count(), 3);
+    EXPECT_EQ(&items.At(1), record); // same record, same place, even though it now sorts first
+    EXPECT_EQ(record->Title, "a0");
+    EXPECT_EQ(record->MaskedPassword, "new");
+    EXPECT_EQ(record->URL, "http://b/");
+    EXPECT_EQ(host.refreshed, std::vector<int>{1});
+    EXPECT_EQ(host.modified, 1);
+    EXPECT_TRUE(view.closed);
+}
+
+TEST_F(SubTest, CancelStoresNothing) {
+    AddEntry("a", "pa");
+    TfrmSub sub = Open(true, 0);
+    Show(sub);
+    view.Type("changed", "changed", "changed");
+    sub.cmdCloseClick();
+    EXPECT_TRUE(view.closed);
+    EXPECT_EQ(items.At(0).Title, "a");
+    EXPECT_EQ(host.modified, 0);
+    EXPECT_TRUE(host.refreshed.empty());
+}
+
+TEST_F(SubTest, CaptureFillsTheAddressOrResetsItWithTheInformationBeep) {
+    TfrmSub sub = Open(false);
+    Show(sub);
+    view.Type("t", "u", "p", "m", "http://typed.by.hand/");
+    sub.cmdGetClick(); // no browser
+    EXPECT_EQ(view.Text(SubField::txtHTML), "http://www.");
+    EXPECT_EQ(sound.beeps, std::vector<unsigned>{0x40});
+
+    desktop.AddChild(desktop.AddTopLevel("Page - Microsoft Internet Explorer"), "Edit", "http://captured/");
+    sub.cmdGetClick();
+    EXPECT_EQ(view.Text(SubField::txtHTML), "http://captured/");
+    EXPECT_EQ(view.Text(SubField::txtTitle), "t"); // nothing else changes
+    EXPECT_TRUE(view.focused.empty());
+    EXPECT_EQ(sound.beeps.size(), 1u);
+}
+
+TEST_F(SubTest, ACaptureOfAnEmptyAddressEmptiesTheField) {
+    desktop.AddChild(desktop.AddTopLevel("Netscape"), "Edit", "");
+    TfrmSub sub = Open(false);
+    Show(sub);
+    sub.cmdGetClick();
+    EXPECT_EQ(view.Text(SubField::txtHTML), "");
+    EXPECT_TRUE(sound.beeps.empty());
+}
+
+TEST_F(SubTest, EnteringTheAddressPutsTheCaretAtItsEnd) {
+    TfrmSub sub = Open(false);
+    Show(sub);
+    sub.txtHTMLEnter();
+    EXPECT_EQ(view.caretAtEnd, std::vector<SubField>{SubField::txtHTML});
+}
+
+TEST_F(SubTest, AnErrorWhileSavingIsShownPlainlyAndTheDialogStaysOpen) {
+    TfrmSub sub = Open(false);
+    Show(sub);
+    view.failReads = true;
+    sub.cmdSaveClick();
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].kind, 'P');
+    EXPECT_EQ(messages.shown[0].text, "Out of memory.");
+    EXPECT_FALSE(view.closed);
+    EXPECT_EQ(items.Count(), 0);
+}
+
+} // namespace
+} // namespace tobrix
