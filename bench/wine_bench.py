@@ -1,0 +1,79 @@
+#!/usr/bin/env python3
+"""The benchmarks that need Windows' own services, run under Wine; they print times and ratios
+and never fail on timing:
+
+- the header-click sort with the system's locale comparison against std::sort with strcmp on the
+  same keys (tobrix-sort-bench.exe);
+- how long Tobrix.exe takes from its start until its window shows the list, with an empty start
+  and with a data file of many entries.
+
+    python3 bench/wine_bench.py --build-dir build/win64 [--entries 100000] [--runs 3]
+"""
+
+from __future__ import annotations
+
+import argparse
+import shutil
+import sys
+import time
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent.parent / "tests" / "e2e"))
+
+import tobrix  # noqa: E402
+import wine_env  # noqa: E402
+
+
+def entries(count: int):
+    for i in range(count):
+        yield (f"タイトル{i:06d} サイト", f"user{i}@example.jp", f"pw{i * 7919 % 100000:05d}",
+               "メモ" * (i % 4), f"http://www.example{i % 1000}.jp/login")
+
+
+def time_start(session: wine_env.WineSession, folder: Path, expected_rows: int) -> float:
+    exe = Path(shutil.copy2(session.find_exe("Tobrix.exe"), folder))
+    probe = session.probe
+    started = time.monotonic()
+    program = session.start(exe)
+    hwnd = probe.find_by_image(tobrix.MAIN_CLASS, exe, timeout=120, visible=True)
+    lv = probe.child(hwnd, id=tobrix.LIST_ID).hwnd
+    wine_env.wait_until(lambda: probe.lv(lv, 0, 1).count == expected_rows, 120, 0.02, "the rows")
+    took = time.monotonic() - started
+    probe.close(hwnd)
+    program.wait(60)
+    return took
+
+
+def main() -> int:
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--build-dir", required=True, type=Path)
+    parser.add_argument("--entries", type=int, default=100_000)
+    parser.add_argument("--runs", type=int, default=3)
+    args = parser.parse_args()
+
+    data = tobrix.data_file_bytes(list(entries(args.entries)))
+    with wine_env.WineSession(args.build_dir) as session:
+        wine_env.set_session(session)
+        sort = session.run(session.find_exe("tobrix-sort-bench.exe"), [str(args.entries)], timeout=600)
+        print(sort.stdout.decode("ascii", "replace").replace("\r", ""), end="")
+        if sort.returncode != 0:
+            print(sort.stderr.decode("ascii", "replace"), file=sys.stderr)
+            return 1
+        results = {}
+        for name, rows in (("empty", 0), (f"{args.entries} entries", args.entries)):
+            best = float("inf")
+            for run in range(args.runs):
+                folder = session.scratch_dir(f"start-{rows}-{run}")
+                if rows:
+                    (folder / "Tobrix.DAT").write_bytes(data)
+                best = min(best, time_start(session, folder, rows))
+            results[name] = best
+            print(f"start to a shown list, {name:>16}: {best * 1000:7.0f} ms (best of {args.runs})")
+        empty, full = results.values()
+        print(f"start with {args.entries} entries / empty start: {full / empty:.2f}")
+        print(f"data file: {len(data)} bytes")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
