@@ -1,6 +1,7 @@
 #include "store/DataFile.h"
 
 #include "common/Error.h"
+#include "support/ErrorOf.h"
 #include "support/FakeFiles.h"
 #include "support/Scramble.h"
 
@@ -158,14 +159,7 @@ TEST_F(DataFileTest, BuildDataTextGivesTheClearText) {
     EXPECT_EQ(BuildDataText(list), "t\x08\x08pw\x08\x08u\r\n");
 }
 
-std::string ErrorOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const AppError& e) {
-        return e.Message();
-    }
-    return "(no error)";
-}
+using test::ErrorOf;
 
 TEST_F(DataFileTest, AFileThatCannotBeOpenedOrReadLeavesTheListEmpty) {
     files.files[kPath] = test::Scramble("a\r\nb\r\n");

@@ -1,6 +1,7 @@
 #include "store/Data.h"
 
 #include "common/Error.h"
+#include "support/ErrorOf.h"
 #include "support/FakeRegistry.h"
 
 #include <gtest/gtest.h>
@@ -19,14 +20,7 @@ const std::vector<std::string> kNames = {
     "Tab",      "Comma",    "Space", "Semi",       "Etc",      "EtcStr",  "InpDelim",  "Same",      "Preview",    "ExportFile",
     "ExpDelim", "DblQ",     "Head",  "ColWidth0", "ColWidth1", "ColWidth2", "ColWidth3", "ColWidth4"};
 
-std::string ErrorOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const AppError& e) {
-        return e.Message();
-    }
-    return "(no error)";
-}
+using test::ErrorOf;
 
 TEST(Settings, WithoutAnyStoredValueEveryFieldTakesItsDefault) {
     FakeRegistry registry;
