@@ -71,6 +71,26 @@ class EditorTest(TobrixTestCase):
             ("銀行", "12345", "暗証", "", ""),
         ])
 
+    def test_tab_goes_through_the_fields_then_the_buttons_and_the_address_caret_lands_at_its_end(self):
+        hwnd, _ = self.open_program()
+        dialog = self.open_editor(hwnd, "ctrl+a", "アイテムの登録")
+        self.wine.activate(dialog)
+        order = []
+        for _ in range(8):
+            order.append(self.probe.focus(dialog)["focus"])
+            self.wine.key("Tab")
+        self.assertEqual(order, [self.field(dialog, id) for id in (TITLE, USER, PASSWORD, MEMO, ADDRESS, SAVE, CANCEL, GET)])
+        self.wine.key("shift+Tab", "shift+Tab", "shift+Tab", "shift+Tab")  # back round into the address field
+        address = self.field(dialog, ADDRESS)
+        self.assertEqual(self.probe.focus(dialog)["focus"], address)
+        EM_GETSEL = 0x00B0
+        selection = wait_until(lambda: (r := self.probe.send(address, EM_GETSEL)) and r, message="a selection")
+        end = len("http://www.")
+        self.assertEqual((selection & 0xFFFF, selection >> 16), (end, end))  # caret after the text, nothing selected
+        self.wine.key("Escape")
+        self.probe.wait_gone(dialog)
+        self.close_program(hwnd)
+
     def test_an_empty_title_is_refused_and_nothing_is_stored(self):
         hwnd, lv = self.open_program()
         dialog = self.open_editor(hwnd, "ctrl+a", "アイテムの登録")
