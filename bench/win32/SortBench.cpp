@@ -73,7 +73,7 @@ int wmain(int argc, wchar_t** argv) {
     const std::size_t count = argc > 1 ? static_cast<std::size_t>(_wtoi(argv[1])) : 100000;
     const std::vector<std::string> titles = MakeTitles(count);
     const win32::Win32Collation collation;
-    constexpr int kRuns = 3;
+    constexpr int kRuns = 5;
 
     ItemDataList items;
     TSettings settings;

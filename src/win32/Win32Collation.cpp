@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <climits>
+
 namespace tobrix::win32 {
 
 int Win32Collation::Compare(std::string_view a, std::string_view b) const {
@@ -14,15 +16,34 @@ int Win32Collation::Compare(std::string_view a, std::string_view b) const {
 }
 
 std::string Win32Collation::SortKey(std::string_view text) const {
-    const std::wstring wide = Widen(text);
+    // A sort runs this once per entry: short texts go through buffers on the stack, so a key
+    // costs one conversion and one mapping, without a size query or a temporary string.
+    constexpr int kShort = 128;
+    wchar_t shortWide[kShort];
+    std::wstring longWide;
+    const wchar_t* wide = shortWide;
+    int length = 0;
+    if (text.size() < static_cast<std::size_t>(kShort)) {
+        length = MultiByteToWideChar(932, 0, text.data(), static_cast<int>(text.size()), shortWide, kShort);
+    } else if (text.size() < INT_MAX) {
+        longWide = Widen(text);
+        wide = longWide.c_str();
+        length = static_cast<int>(longWide.size());
+    }
+    if (length <= 0)
+        return {}; // the empty text: before every other one, as CompareStringW has it
+
     // The same flags as Compare, so that the keys order texts exactly as Compare does.
-    const int length = static_cast<int>(wide.size());
-    const int size = LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY, wide.c_str(), length, nullptr, 0);
+    char shortKey[4 * kShort];
+    int size = LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY, wide, length, reinterpret_cast<LPWSTR>(shortKey),
+                            static_cast<int>(sizeof shortKey));
+    if (size > 0)
+        return std::string(shortKey, static_cast<std::size_t>(size));
+    size = LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY, wide, length, nullptr, 0);
     if (size <= 0)
         return std::string(text);
     std::string key(static_cast<std::size_t>(size), '\0');
-    LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY, wide.c_str(), length, reinterpret_cast<LPWSTR>(key.data()),
-                 size);
+    LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY, wide, length, reinterpret_cast<LPWSTR>(key.data()), size);
     return key;
 }
 
