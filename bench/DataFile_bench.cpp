@@ -212,9 +212,6 @@ public:
     std::unique_ptr<ByteSource> OpenRead(const std::string&) override { return std::make_unique<MemorySource>(stored); }
     std::unique_ptr<WritableFile> CreateTemp(const std::string& beside, std::string& tempPath) override {
         tempPath = beside + ".tmp";
-        return Create(tempPath);
-    }
-    std::unique_ptr<WritableFile> Create(const std::string&) override {
         written.clear(); // keeps the capacity
         return std::make_unique<StringFile>(written);
     }

@@ -4,7 +4,6 @@
 #include "app/MainCommands.h"
 #include "app/MainList.h"
 #include "app/MainState.h"
-#include "common/Cp932Literal.h"
 #include "editor/Sub.h"
 
 #include <cstdint>

@@ -13,7 +13,6 @@ struct MainState {
     std::int32_t SelIndex = -1;     // row last selected
     std::int32_t PasteStep = 0;     // continuous paste: 0 off, 1..3 field offered next, 4 done
     std::int32_t LineHeight = 0;    // drag auto-scroll step, in pixels
-    std::int32_t DragIndex = -1;    // entry being dragged
     bool UnsavedChanges = false;    // changed since the data file was last written
 
     // Every change of the entries calls this.

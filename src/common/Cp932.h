@@ -29,7 +29,6 @@ public:
     bool Next(std::string_view& line);
     // Bytes consumed so far, line ends included.
     std::size_t Position() const { return pos_; }
-    std::size_t Size() const { return text_.size(); }
 
 private:
     std::string_view text_;

@@ -26,8 +26,6 @@ public:
     // replacement of `beside` that is written completely before it takes its place.
     // nullptr on failure; otherwise tempPath receives its path.
     virtual std::unique_ptr<WritableFile> CreateTemp(const std::string& beside, std::string& tempPath) = 0;
-    // Creates (or truncates) a file for writing; nullptr on failure.
-    virtual std::unique_ptr<WritableFile> Create(const std::string& path) = 0;
     // Puts `source` in the place of `target` in one step: afterwards `target` is either the
     // old file or the new one, never a mixture or missing. False on failure.
     virtual bool Replace(const std::string& source, const std::string& target) = 0;

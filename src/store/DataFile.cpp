@@ -113,10 +113,6 @@ private:
     std::string path_;
 };
 
-} // namespace
-
-namespace {
-
 struct FieldTexts {
     std::string_view title, userId, password, memo, url;
 };
@@ -135,15 +131,6 @@ FieldTexts SplitFields(std::string_view line) {
 }
 
 } // namespace
-
-void ExtractFields(std::string_view line, TVirtualItem& item) {
-    const FieldTexts fields = SplitFields(line);
-    item.Title.assign(fields.title);
-    item.UserID.assign(fields.userId);
-    item.Password.assign(fields.password);
-    item.Memo.assign(fields.memo);
-    item.URL.assign(fields.url);
-}
 
 void ParseDataText(std::string_view text, bool hidePass, ItemDataList& list) {
     LineReader lines(text);

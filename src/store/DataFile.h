@@ -13,12 +13,10 @@ class Files;
 
 inline constexpr char kFieldSeparator = '\x08';
 
-// The field-extraction rule: Title, UserID, Password and Memo each take the text before the
-// next separator, or stay empty when there is none left; URL takes the rest, further
-// separators included. Separators are searched character by character.
-void ExtractFields(std::string_view line, TVirtualItem& item);
-
-// Appends one entry per line of the clear text, masked as unselected rows.
+// Appends one entry per line of the clear text, masked as unselected rows. The fields of a
+// line: Title, UserID, Password and Memo each take the text before the next separator, or
+// stay empty when there is none left; URL takes the rest, further separators included.
+// Separators are searched character by character.
 void ParseDataText(std::string_view text, bool hidePass, ItemDataList& list);
 
 // The clear text of a list: one line per entry, CR LF after each.

@@ -78,6 +78,7 @@ bool MainWindow::Create(int showCommand) {
                         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, BuildMenu(),
                         instance_) == nullptr)
         return false;
+    shortcuts_ = BuildShortcuts();
     messages_.SetFallbackOwner(Handle());
     ShowWindow(Handle(), showCommand);
     UpdateWindow(Handle());
@@ -112,14 +113,17 @@ HMENU MainWindow::BuildMenu() {
             break;
         }
     }
+    return bar;
+}
+
+HACCEL MainWindow::BuildShortcuts() {
     std::vector<ACCEL> keys;
     for (const CommandInfo& info : kCommands) {
         if (info.shortcut.key != 0)
             keys.push_back({static_cast<BYTE>(FVIRTKEY | (info.shortcut.ctrl ? FCONTROL : 0)),
                             static_cast<WORD>(info.shortcut.key), static_cast<WORD>(IdOf(info.command))});
     }
-    shortcuts_ = CreateAcceleratorTableW(keys.data(), static_cast<int>(keys.size()));
-    return bar;
+    return CreateAcceleratorTableW(keys.data(), static_cast<int>(keys.size()));
 }
 
 bool MainWindow::TranslateShortcut(MSG& message) {
@@ -276,7 +280,6 @@ void MainWindow::RunAboutDialog(TfrmAbout& about) {
 }
 
 void MainWindow::SetChecked(MainCheck item, bool checked) {
-    checks_[item] = checked;
     if (HMENU menu = GetMenu(Handle()))
         CheckMenuItem(menu, MenuIdOf(item), MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
 }

@@ -7,7 +7,6 @@
 
 #include <commctrl.h>
 
-#include <map>
 #include <string>
 
 namespace tobrix::win32 {
@@ -50,6 +49,7 @@ private:
     void OnCreate();
     void CreateList();
     HMENU BuildMenu();
+    static HACCEL BuildShortcuts();
     void Layout();
     LRESULT OnNotify(const NMHDR& header);
     void OnCommand(int id);
@@ -65,7 +65,6 @@ private:
     HACCEL shortcuts_ = nullptr;
     int dpi_ = 96;
     bool shown_ = false;
-    std::map<MainCheck, bool> checks_;
     std::wstring cellText_; // the last cell text handed to the list control
 };
 

@@ -99,8 +99,6 @@ std::unique_ptr<WritableFile> Win32Files::CreateTemp(const std::string& beside, 
     return CreateForWriting(tempPath);
 }
 
-std::unique_ptr<WritableFile> Win32Files::Create(const std::string& path) { return CreateForWriting(path); }
-
 bool Win32Files::Replace(const std::string& source, const std::string& target) {
     return MoveFileExW(Widen(source).c_str(), Widen(target).c_str(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;

@@ -9,7 +9,6 @@ public:
     bool Exists(const std::string& path) override;
     std::unique_ptr<ByteSource> OpenRead(const std::string& path) override;
     std::unique_ptr<WritableFile> CreateTemp(const std::string& beside, std::string& tempPath) override;
-    std::unique_ptr<WritableFile> Create(const std::string& path) override;
     bool Replace(const std::string& source, const std::string& target) override;
     bool Remove(const std::string& path) override;
 };

@@ -65,12 +65,6 @@ std::unique_ptr<WritableFile> FakeFiles::CreateTemp(const std::string& beside, s
     return std::make_unique<FakeWritable>(*this, tempPath);
 }
 
-std::unique_ptr<WritableFile> FakeFiles::Create(const std::string& path) {
-    if (failCreate)
-        return nullptr;
-    return std::make_unique<FakeWritable>(*this, path);
-}
-
 bool FakeFiles::Replace(const std::string& source, const std::string& target) {
     ++replaceCalls;
     if (failReplace || files.count(source) == 0)

@@ -16,7 +16,6 @@ public:
     std::set<std::string> locked;          // exist but cannot be opened
     std::set<std::string> failingReads;    // open, then fail while reading
     bool failCreateTemp = false;
-    bool failCreate = false;
     std::size_t writeLimit = static_cast<std::size_t>(-1); // bytes a written file accepts
     bool failFlush = false;
     bool failClose = false;
@@ -28,7 +27,6 @@ public:
 
     std::unique_ptr<ByteSource> OpenRead(const std::string& path) override;
     std::unique_ptr<WritableFile> CreateTemp(const std::string& beside, std::string& tempPath) override;
-    std::unique_ptr<WritableFile> Create(const std::string& path) override;
     bool Replace(const std::string& source, const std::string& target) override;
     bool Remove(const std::string& path) override { return files.erase(path) != 0; }
 };

@@ -6,28 +6,13 @@
 #include "support/FakeFiles.h"
 #include "support/FakeMainView.h"
 #include "support/FakePlatform.h"
+#include "support/FakeSubView.h"
 #include "support/FakeRegistry.h"
 
 #include <gtest/gtest.h>
 
 namespace tobrix {
 namespace {
-
-// A user in the editor: fills the fields and presses buttons.
-class ScriptedSubView final : public SubView {
-public:
-    std::map<SubField, std::string> texts;
-    bool closed = false;
-    std::string Text(SubField f) const override {
-        const auto it = texts.find(f);
-        return it == texts.end() ? std::string() : it->second;
-    }
-    void SetText(SubField f, std::string_view s) override { texts[f] = s; }
-    void Focus(SubField) override {}
-    void PlaceCaretAtEnd(SubField) override {}
-    void SetCaption(std::string_view) override {}
-    void Close() override { closed = true; }
-};
 
 class CommandsTest : public ::testing::Test {
 protected:
@@ -64,7 +49,7 @@ TEST_F(CommandsTest, AddOpensTheEditorForNewEntriesAndItsSavesReachTheList) {
     view.onSubDialog = [](TfrmSub& sub) {
         EXPECT_FALSE(sub.EditMode);
         EXPECT_EQ(sub.ItemIndex, -1);
-        ScriptedSubView user;
+        test::FakeSubView user;
         sub.Attach(user);
         sub.FormShow();
         for (const char* title : {"one", "two", "three"}) {

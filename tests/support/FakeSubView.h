@@ -1,0 +1,45 @@
+#pragma once
+// The item editor without a window: field texts in a map, and what the presenter asked for.
+
+#include "editor/Sub.h"
+
+#include <map>
+#include <new>
+#include <string>
+#include <vector>
+
+namespace tobrix::test {
+
+class FakeSubView final : public SubView {
+public:
+    std::map<SubField, std::string> texts{{SubField::txtHTML, "http://www."}};
+    std::string caption;
+    std::vector<SubField> focused;
+    std::vector<SubField> caretAtEnd;
+    bool closed = false;
+    bool failReads = false;
+
+    std::string Text(SubField f) const override {
+        if (failReads)
+            throw std::bad_alloc();
+        const auto it = texts.find(f);
+        return it == texts.end() ? std::string() : it->second;
+    }
+    void SetText(SubField f, std::string_view s) override { texts[f] = s; }
+    void Focus(SubField f) override { focused.push_back(f); }
+    void PlaceCaretAtEnd(SubField f) override { caretAtEnd.push_back(f); }
+    void SetCaption(std::string_view s) override { caption = s; }
+    void Close() override { closed = true; }
+
+    void Type(const std::string& title, const std::string& user, const std::string& password,
+              const std::string& memo = "", const char* url = nullptr) {
+        texts[SubField::txtTitle] = title;
+        texts[SubField::txtUser] = user;
+        texts[SubField::txtPassWord] = password;
+        texts[SubField::txtMemo] = memo;
+        if (url)
+            texts[SubField::txtHTML] = url;
+    }
+};
+
+} // namespace tobrix::test
