@@ -208,15 +208,18 @@ public:
     std::string_view stored;
     std::string written;
 
-    bool Exists(const std::string&) override { return true; }
-    std::unique_ptr<ByteSource> OpenRead(const std::string&) override { return std::make_unique<MemorySource>(stored); }
-    std::unique_ptr<WritableFile> CreateTemp(const std::string& beside, std::string& tempPath) override {
-        tempPath = beside + ".tmp";
+    bool Exists(const FilePath&) override { return true; }
+    std::unique_ptr<ByteSource> OpenRead(const FilePath&) override { return std::make_unique<MemorySource>(stored); }
+    std::unique_ptr<WritableFile> CreateTemp(const FilePath& target, FilePath& tempPath) override {
+        tempPath = target;
         written.clear(); // keeps the capacity
         return std::make_unique<StringFile>(written);
     }
-    bool Replace(const std::string&, const std::string&) override { return true; }
-    bool Remove(const std::string&) override { return true; }
+    bool Replace(const FilePath&, const FilePath&) override { return true; }
+    std::unique_ptr<WritableFile> Overwrite(const FilePath&) override { return nullptr; }
+    NewFile CreateNew(const FilePath&) override { return {}; }
+    bool Remove(const FilePath&) override { return true; }
+    std::string DisplayName(const FilePath& path) const override { return path.string(); }
 };
 
 void FillList(const std::vector<Entry>& entries, std::size_t count, ItemDataList& list) {

@@ -1,6 +1,5 @@
 #include "app/Main.h"
 
-#include "common/Cp932.h"
 #include "common/Error.h"
 #include "platform/Files.h"
 #include "platform/Messages.h"
@@ -9,6 +8,7 @@
 #include "store/ItemDataList.h"
 
 #include <exception>
+#include <utility>
 
 namespace tobrix {
 
@@ -18,27 +18,13 @@ constexpr std::string_view kMsgNotOverwritten =
     sjis<u8"データファイル %s は起動時に読み込めなかったため、上書きしませんでした。"
          u8"\r\n今回の項目は %s に保存しました。">();
 
-constexpr int kMaxRecoveryAttempts = 100;
+// Recovery files are never overwritten: each save looks for a free name, this many at most.
+constexpr int kMaxRecoveryAttempts = 10000;
 
 } // namespace
 
-std::string ChangeFileExt(std::string_view path, std::string_view extension) {
-    // Walk by characters: in CP932 the second byte of a character may be 0x5C ('\').
-    std::size_t dot = std::string_view::npos;
-    for (std::size_t i = 0; i < path.size(); i += CharLength(path, i)) {
-        const char c = path[i];
-        if (c == '.')
-            dot = i;
-        else if (c == '\\' || c == '/' || c == ':')
-            dot = std::string_view::npos;
-    }
-    std::string out(path.substr(0, dot));
-    out += extension;
-    return out;
-}
-
 TfrmMain::TfrmMain(MainView& view, const MainServices& services, ItemDataList& items, TSettings& settings,
-                   std::string exePath)
+                   FilePath exePath)
     : view_(view), services_(services), items_(items), settings_(settings), exePath_(std::move(exePath)),
       list_(view.List(), items, settings, state_, services.collation),
       commands_(CommandContext{view, view.List(), items, *this, services.sound, services.messages, services.desktop,
@@ -46,7 +32,7 @@ TfrmMain::TfrmMain(MainView& view, const MainServices& services, ItemDataList& i
 
 void TfrmMain::ShowError(std::string_view message) { services_.messages.ShowError(ErrorDisplayText(message)); }
 
-std::string TfrmMain::RecoveryFileName(const std::string& dataFileName, int attempt) {
+FilePath TfrmMain::RecoveryFileName(const FilePath& dataFileName, int attempt) {
     const std::string suffix = attempt <= 1 ? ".recovered.DAT" : ".recovered-" + std::to_string(attempt) + ".DAT";
     return ChangeFileExt(dataFileName, suffix);
 }
@@ -65,10 +51,10 @@ void TfrmMain::FormCreate() {
         ShowError(MessageOf(e));
     }
 
-    view_.SetChecked(MainCheck::actTopLock, settings_.OnTop);
+    view_.SetChecked(CommandId::actTopLock, settings_.OnTop);
     view_.SetTopMost(settings_.OnTop);
-    view_.SetChecked(MainCheck::mnuHide, settings_.HidePass);
-    view_.SetChecked(MainCheck::mnuShard, settings_.Shard);
+    view_.SetChecked(CommandId::mnuHide, settings_.HidePass);
+    view_.SetChecked(CommandId::mnuShard, settings_.Shard);
 
     if (settings_.Left != 0 && settings_.Top != 0 && settings_.Width != 0 && settings_.Height != 0)
         view_.SetBounds({settings_.Left, settings_.Top, settings_.Width, settings_.Height});
@@ -103,6 +89,13 @@ void TfrmMain::FormShow() {
 }
 
 void TfrmMain::mnuExitClick() { view_.Close(); }
+
+void TfrmMain::Execute(CommandId id) {
+    if (id == CommandId::mnuExit)
+        mnuExitClick();
+    else
+        commands_.Execute(id);
+}
 
 void TfrmMain::FormDestroy() {
     state_.Destroying = true;
@@ -141,17 +134,18 @@ void TfrmMain::SaveEntries() {
         return;
     }
     // The data file may still hold entries that were never read; keep it and write this
-    // session's entries beside it.
-    std::string target;
+    // session's entries beside it, into a file that did not exist before.
     for (int attempt = 1; attempt <= kMaxRecoveryAttempts; ++attempt) {
-        target = RecoveryFileName(state_.DataFileName, attempt);
-        if (!services_.files.Exists(target))
-            break;
+        const FilePath target = RecoveryFileName(state_.DataFileName, attempt);
+        if (!SaveNewDataFile(services_.files, target, items_))
+            continue;
+        dataFileUnreadable_ = false; // later saves of this run go to the same file
+        const FilePath unread = std::exchange(state_.DataFileName, target);
+        services_.messages.ShowWarning(Substitute(
+            kMsgNotOverwritten, {services_.files.DisplayName(unread), services_.files.DisplayName(target)}));
+        return;
     }
-    SaveDataFile(services_.files, target, items_);
-    dataFileUnreadable_ = false; // later saves of this run go to the same file
-    state_.DataFileName = target;
-    services_.messages.ShowWarning(Substitute(kMsgNotOverwritten, {ChangeFileExt(exePath_, ".DAT"), target}));
+    throw AppError(Substitute(kMsgCannotCreate, services_.files.DisplayName(RecoveryFileName(state_.DataFileName, 1))));
 }
 
 } // namespace tobrix

@@ -23,9 +23,6 @@ class Sound;
 class TfrmAbout;
 struct TSettings;
 
-// Menu items and commands whose check mark the presenter sets.
-enum class MainCheck { actTopLock, mnuHide, mnuShard };
-
 struct WindowBounds {
     std::int32_t Left = 0;
     std::int32_t Top = 0;
@@ -39,7 +36,8 @@ class MainView {
 public:
     virtual ~MainView() = default;
     virtual ListControl& List() = 0;
-    virtual void SetChecked(MainCheck item, bool checked) = 0;
+    // The check mark of a checkable command or menu item, wherever it is shown.
+    virtual void SetChecked(CommandId id, bool checked) = 0;
     // Keeps the window above all ordinary windows, or not.
     virtual void SetTopMost(bool topMost) = 0;
     // The window's placement; while minimised, the placement it returns to.
@@ -68,9 +66,9 @@ struct MainServices {
 
 class TfrmMain final : public SubHost {
 public:
-    // exePath: full path of the running executable (CP932).
+    // exePath: full path of the running executable.
     TfrmMain(MainView& view, const MainServices& services, ItemDataList& items, TSettings& settings,
-             std::string exePath);
+             FilePath exePath);
 
     // Runs once while the window is created, before it is shown: settings, check marks,
     // geometry, column widths, then the data file.
@@ -80,6 +78,12 @@ public:
     // settings saved, data file written when the entries changed.
     void FormDestroy();
     void mnuExitClick();
+
+    // A command or menu item was chosen (menu, shortcut key): its handler runs when it is
+    // enabled.
+    void Execute(CommandId id);
+    // Whether the command or menu item is enabled now.
+    bool Update(CommandId id) const { return commands_.Update(id); }
 
     // The user's session is ending: the process may be ended without FormDestroy, so
     // everything is saved now as at a normal exit.
@@ -99,7 +103,7 @@ public:
 
     // Where the entries are written when the data file existed at start but could not be
     // read: that file is never overwritten.
-    static std::string RecoveryFileName(const std::string& dataFileName, int attempt);
+    static FilePath RecoveryFileName(const FilePath& dataFileName, int attempt);
 
 private:
     void SaveState();
@@ -109,15 +113,11 @@ private:
     MainServices services_;
     ItemDataList& items_;
     TSettings& settings_;
-    std::string exePath_;
+    FilePath exePath_;
     MainState state_;
     MainList list_;
     MainCommands commands_;
     bool dataFileUnreadable_ = false;
 };
-
-// The executable's path with its extension replaced (the part from the last dot of the
-// file name; a name without one gets the extension appended).
-std::string ChangeFileExt(std::string_view path, std::string_view extension);
 
 } // namespace tobrix

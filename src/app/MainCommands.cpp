@@ -7,29 +7,21 @@
 
 namespace tobrix {
 
-const CommandInfo& InfoOf(Command command) {
-    for (const CommandInfo& info : kCommands)
-        if (info.command == command)
-            return info;
-    return kCommands[0];
-}
-
-bool MainCommands::Update(Command command) const {
-    switch (command) {
-    case Command::actEdit: return actEditUpdate();
-    case Command::actNew:
-    case Command::actAbout: return true;
+bool MainCommands::Update(CommandId id) const {
+    switch (id) {
+    case CommandId::actEdit: return actEditUpdate();
+    default: return true;
     }
-    return false;
 }
 
-void MainCommands::Execute(Command command) {
-    if (!Update(command))
+void MainCommands::Execute(CommandId id) {
+    if (!Update(id))
         return;
-    switch (command) {
-    case Command::actNew: actNewExecute(); break;
-    case Command::actEdit: actEditExecute(); break;
-    case Command::actAbout: actAboutExecute(); break;
+    switch (id) {
+    case CommandId::actNew: actNewExecute(); break;
+    case CommandId::actEdit: actEditExecute(); break;
+    case CommandId::actAbout: actAboutExecute(); break;
+    default: break;
     }
 }
 

@@ -3,9 +3,7 @@
 // what it does. A command whose update rule leaves it disabled never executes, however it
 // was invoked.
 
-#include "common/Cp932Literal.h"
-
-#include <string_view>
+#include "app/CommandTable.h"
 
 namespace tobrix {
 
@@ -17,53 +15,6 @@ class Messages;
 class Shell;
 class Sound;
 class SubHost;
-
-enum class Command { actNew, actEdit, actAbout };
-
-// A key with or without Ctrl; `key` is the virtual-key code ('A' for the A key).
-struct Shortcut {
-    bool ctrl = false;
-    unsigned key = 0;
-};
-
-struct CommandInfo {
-    Command command;
-    std::string_view caption;
-    std::string_view hint;
-    Shortcut shortcut;
-    int icon;
-};
-
-inline constexpr CommandInfo kCommands[] = {
-    {Command::actNew, sjis<u8"追加(&A)">(), sjis<u8"アイテムの新規追加">(), {true, 'A'}, 0},
-    {Command::actEdit, sjis<u8"編集(&E)">(), sjis<u8"アイテムの編集">(), {true, 'E'}, 1},
-    {Command::actAbout, sjis<u8"バージョン情報(&A)...">(), {}, {}, 9},
-};
-
-const CommandInfo& InfoOf(Command command);
-
-// Menu items that are not commands.
-enum class MenuItem { mnuExit };
-
-// The main menu, top to bottom: popups with their items.
-struct MenuEntry {
-    enum Kind { Popup, CommandItem, PlainItem, Separator, EndPopup } kind;
-    std::string_view caption = {}; // Popup, PlainItem
-    Command command = Command::actNew;
-    MenuItem item = MenuItem::mnuExit;
-};
-
-inline constexpr MenuEntry kMainMenu[] = {
-    {MenuEntry::Popup, sjis<u8"ファイル(&F)">()},
-    {MenuEntry::CommandItem, {}, Command::actNew},
-    {MenuEntry::CommandItem, {}, Command::actEdit},
-    {MenuEntry::Separator},
-    {MenuEntry::PlainItem, sjis<u8"終了(&X)">(), Command::actNew, MenuItem::mnuExit},
-    {MenuEntry::EndPopup},
-    {MenuEntry::Popup, sjis<u8"ヘルプ(&H)">()},
-    {MenuEntry::CommandItem, {}, Command::actAbout},
-    {MenuEntry::EndPopup},
-};
 
 // What the commands work with.
 struct CommandContext {
@@ -81,10 +32,11 @@ class MainCommands {
 public:
     explicit MainCommands(const CommandContext& context) : c_(context) {}
 
-    // Whether the command is enabled now.
-    bool Update(Command command) const;
-    // Runs the update rule, then the command when it is enabled.
-    void Execute(Command command);
+    // Whether the command is enabled now; true for menu items that are not commands.
+    bool Update(CommandId id) const;
+    // Runs the update rule, then the command when it is enabled. Menu items that are not
+    // commands are the window's own (TfrmMain) and do nothing here.
+    void Execute(CommandId id);
 
     void actNewExecute();
     void actEditExecute();

@@ -1,13 +1,14 @@
 #pragma once
 // State of the main window shared by its parts (list, commands, paste, drag).
 
+#include "platform/Files.h"
+
 #include <cstdint>
-#include <string>
 
 namespace tobrix {
 
 struct MainState {
-    std::string DataFileName;       // the executable's path with ".DAT"
+    FilePath DataFileName;          // the executable's path with ".DAT"
     bool Modified = false;          // the entries differ from the data file; never reset during a run
     bool Destroying = false;        // the window is going away: selection events change nothing
     std::int32_t SelIndex = -1;     // row last selected

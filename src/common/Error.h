@@ -2,6 +2,8 @@
 // The one error type of the program. It carries the text the user will see (CP932);
 // every event handler catches it and hands it to the general error display.
 
+#include "common/Cp932Literal.h"
+
 #include <exception>
 #include <initializer_list>
 #include <string>
@@ -18,6 +20,11 @@ public:
 private:
     std::string message_;
 };
+
+// The file errors users see; %s is the file's path.
+inline constexpr std::string_view kMsgCannotOpen = sjis<u8"ファイル %s は開けません">();
+inline constexpr std::string_view kMsgCannotCreate = sjis<u8"ファイル %s を作成できません">();
+inline constexpr std::string_view kMsgWriteError = sjis<u8"ストリームへの書き込みエラー">();
 
 // fmt with its "%s" placeholders replaced by the arguments in order, in one pass (an
 // argument that itself contains "%s" stays as it is). Extra placeholders stay unchanged.

@@ -7,6 +7,7 @@
 #include "store/ItemDataList.h"
 
 #include <exception>
+#include <utility>
 #include <memory>
 
 namespace tobrix {
@@ -25,36 +26,72 @@ void TfrmSub::FormShow() {
     View().SetText(SubField::txtHTML, item.URL);
 }
 
+namespace {
+
+// A field as the user knows it, for messages.
+std::string_view NameOf(SubField field) {
+    switch (field) {
+    case SubField::txtTitle: return sjis<u8"タイトル">();
+    case SubField::txtUser: return sjis<u8"ユーザーＩＤ">();
+    case SubField::txtPassWord: return sjis<u8"パスワード">();
+    case SubField::txtMemo: return sjis<u8"メモ">();
+    case SubField::txtHTML: return sjis<u8"HPアドレス">();
+    }
+    return {};
+}
+
+} // namespace
+
 void TfrmSub::cmdSaveClick() {
-    // An error here is shown and the dialog stays open; what was stored before stays stored.
+    // An error here is shown as it is and the dialog stays open; what was stored before
+    // stays stored.
     try {
         Save();
     } catch (const std::exception& e) {
-        messages_.ShowPlain(ErrorDisplayText(MessageOf(e)));
+        messages_.ShowPlain(MessageOf(e));
     }
 }
 
 void TfrmSub::Save() {
-    if (View().Text(SubField::txtTitle).empty()) {
+    // Everything is read before anything is stored, so an entry is never left half written.
+    std::optional<std::string> title = View().Text(SubField::txtTitle);
+    std::optional<std::string> user = View().Text(SubField::txtUser);
+    std::optional<std::string> password = View().Text(SubField::txtPassWord);
+    std::optional<std::string> memo = View().Text(SubField::txtMemo);
+    std::optional<std::string> url = View().Text(SubField::txtHTML);
+
+    if (title && title->empty()) {
         sound_.Beep(kBeepDefault);
         View().Focus(SubField::txtTitle);
         return;
     }
-    const std::string password = View().Text(SubField::txtPassWord);
-    if (password.empty()) {
+    if (password && password->empty()) {
         sound_.Beep(kBeepDefault);
         View().Focus(SubField::txtPassWord);
         return;
     }
+    // A character that code page 932 cannot hold would be stored as '?': for a password
+    // that is a different password. Such a field is refused, never stored altered; the
+    // first one in tab order gets the focus.
+    const std::pair<const std::optional<std::string>*, SubField> read[] = {
+        {&title, SubField::txtTitle}, {&user, SubField::txtUser}, {&password, SubField::txtPassWord},
+        {&memo, SubField::txtMemo},   {&url, SubField::txtHTML},
+    };
+    for (const auto& [text, field] : read) {
+        if (!*text) {
+            messages_.ShowWarning(Substitute(kMsgNotCp932, NameOf(field)));
+            View().Focus(field);
+            return;
+        }
+    }
 
-    // Everything is read before anything is stored, so an entry is never left half written.
     auto fields = std::make_unique<TVirtualItem>();
-    fields->Title = View().Text(SubField::txtTitle);
-    fields->UserID = View().Text(SubField::txtUser);
-    fields->Password = password;
-    fields->MaskedPassword = password; // the saved row is selected next, so it shows plain
-    fields->Memo = View().Text(SubField::txtMemo);
-    fields->URL = View().Text(SubField::txtHTML); // as typed, the preset included
+    fields->Title = std::move(*title);
+    fields->UserID = std::move(*user);
+    fields->Password = std::move(*password);
+    fields->MaskedPassword = fields->Password; // the saved row is selected next, so it shows plain
+    fields->Memo = std::move(*memo);
+    fields->URL = std::move(*url); // as typed, the preset included
     fields->ImageIndex = -1;
 
     int index = ItemIndex;

@@ -63,7 +63,7 @@ bool TGetBrowser::Execute() {
 
     const std::optional<std::string> text = desktop_.RequestText(AddressEdit, kAddressBuffer);
     if (!text)
-        return false; // a browser that does not answer counts as no capture
+        return false; // no answer, or an address that could not be kept as it is: no capture
     PageURL = std::string(UntilNul(*text));
     return true;
 }

@@ -30,7 +30,8 @@ public:
     virtual std::optional<std::string> ClassName(WindowHandle window, int bufferSize) = 0;
     virtual bool IsWindow(WindowHandle window) = 0;
     // Asks the window for its text (at most bufferSize - 1 bytes). Waits a couple of seconds
-    // at most: nothing comes back from a window whose program does not answer.
+    // at most: nothing comes back from a window whose program does not answer, nor when the
+    // text holds characters that code page 932 cannot hold.
     virtual std::optional<std::string> RequestText(WindowHandle window, int bufferSize) = 0;
 };
 

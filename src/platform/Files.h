@@ -1,12 +1,16 @@
 #pragma once
-// The file system as the program needs it. Paths are CP932 text.
+// The file system as the program needs it. Paths are the system's own (wide on Windows), so
+// that a file in any folder can be reached; they become CP932 text only to be shown.
 
-#include "store/Stream.h"
+#include "common/ByteStream.h"
 
+#include <filesystem>
 #include <memory>
 #include <string>
 
 namespace tobrix {
+
+using FilePath = std::filesystem::path;
 
 class WritableFile : public ByteSink {
 public:
@@ -16,20 +20,45 @@ public:
     virtual bool Close() = 0;
 };
 
+// A file made by CreateNew: `file` is null when it could not be made, and then `nameTaken`
+// tells whether that was because something of that name exists already.
+struct NewFile {
+    std::unique_ptr<WritableFile> file;
+    bool nameTaken = false;
+};
+
 class Files {
 public:
     virtual ~Files() = default;
-    virtual bool Exists(const std::string& path) = 0;
+    // False only when the system reports that the file or its folder does not exist; a file
+    // that exists but cannot be looked at (no access, held by another program) counts as
+    // existing, so that it is never taken for absent and replaced.
+    virtual bool Exists(const FilePath& path) = 0;
     // nullptr when the file cannot be opened for reading (missing, locked, no access).
-    virtual std::unique_ptr<ByteSource> OpenRead(const std::string& path) = 0;
-    // Creates a new empty file with a name of its own in the folder of `beside`, for a
-    // replacement of `beside` that is written completely before it takes its place.
-    // nullptr on failure; otherwise tempPath receives its path.
-    virtual std::unique_ptr<WritableFile> CreateTemp(const std::string& beside, std::string& tempPath) = 0;
+    virtual std::unique_ptr<ByteSource> OpenRead(const FilePath& path) = 0;
+    // Creates a new empty file in the folder of `target`, for a replacement of `target` that
+    // is written completely before it takes its place; when `target` exists, the new file
+    // gets its attributes and access rights. nullptr when the folder takes no new file or the
+    // protection cannot be carried over; otherwise tempPath receives its path.
+    virtual std::unique_ptr<WritableFile> CreateTemp(const FilePath& target, FilePath& tempPath) = 0;
     // Puts `source` in the place of `target` in one step: afterwards `target` is either the
-    // old file or the new one, never a mixture or missing. False on failure.
-    virtual bool Replace(const std::string& source, const std::string& target) = 0;
-    virtual bool Remove(const std::string& path) = 0;
+    // old file or the new one, never a mixture or missing. A read-only target is not
+    // replaced. False on failure.
+    virtual bool Replace(const FilePath& source, const FilePath& target) = 0;
+    // Opens an existing file for writing, its content discarded, keeping what the system
+    // keeps with a file (attributes, access rights). nullptr when it does not exist, is
+    // read-only or cannot be opened.
+    virtual std::unique_ptr<WritableFile> Overwrite(const FilePath& path) = 0;
+    // Creates a file that must not exist yet; never opens or replaces an existing one.
+    virtual NewFile CreateNew(const FilePath& path) = 0;
+    virtual bool Remove(const FilePath& path) = 0;
+    // The path as the user reads it in a message (CP932; a character that code page 932
+    // cannot hold shows as '?').
+    virtual std::string DisplayName(const FilePath& path) const = 0;
 };
+
+// The path with the extension of its file name replaced (a name without one gets it
+// appended); `extension` is ASCII and starts with the dot.
+FilePath ChangeFileExt(const FilePath& path, std::string_view extension);
 
 } // namespace tobrix

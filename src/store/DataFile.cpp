@@ -96,22 +96,30 @@ private:
     std::size_t offset_ = 0;
 };
 
-// Removes a temporary file unless it was put in place.
-class TempFileGuard {
+// Removes a file that was being written unless it was kept.
+class PartialFileGuard {
 public:
-    TempFileGuard(Files& files, std::string path) : files_(files), path_(std::move(path)) {}
-    TempFileGuard(const TempFileGuard&) = delete;
-    TempFileGuard& operator=(const TempFileGuard&) = delete;
-    ~TempFileGuard() {
+    PartialFileGuard(Files& files, FilePath path) : files_(files), path_(std::move(path)) {}
+    PartialFileGuard(const PartialFileGuard&) = delete;
+    PartialFileGuard& operator=(const PartialFileGuard&) = delete;
+    ~PartialFileGuard() {
         if (!path_.empty())
             files_.Remove(path_);
     }
-    void Release() { path_.clear(); }
+    void Keep() { path_.clear(); }
 
 private:
     Files& files_;
-    std::string path_;
+    FilePath path_;
 };
+
+// The scrambled list into the file, pushed to the disk and closed.
+void WriteScrambled(WritableFile& file, const ItemDataList& list) {
+    ItemListSource source(list);
+    XorStream(kDataFileKey, file, source);
+    if (!file.Flush() || !file.Close())
+        throw AppError(std::string(kMsgWriteError));
+}
 
 struct FieldTexts {
     std::string_view title, userId, password, memo, url;
@@ -162,33 +170,50 @@ std::string BuildDataText(const ItemDataList& list) {
     return text;
 }
 
-void LoadDataFile(Files& files, const std::string& path, bool hidePass, ItemDataList& list) {
+void LoadDataFile(Files& files, const FilePath& path, bool hidePass, ItemDataList& list) {
     std::string text;
     {
         std::unique_ptr<ByteSource> file = files.OpenRead(path);
         if (!file)
-            throw AppError(Substitute(kMsgCannotOpen, path));
+            throw AppError(Substitute(kMsgCannotOpen, files.DisplayName(path)));
         StringSink sink(text);
         XorStream(kDataFileKey, sink, *file);
     }
     ParseDataText(text, hidePass, list);
 }
 
-void SaveDataFile(Files& files, const std::string& path, const ItemDataList& list) {
-    std::string tempPath;
-    std::unique_ptr<WritableFile> created = files.CreateTemp(path, tempPath);
-    if (!created)
-        throw AppError(Substitute(kMsgCannotCreate, path));
-    TempFileGuard guard(files, tempPath);
-    std::unique_ptr<WritableFile> file = std::move(created); // closed before the guard removes it
-    ItemListSource source(list);
-    XorStream(kDataFileKey, *file, source);
-    if (!file->Flush() || !file->Close())
-        throw AppError(std::string(kMsgWriteError));
-    file.reset();
+void SaveDataFile(Files& files, const FilePath& path, const ItemDataList& list) {
+    FilePath tempPath;
+    std::unique_ptr<WritableFile> file = files.CreateTemp(path, tempPath);
+    if (!file) {
+        // A folder may take no new files while the data file in it is writable; the file
+        // is then written where it is, as a plain save would.
+        file = files.Overwrite(path);
+        if (!file)
+            throw AppError(Substitute(kMsgCannotCreate, files.DisplayName(path)));
+        WriteScrambled(*file, list);
+        return;
+    }
+    PartialFileGuard guard(files, tempPath);
+    WriteScrambled(*file, list);
+    file.reset(); // closed before it is renamed or removed
     if (!files.Replace(tempPath, path))
-        throw AppError(Substitute(kMsgCannotCreate, path));
-    guard.Release();
+        throw AppError(Substitute(kMsgCannotCreate, files.DisplayName(path)));
+    guard.Keep();
+}
+
+bool SaveNewDataFile(Files& files, const FilePath& path, const ItemDataList& list) {
+    NewFile created = files.CreateNew(path);
+    if (!created.file) {
+        if (created.nameTaken)
+            return false;
+        throw AppError(Substitute(kMsgCannotCreate, files.DisplayName(path)));
+    }
+    PartialFileGuard guard(files, path);
+    WriteScrambled(*created.file, list);
+    created.file.reset();
+    guard.Keep();
+    return true;
 }
 
 } // namespace tobrix

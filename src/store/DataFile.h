@@ -2,14 +2,13 @@
 // The data file: one line per entry, five fields joined by 0x08, CR LF after every line,
 // the whole text XOR-scrambled with kDataFileKey. No header, no count, no checksum.
 
+#include "platform/Files.h"
 #include "store/ItemDataList.h"
 
 #include <string>
 #include <string_view>
 
 namespace tobrix {
-
-class Files;
 
 inline constexpr char kFieldSeparator = '\x08';
 
@@ -24,11 +23,17 @@ std::string BuildDataText(const ItemDataList& list);
 
 // Appends the entries of the data file to the list. Throws AppError with "ファイル %s は開けません"
 // when the file cannot be opened or read; the list is then left as it was.
-void LoadDataFile(Files& files, const std::string& path, bool hidePass, ItemDataList& list);
+void LoadDataFile(Files& files, const FilePath& path, bool hidePass, ItemDataList& list);
 
 // Replaces the data file by the list. The new content is written to a file of its own
-// beside it, flushed, and then renamed over the old one in one step, so that any failure
-// leaves the previous file as it was. Throws AppError with the file messages.
-void SaveDataFile(Files& files, const std::string& path, const ItemDataList& list);
+// beside it (with the old file's attributes and access rights), flushed, and then renamed
+// over the old one in one step, so that any failure leaves the previous file as it was.
+// Where the folder takes no new file, the data file itself is written over instead.
+// Throws AppError with the file messages.
+void SaveDataFile(Files& files, const FilePath& path, const ItemDataList& list);
+
+// Writes the list into a new file of that name. False, with nothing written, when the name
+// is taken; throws AppError on any other failure, the partly written file removed.
+bool SaveNewDataFile(Files& files, const FilePath& path, const ItemDataList& list);
 
 } // namespace tobrix

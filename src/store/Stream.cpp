@@ -7,11 +7,6 @@
 
 namespace tobrix {
 
-void WriteAll(ByteSink& sink, const char* data, std::size_t size) {
-    if (size != 0 && sink.Write(data, size) != size)
-        throw AppError(std::string(kMsgWriteError));
-}
-
 std::size_t MemorySource::Read(char* buffer, std::size_t size) {
     const std::size_t n = std::min(size, data_.size() - pos_);
     if (n != 0)

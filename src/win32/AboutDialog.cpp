@@ -61,7 +61,7 @@ bool AboutDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
             return true;
         }
         if ((id == kHomePage || id == kMail) && HIWORD(wParam) == STN_CLICKED) {
-            presenter_.lblAddressClick(ItemText(id));
+            presenter_.lblAddressClick(ItemText(id).value_or(std::string())); // our own captions
             return true;
         }
         return id == kHidden; // Button1 does nothing

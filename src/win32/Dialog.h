@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <exception>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -42,7 +43,8 @@ protected:
     // The forms' font at a character height in 96-DPI pixels; the dialog deletes it.
     HFONT MakeFont(int height, bool underline = false);
     void SetItemText(int id, std::string_view cp932);
-    std::string ItemText(int id) const;
+    // The control's text, or nothing when it holds characters that code page 932 cannot hold.
+    std::optional<std::string> ItemText(int id) const;
 
     // WM_INITDIALOG: create the controls; return false after setting the focus yourself.
     virtual bool OnInit() = 0;

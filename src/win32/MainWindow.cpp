@@ -18,13 +18,7 @@ namespace tobrix::win32 {
 
 namespace {
 
-// Menu and shortcut identifiers: commands from kCommandIdBase on, other items from
-// kMenuItemIdBase on.
-constexpr int kCommandIdBase = 2000;
-constexpr int kMenuItemIdBase = 3000;
-
-int IdOf(Command command) { return kCommandIdBase + static_cast<int>(command); }
-int IdOf(MenuItem item) { return kMenuItemIdBase + static_cast<int>(item); }
+UINT IdOf(CommandId id) { return static_cast<UINT>(id); }
 
 std::string ShortcutText(const Shortcut& shortcut) {
     if (shortcut.key == 0)
@@ -37,19 +31,10 @@ std::string ShortcutText(const Shortcut& shortcut) {
     return text;
 }
 
-UINT MenuIdOf(MainCheck item) {
-    switch (item) {
-    case MainCheck::actTopLock: return IDM_TOPLOCK;
-    case MainCheck::mnuHide: return IDM_HIDE;
-    case MainCheck::mnuShard: return IDM_SHARD;
-    }
-    return 0;
-}
-
 } // namespace
 
 MainWindow::MainWindow(HINSTANCE instance, const MainServices& services, Win32Messages& messages,
-                       std::string exePath)
+                       FilePath exePath)
     : instance_(instance), messages_(messages), presenter_(*this, services, ItemList, Settings, std::move(exePath)) {}
 
 MainWindow::~MainWindow() {
@@ -57,6 +42,8 @@ MainWindow::~MainWindow() {
         DestroyWindow(Handle());
     if (shortcuts_ != nullptr)
         DestroyAcceleratorTable(shortcuts_);
+    if (imlIcon_ != nullptr)
+        ImageList_Destroy(imlIcon_);
     if (font_ != nullptr)
         DeleteObject(font_);
 }
@@ -95,17 +82,14 @@ HMENU MainWindow::BuildMenu() {
             popup = CreatePopupMenu();
             popupCaption = Widen(entry.caption);
             break;
-        case MenuEntry::CommandItem: {
-            const CommandInfo& info = InfoOf(entry.command);
+        case MenuEntry::Item: {
+            const CommandInfo& info = InfoOf(entry.id);
             std::string caption(info.caption);
             if (const std::string keys = ShortcutText(info.shortcut); !keys.empty())
                 caption += "\t" + keys;
-            AppendMenuW(popup, MF_STRING, static_cast<UINT_PTR>(IdOf(entry.command)), Widen(caption).c_str());
+            AppendMenuW(popup, MF_STRING, IdOf(entry.id), Widen(caption).c_str());
             break;
         }
-        case MenuEntry::PlainItem:
-            AppendMenuW(popup, MF_STRING, static_cast<UINT_PTR>(IdOf(entry.item)), Widen(entry.caption).c_str());
-            break;
         case MenuEntry::Separator: AppendMenuW(popup, MF_SEPARATOR, 0, nullptr); break;
         case MenuEntry::EndPopup:
             AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(popup), popupCaption.c_str());
@@ -121,7 +105,7 @@ HACCEL MainWindow::BuildShortcuts() {
     for (const CommandInfo& info : kCommands) {
         if (info.shortcut.key != 0)
             keys.push_back({static_cast<BYTE>(FVIRTKEY | (info.shortcut.ctrl ? FCONTROL : 0)),
-                            static_cast<WORD>(info.shortcut.key), static_cast<WORD>(IdOf(info.command))});
+                            static_cast<WORD>(info.shortcut.key), static_cast<WORD>(IdOf(info.id))});
     }
     return CreateAcceleratorTableW(keys.data(), static_cast<int>(keys.size()));
 }
@@ -149,10 +133,14 @@ void MainWindow::CreateList() {
     // shows no drag image.
     list_ = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
                             WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SINGLESEL |
-                                LVS_SHOWSELALWAYS,
+                                LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS,
                             0, 0, 0, 0, Handle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_LIST)), instance_,
                             nullptr);
     SendMessageW(list_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    // The window's small images (the commands' icons); the rows use none of them. The window
+    // owns the list, which other controls share.
+    imlIcon_ = ImageList_Create(Scale(16), Scale(16), ILC_COLOR32 | ILC_MASK, 15, 0);
+    ListView_SetImageList(list_, imlIcon_, LVSIL_SMALL);
     ListView_SetExtendedListViewStyle(list_, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
     for (int i = 0; i < kColumnCount; ++i) {
         std::wstring caption = Widen(kColumnCaptions[i]);
@@ -246,6 +234,9 @@ LRESULT MainWindow::OnNotify(const NMHDR& header) {
     case LVN_COLUMNCLICK:
         presenter_.List().lsvListColumnClick(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem);
         return 0;
+    case LVN_ODFINDITEMW:
+        // Typing in the list searches nothing: the selection stays where it is.
+        return -1;
     case NM_DBLCLK: presenter_.Commands().lsvListDblClick(); return 0;
     default: return 0;
     }
@@ -253,19 +244,17 @@ LRESULT MainWindow::OnNotify(const NMHDR& header) {
 
 void MainWindow::OnCommand(int id) {
     for (const CommandInfo& info : kCommands) {
-        if (id == IdOf(info.command)) {
-            presenter_.Commands().Execute(info.command);
+        if (id == static_cast<int>(info.id)) {
+            presenter_.Execute(info.id);
             return;
         }
     }
-    if (id == IdOf(MenuItem::mnuExit))
-        presenter_.mnuExitClick();
 }
 
 void MainWindow::OnInitMenuPopup(HMENU popup) {
     for (const CommandInfo& info : kCommands) {
-        const bool enabled = presenter_.Commands().Update(info.command);
-        EnableMenuItem(popup, static_cast<UINT>(IdOf(info.command)), MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+        const bool enabled = presenter_.Update(info.id);
+        EnableMenuItem(popup, IdOf(info.id), MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
     }
 }
 
@@ -279,9 +268,9 @@ void MainWindow::RunAboutDialog(TfrmAbout& about) {
     dialog.Run(Handle());
 }
 
-void MainWindow::SetChecked(MainCheck item, bool checked) {
+void MainWindow::SetChecked(CommandId id, bool checked) {
     if (HMENU menu = GetMenu(Handle()))
-        CheckMenuItem(menu, MenuIdOf(item), MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+        CheckMenuItem(menu, IdOf(id), MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
 }
 
 void MainWindow::SetTopMost(bool topMost) {

@@ -15,7 +15,7 @@ class Win32Messages;
 
 class MainWindow final : public Window, public MainView, public ListControl {
 public:
-    MainWindow(HINSTANCE instance, const MainServices& services, Win32Messages& messages, std::string exePath);
+    MainWindow(HINSTANCE instance, const MainServices& services, Win32Messages& messages, FilePath exePath);
     ~MainWindow() override;
 
     // Creates the window (running FormCreate) and shows it; false when it could not be created.
@@ -25,7 +25,7 @@ public:
 
     // MainView
     ListControl& List() override { return *this; }
-    void SetChecked(MainCheck item, bool checked) override;
+    void SetChecked(CommandId id, bool checked) override;
     void SetTopMost(bool topMost) override;
     WindowBounds Bounds() const override;
     void SetBounds(const WindowBounds& bounds) override;
@@ -62,6 +62,7 @@ private:
     TfrmMain presenter_;
     HWND list_ = nullptr;
     HFONT font_ = nullptr;
+    HIMAGELIST imlIcon_ = nullptr;
     HACCEL shortcuts_ = nullptr;
     int dpi_ = 96;
     bool shown_ = false;

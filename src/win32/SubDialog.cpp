@@ -21,9 +21,6 @@ enum : int {
     kCancel = IDCANCEL, // Esc and the close box
 };
 
-// Posted so that the caret goes to the end after the dialog manager's select-all on entry.
-constexpr UINT kCaretToEnd = WM_APP + 1;
-
 void SetImeOpen(HWND control, bool open) {
     if (HIMC context = ImmGetContext(control)) {
         ImmSetOpenStatus(context, open);
@@ -69,8 +66,12 @@ bool SubDialog::OnInit() {
             {kGet, WC_BUTTONW, Widen(kSubButtonGet), 472, 144, 81, 21, button},
         },
         MakeFont(13));
+    // No field has a length limit of its own: lift the edit control's default one.
+    for (const int id : {kTitle, kUser, kPassword, kMemo, kAddress})
+        SendMessageW(Item(id), EM_SETLIMITTEXT, 0, 0);
     // Addresses are never typed through the input method.
     ImmAssociateContextEx(Item(kAddress), nullptr, 0);
+    SetWindowSubclass(Item(kAddress), &SubDialog::AddressProc, 0, reinterpret_cast<DWORD_PTR>(this));
     presenter_.Attach(*this);
     presenter_.FormShow();
     Focus(SubField::txtTitle);
@@ -87,7 +88,25 @@ void SubDialog::PlaceCaretAtEnd(SubField field) {
     HWND control = Item(IdOf(field));
     const int length = GetWindowTextLengthW(control);
     SendMessageW(control, EM_SETSEL, static_cast<WPARAM>(length), length);
-    PostMessageW(Handle(), kCaretToEnd, static_cast<WPARAM>(IdOf(field)), 0);
+}
+
+LRESULT CALLBACK SubDialog::AddressProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                        DWORD_PTR self) {
+    // The dialog manager asks a field to select all its text when it is entered by the
+    // keyboard (Tab, Shift+Tab, its mnemonic) or by the program; a click or a return from
+    // another program asks nothing and keeps the user's caret. That request is the address
+    // field's entry: the caret goes after the text instead.
+    if (message == EM_SETSEL && wParam == 0 && lParam == -1) {
+        try {
+            reinterpret_cast<SubDialog*>(self)->presenter_.txtHTMLEnter();
+        } catch (const std::exception& e) {
+            reinterpret_cast<SubDialog*>(self)->reportError_(e);
+        }
+        return 0;
+    }
+    if (message == WM_NCDESTROY)
+        RemoveWindowSubclass(control, &SubDialog::AddressProc, 0);
+    return DefSubclassProc(control, message, wParam, lParam);
 }
 
 void SubDialog::OnFieldFocus(int id) {
@@ -96,7 +115,6 @@ void SubDialog::OnFieldFocus(int id) {
     case kUser:
     case kPassword:
     case kMemo: SetImeOpen(Item(id), false); break;
-    case kAddress: presenter_.txtHTMLEnter(); break;
     default: break;
     }
 }
@@ -119,14 +137,6 @@ bool SubDialog::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) 
         case kGet: presenter_.cmdGetClick(); return true;
         default: return false;
         }
-    }
-    case kCaretToEnd: {
-        HWND control = Item(static_cast<int>(wParam));
-        if (GetFocus() == control) {
-            const int length = GetWindowTextLengthW(control);
-            SendMessageW(control, EM_SETSEL, static_cast<WPARAM>(length), length);
-        }
-        return true;
     }
     default: return false;
     }

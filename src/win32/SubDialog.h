@@ -4,6 +4,8 @@
 #include "editor/Sub.h"
 #include "win32/Dialog.h"
 
+#include <commctrl.h>
+
 #include <functional>
 
 namespace tobrix::win32 {
@@ -15,7 +17,7 @@ public:
     void Run(HWND owner);
 
     // SubView
-    std::string Text(SubField field) const override { return ItemText(IdOf(field)); }
+    std::optional<std::string> Text(SubField field) const override { return ItemText(IdOf(field)); }
     void SetText(SubField field, std::string_view cp932) override { SetItemText(IdOf(field), cp932); }
     void Focus(SubField field) override;
     void PlaceCaretAtEnd(SubField field) override;
@@ -28,6 +30,8 @@ private:
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     void ReportUnhandled(const std::exception& e) override { reportError_(e); }
     void OnFieldFocus(int id);
+    static LRESULT CALLBACK AddressProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                        DWORD_PTR self);
 
     TfrmSub& presenter_;
     std::function<void(const std::exception&)> reportError_;

@@ -6,11 +6,17 @@ namespace tobrix::win32 {
 
 class Win32Files final : public Files {
 public:
-    bool Exists(const std::string& path) override;
-    std::unique_ptr<ByteSource> OpenRead(const std::string& path) override;
-    std::unique_ptr<WritableFile> CreateTemp(const std::string& beside, std::string& tempPath) override;
-    bool Replace(const std::string& source, const std::string& target) override;
-    bool Remove(const std::string& path) override;
+    bool Exists(const FilePath& path) override;
+    std::unique_ptr<ByteSource> OpenRead(const FilePath& path) override;
+    std::unique_ptr<WritableFile> CreateTemp(const FilePath& target, FilePath& tempPath) override;
+    bool Replace(const FilePath& source, const FilePath& target) override;
+    std::unique_ptr<WritableFile> Overwrite(const FilePath& path) override;
+    NewFile CreateNew(const FilePath& path) override;
+    bool Remove(const FilePath& path) override;
+    std::string DisplayName(const FilePath& path) const override;
 };
+
+// Full path of the running executable.
+FilePath ExecutablePath();
 
 } // namespace tobrix::win32

@@ -1,7 +1,6 @@
 #include "win32/Win32Platform.h"
 
 #include "app/Identity.h"
-#include "common/Cp932.h"
 #include "win32/Encoding.h"
 
 #include <shellapi.h>
@@ -26,25 +25,6 @@ BOOL CALLBACK VisitDescendant(HWND hwnd, LPARAM context) {
     const auto& visit = *reinterpret_cast<const std::function<void(WindowHandle)>*>(context);
     visit(reinterpret_cast<WindowHandle>(hwnd));
     return TRUE;
-}
-
-// Text read through a buffer of `bufferSize` bytes in code page 932: at most bufferSize - 1
-// bytes, never half a character.
-std::string FitInBuffer(std::wstring_view text, int bufferSize) {
-    std::string out = Narrow(text);
-    const std::size_t limit = bufferSize > 0 ? static_cast<std::size_t>(bufferSize - 1) : 0;
-    if (out.size() <= limit)
-        return out;
-    std::size_t end = 0;
-    for (std::size_t i = 0; i < limit;) {
-        const std::size_t n = CharLength(out, i);
-        if (i + n > limit)
-            break;
-        i += n;
-        end = i;
-    }
-    out.resize(end);
-    return out;
 }
 
 } // namespace
@@ -110,6 +90,8 @@ std::optional<std::string> Win32Desktop::RequestText(WindowHandle window, int bu
     const std::size_t nul = text.find(L'\0');
     if (nul != std::wstring::npos)
         text.resize(nul);
+    if (!NarrowExact(text))
+        return std::nullopt; // would be kept with '?' in place of what it says
     return FitInBuffer(text, bufferSize);
 }
 
@@ -125,20 +107,6 @@ void Win32Messages::Show(std::string_view text, UINT icon) {
     if (owner == nullptr && fallbackOwner_ != nullptr && IsWindowVisible(fallbackOwner_))
         owner = fallbackOwner_;
     MessageBoxW(owner, Widen(text).c_str(), Widen(kAppTitle).c_str(), MB_OK | icon);
-}
-
-std::string ExecutablePath() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (n == 0)
-            return {};
-        if (n < path.size()) {
-            path.resize(n);
-            return Narrow(path);
-        }
-        path.resize(path.size() * 2);
-    }
 }
 
 } // namespace tobrix::win32

@@ -58,7 +58,4 @@ private:
     HWND fallbackOwner_ = nullptr;
 };
 
-// Full path of the running executable, in CP932.
-std::string ExecutablePath();
-
 } // namespace tobrix::win32

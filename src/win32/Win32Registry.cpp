@@ -8,8 +8,6 @@ namespace tobrix::win32 {
 
 namespace {
 
-constexpr wchar_t kKeyPath[] = L"Software\\Quarda\\Tobrix";
-
 class KeyHandle {
 public:
     KeyHandle() = default;
@@ -24,8 +22,8 @@ public:
 
 } // namespace
 
-Win32Registry::Win32Registry() {
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, kKeyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_, nullptr) !=
+Win32Registry::Win32Registry(const wchar_t* keyPath) {
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, keyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_, nullptr) !=
         ERROR_SUCCESS)
         key_ = nullptr; // every value then reads as missing, and saving reports the failure
 }

@@ -6,10 +6,10 @@
 
 namespace tobrix::win32 {
 
-// HKEY_CURRENT_USER\Software\Quarda\Tobrix, created when first opened. Values are REG_SZ.
+// The program's key under HKEY_CURRENT_USER, created when first opened. Values are REG_SZ.
 class Win32Registry final : public Registry {
 public:
-    Win32Registry();
+    explicit Win32Registry(const wchar_t* keyPath = L"Software\\Quarda\\Tobrix");
     ~Win32Registry() override;
     Win32Registry(const Win32Registry&) = delete;
     Win32Registry& operator=(const Win32Registry&) = delete;

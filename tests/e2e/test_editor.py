@@ -4,7 +4,7 @@ from __future__ import annotations
 
 import time
 
-from tobrix import SETTINGS_KEY, TobrixTestCase, read_data_file
+from tobrix import COMMAND, SETTINGS_KEY, TobrixTestCase, read_data_file
 from wine_env import h, wait_until
 
 # Control ids of the editor (the dialog's own ids for its two main buttons).
@@ -12,7 +12,6 @@ TITLE, USER, PASSWORD, MEMO, ADDRESS, GET = 1001, 1002, 1003, 1004, 1005, 1006
 SAVE, CANCEL = 1, 2
 BM_CLICK = 0x00F5
 WM_COMMAND = 0x0111
-ACT_ABOUT = 2002
 DIALOG = "#32770"
 
 ENTRIES = [
@@ -206,7 +205,7 @@ class EditorTest(TobrixTestCase):
 class AboutTest(TobrixTestCase):
     def test_the_about_box_shows_the_version_and_closes_with_ok(self):
         hwnd, _ = self.open_program()
-        self.probe.post(hwnd, WM_COMMAND, ACT_ABOUT)
+        self.probe.post(hwnd, WM_COMMAND, COMMAND["actAbout"])
         box = self.probe.find(DIALOG, "ﾊﾞｰｼﾞｮﾝ情報")
         texts = [c.text for c in self.probe.children(box)]
         for text in ("Tobrix Version 1.41", "Last Modify： 2001/12/03", "Home Page：", "E-Mail：", "OK"):
@@ -231,7 +230,7 @@ class AboutTest(TobrixTestCase):
         self.addCleanup(self.probe.reg_delete_tree, r"Software\Wine\WineBrowser")
 
         hwnd, _ = self.open_program()
-        self.probe.post(hwnd, WM_COMMAND, ACT_ABOUT)
+        self.probe.post(hwnd, WM_COMMAND, COMMAND["actAbout"])
         box = self.probe.find(DIALOG, "ﾊﾞｰｼﾞｮﾝ情報")
         wait_until(lambda: self.probe.info(box).visible, message="the about box shown")
         self.wine.activate(box)

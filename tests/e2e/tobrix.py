@@ -4,6 +4,7 @@ with the tests' own scrambler), its registry key, and how to start and stop it."
 from __future__ import annotations
 
 import os
+import re
 from pathlib import Path
 
 from wine_env import WineTestCase, wait_until
@@ -12,6 +13,15 @@ MAIN_CLASS = "TfrmMain"
 SETTINGS_KEY = r"Software\Quarda\Tobrix\Setting"
 PROGRAM_KEY = r"Software\Quarda"
 LIST_ID = 100
+
+def _command_ids() -> dict[str, int]:
+    """The main window's command ids, from the program's one table of them."""
+    header = Path(__file__).resolve().parents[2] / "src" / "app" / "CommandTable.h"
+    block = re.search(r"enum class CommandId[^{]*\{(.*?)\};", header.read_text(encoding="utf-8"), re.S)
+    return {name: int(value) for name, value in re.findall(r"(\w+)\s*=\s*(\d+)", block.group(1))}
+
+
+COMMAND = _command_ids()  # e.g. COMMAND["actAbout"], to post as WM_COMMAND
 
 KEY = (0x7B, 0xE1, 0xA5, 0x3C)  # 0x3CA5E17B, least significant byte first
 

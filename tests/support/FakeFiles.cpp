@@ -50,28 +50,42 @@ private:
 
 } // namespace
 
-std::unique_ptr<ByteSource> FakeFiles::OpenRead(const std::string& path) {
-    const auto it = files.find(path);
-    if (it == files.end() || locked.count(path) != 0)
+std::unique_ptr<ByteSource> FakeFiles::OpenRead(const FilePath& path) {
+    const auto it = files.find(path.string());
+    if (it == files.end() || locked.count(path.string()) != 0)
         return nullptr;
-    return std::make_unique<FakeSource>(it->second, failingReads.count(path) != 0, path);
+    return std::make_unique<FakeSource>(it->second, failingReads.count(path.string()) != 0, path.string());
 }
 
-std::unique_ptr<WritableFile> FakeFiles::CreateTemp(const std::string& beside, std::string& tempPath) {
+std::unique_ptr<WritableFile> FakeFiles::CreateTemp(const FilePath& target, FilePath& tempPath) {
     ++createTempCalls;
     if (failCreateTemp)
         return nullptr;
-    tempPath = beside + ".tmp";
-    return std::make_unique<FakeWritable>(*this, tempPath);
+    tempPath = target.string() + ".tmp";
+    return std::make_unique<FakeWritable>(*this, tempPath.string());
 }
 
-bool FakeFiles::Replace(const std::string& source, const std::string& target) {
+bool FakeFiles::Replace(const FilePath& source, const FilePath& target) {
     ++replaceCalls;
-    if (failReplace || files.count(source) == 0)
+    if (failReplace || files.count(source.string()) == 0 || readOnly.count(target.string()) != 0)
         return false;
-    files[target] = files[source];
-    files.erase(source);
+    files[target.string()] = files[source.string()];
+    files.erase(source.string());
     return true;
+}
+
+std::unique_ptr<WritableFile> FakeFiles::Overwrite(const FilePath& path) {
+    if (files.count(path.string()) == 0 || locked.count(path.string()) != 0 || readOnly.count(path.string()) != 0)
+        return nullptr;
+    return std::make_unique<FakeWritable>(*this, path.string());
+}
+
+NewFile FakeFiles::CreateNew(const FilePath& path) {
+    if (files.count(path.string()) != 0)
+        return {nullptr, true};
+    if (failCreateTemp) // the same folder refuses every new file
+        return {nullptr, false};
+    return {std::make_unique<FakeWritable>(*this, path.string()), false};
 }
 
 } // namespace tobrix::test

@@ -43,7 +43,7 @@ public:
 class FakeMainView final : public MainView {
 public:
     FakeListControl list;
-    std::map<MainCheck, bool> checks;
+    std::map<CommandId, bool> checks;
     std::vector<bool> topMostCalls;
     WindowBounds bounds{30, 40, 640, 480}; // the platform's default placement
     std::vector<WindowBounds> setBoundsCalls;
@@ -52,7 +52,7 @@ public:
     bool closed = false;
 
     ListControl& List() override { return list; }
-    void SetChecked(MainCheck item, bool checked) override { checks[item] = checked; }
+    void SetChecked(CommandId item, bool checked) override { checks[item] = checked; }
     void SetTopMost(bool topMost) override { topMostCalls.push_back(topMost); }
     WindowBounds Bounds() const override { return bounds; }
     void SetBounds(const WindowBounds& b) override {

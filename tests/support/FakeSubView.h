@@ -5,6 +5,7 @@
 
 #include <map>
 #include <new>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -17,11 +18,14 @@ public:
     std::vector<SubField> focused;
     std::vector<SubField> caretAtEnd;
     bool closed = false;
+    std::set<SubField> notCp932; // fields holding text that code page 932 cannot hold
     bool failReads = false;
 
-    std::string Text(SubField f) const override {
+    std::optional<std::string> Text(SubField f) const override {
         if (failReads)
             throw std::bad_alloc();
+        if (notCp932.count(f) != 0)
+            return std::nullopt;
         const auto it = texts.find(f);
         return it == texts.end() ? std::string() : it->second;
     }

@@ -193,10 +193,31 @@ TEST_F(AtomicSaveTest, SuccessReplacesTheFileAndLeavesNoTemporaryFile) {
     EXPECT_EQ(files.replaceCalls, 1);
 }
 
-TEST_F(AtomicSaveTest, NoTemporaryFile) {
+TEST_F(AtomicSaveTest, AFolderThatTakesNoNewFileGetsTheDataFileWrittenInPlaceUnlessItIsReadOnly) {
     files.failCreateTemp = true;
+    files.readOnly.insert(kPath);
     EXPECT_EQ(ErrorOf([&] { SaveDataFile(files, kPath, list); }), Substitute(kMsgCannotCreate, kPath));
     ExpectOldFileIntact();
+
+    files.readOnly.clear();
+    SaveDataFile(files, kPath, list);
+    EXPECT_EQ(files.files.at(kPath), test::Scramble(BuildDataText(list)));
+    EXPECT_EQ(files.files.size(), 1u);
+
+    files.files.clear(); // no data file yet, and the folder takes none
+    EXPECT_EQ(ErrorOf([&] { SaveDataFile(files, kPath, list); }), Substitute(kMsgCannotCreate, kPath));
+    EXPECT_TRUE(files.files.empty());
+}
+
+TEST_F(AtomicSaveTest, ANewFileNeverReplacesAnExistingOne) {
+    EXPECT_FALSE(SaveNewDataFile(files, kPath, list));
+    ExpectOldFileIntact();
+    const std::string other = kPath + ".new";
+    EXPECT_TRUE(SaveNewDataFile(files, other, list));
+    EXPECT_EQ(files.files.at(other), test::Scramble(BuildDataText(list)));
+    files.writeLimit = 100;
+    EXPECT_EQ(ErrorOf([&] { SaveNewDataFile(files, kPath + ".2", list); }), kMsgWriteError);
+    EXPECT_EQ(files.files.count(kPath + ".2"), 0u); // the partly written file is removed
 }
 
 TEST_F(AtomicSaveTest, ShortWrite) {

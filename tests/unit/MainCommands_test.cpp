@@ -59,7 +59,7 @@ TEST_F(CommandsTest, AddOpensTheEditorForNewEntriesAndItsSavesReachTheList) {
         }
         sub.cmdCloseClick();
     };
-    frm.Commands().Execute(Command::actNew);
+    frm.Commands().Execute(CommandId::actNew);
     EXPECT_EQ(view.subDialogs, 1);
     ASSERT_EQ(items.Count(), 3);
     EXPECT_EQ(items.At(2).Title, "three");
@@ -70,12 +70,12 @@ TEST_F(CommandsTest, AddOpensTheEditorForNewEntriesAndItsSavesReachTheList) {
 
 TEST_F(CommandsTest, EditIsDisabledWithoutASelectionAndNeverRuns) {
     Start(2);
-    EXPECT_FALSE(frm.Commands().Update(Command::actEdit));
-    frm.Commands().Execute(Command::actEdit);
+    EXPECT_FALSE(frm.Commands().Update(CommandId::actEdit));
+    frm.Commands().Execute(CommandId::actEdit);
     frm.Commands().lsvListDblClick();
     EXPECT_EQ(view.subDialogs, 0);
-    EXPECT_TRUE(frm.Commands().Update(Command::actNew));
-    EXPECT_TRUE(frm.Commands().Update(Command::actAbout));
+    EXPECT_TRUE(frm.Commands().Update(CommandId::actNew));
+    EXPECT_TRUE(frm.Commands().Update(CommandId::actAbout));
 }
 
 TEST_F(CommandsTest, EditAndDoubleClickOpenTheEditorOnTheSelectedEntry) {
@@ -86,8 +86,8 @@ TEST_F(CommandsTest, EditAndDoubleClickOpenTheEditorOnTheSelectedEntry) {
         EXPECT_TRUE(sub.EditMode);
         opened.push_back(sub.ItemIndex);
     };
-    ASSERT_TRUE(frm.Commands().Update(Command::actEdit));
-    frm.Commands().Execute(Command::actEdit);
+    ASSERT_TRUE(frm.Commands().Update(CommandId::actEdit));
+    frm.Commands().Execute(CommandId::actEdit);
     frm.Commands().lsvListDblClick();
     EXPECT_EQ(opened, (std::vector<int>{1, 1}));
     EXPECT_FALSE(frm.State().Modified); // opening and cancelling changes nothing
@@ -95,7 +95,7 @@ TEST_F(CommandsTest, EditAndDoubleClickOpenTheEditorOnTheSelectedEntry) {
 
 TEST_F(CommandsTest, AboutBeepsAndShowsTheBox) {
     Start(0);
-    frm.Commands().Execute(Command::actAbout);
+    frm.Commands().Execute(CommandId::actAbout);
     EXPECT_EQ(view.aboutDialogs, 1);
     EXPECT_EQ(sound.beeps, std::vector<unsigned>{0});
 }

@@ -48,8 +48,8 @@ TEST_F(MainTest, FirstStartUsesDefaultsAndTheFirstExitStoresThemWithoutADataFile
     EXPECT_TRUE(view.setBoundsCalls.empty()); // the platform's placement stays
     EXPECT_EQ(std::vector<int>(view.columnWidths, view.columnWidths + 5), (std::vector<int>{200, 150, 220, 130, 150}));
     EXPECT_EQ(view.topMostCalls, std::vector<bool>{false});
-    EXPECT_FALSE(view.checks.at(MainCheck::actTopLock) || view.checks.at(MainCheck::mnuHide) ||
-                 view.checks.at(MainCheck::mnuShard));
+    EXPECT_FALSE(view.checks.at(CommandId::actTopLock) || view.checks.at(CommandId::mnuHide) ||
+                 view.checks.at(CommandId::mnuShard));
     EXPECT_TRUE(view.list.calls.empty()); // no data file: nothing to show or select
     EXPECT_EQ(frm.State().DataFileName, kData);
     EXPECT_EQ(frm.State().SelIndex, -1);
@@ -98,10 +98,10 @@ TEST_F(MainTest, StoredOptionsSetCheckMarksTopMostAndColumnWidths) {
     registry.SetText("Setting", "HidePass", "5");
     registry.SetText("Setting", "ColWidth4", "321");
     frm.FormCreate();
-    EXPECT_TRUE(view.checks.at(MainCheck::actTopLock));
+    EXPECT_TRUE(view.checks.at(CommandId::actTopLock));
     EXPECT_EQ(view.topMostCalls, std::vector<bool>{true});
-    EXPECT_TRUE(view.checks.at(MainCheck::mnuHide));
-    EXPECT_FALSE(view.checks.at(MainCheck::mnuShard));
+    EXPECT_TRUE(view.checks.at(CommandId::mnuHide));
+    EXPECT_FALSE(view.checks.at(CommandId::mnuShard));
     EXPECT_EQ(view.columnWidths[4], 321);
 }
 
@@ -174,6 +174,18 @@ TEST_F(MainTest, ARecoveryFileNeverReplacesAnEarlierOne) {
     frm.FormDestroy();
     EXPECT_EQ(files.files.at("C:\\Program Files\\Tobrix\\Tobrix.recovered.DAT"), "earlier");
     EXPECT_EQ(files.files.count("C:\\Program Files\\Tobrix\\Tobrix.recovered-2.DAT"), 1u);
+}
+
+TEST_F(MainTest, ARecoveryFileThatCannotBeMadeIsReportedAndTheDataFileKept) {
+    files.files[kData] = "x";
+    files.locked.insert(kData);
+    frm.FormCreate();
+    files.failCreateTemp = true; // the folder takes no new file
+    frm.State().SetModified();
+    frm.FormDestroy();
+    EXPECT_EQ(messages.Errors().back(),
+              Substitute(kMsgCannotCreate, "C:\\Program Files\\Tobrix\\Tobrix.recovered.DAT") + ".");
+    EXPECT_EQ(files.files, (std::map<std::string, std::string>{{kData, "x"}}));
 }
 
 TEST_F(MainTest, AnUnreadableDataFileWithoutChangesWritesNothing) {
@@ -249,12 +261,10 @@ TEST_F(MainTest, SortDirectionsStartAscending) {
 }
 
 TEST(ChangeFileExt, ReplacesTheExtensionOfTheFileNameOnly) {
-    EXPECT_EQ(ChangeFileExt("C:\\a\\Tobrix.exe", ".DAT"), "C:\\a\\Tobrix.DAT");
-    EXPECT_EQ(ChangeFileExt("C:\\a\\Tobrix", ".DAT"), "C:\\a\\Tobrix.DAT");
-    EXPECT_EQ(ChangeFileExt("C:\\a.b\\Tobrix", ".DAT"), "C:\\a.b\\Tobrix.DAT");
-    EXPECT_EQ(ChangeFileExt("C:\\a\\x.y.exe", ".HLP"), "C:\\a\\x.y.HLP");
-    // 0x95 0x5C is one character, not a folder separator: the dot before it still counts.
-    EXPECT_EQ(ChangeFileExt("C:\\ab.\x95\x5C", ".DAT"), "C:\\ab.DAT");
+    EXPECT_EQ(ChangeFileExt("/a/Tobrix.exe", ".DAT"), "/a/Tobrix.DAT");
+    EXPECT_EQ(ChangeFileExt("/a/Tobrix", ".DAT"), "/a/Tobrix.DAT");
+    EXPECT_EQ(ChangeFileExt("/a.b/Tobrix", ".DAT"), "/a.b/Tobrix.DAT");
+    EXPECT_EQ(ChangeFileExt("/a/x.y.exe", ".HLP"), "/a/x.y.HLP");
 }
 
 TEST(SingleInstance, TheFirstInstanceGoesOn) {

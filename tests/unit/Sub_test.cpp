@@ -1,5 +1,7 @@
 #include "editor/Sub.h"
 
+#include "common/Error.h"
+
 #include "store/ItemDataList.h"
 #include "support/FakePlatform.h"
 #include "support/FakeSubView.h"
@@ -71,11 +73,11 @@ TEST_F(SubTest, AddingKeepsThePresetsAndSavesThreeEntriesInARow) {
     EXPECT_EQ(host.modified, 3);
     EXPECT_FALSE(view.closed);
     // Ready for the next one.
-    EXPECT_EQ(view.Text(SubField::txtTitle), "");
-    EXPECT_EQ(view.Text(SubField::txtUser), "");
-    EXPECT_EQ(view.Text(SubField::txtPassWord), "");
-    EXPECT_EQ(view.Text(SubField::txtMemo), "");
-    EXPECT_EQ(view.Text(SubField::txtHTML), "http://www.");
+    EXPECT_EQ(view.texts[SubField::txtTitle], "");
+    EXPECT_EQ(view.texts[SubField::txtUser], "");
+    EXPECT_EQ(view.texts[SubField::txtPassWord], "");
+    EXPECT_EQ(view.texts[SubField::txtMemo], "");
+    EXPECT_EQ(view.texts[SubField::txtHTML], "http://www.");
     EXPECT_EQ(view.focused.back(), SubField::txtTitle);
     EXPECT_TRUE(sound.beeps.empty());
 }
@@ -120,11 +122,11 @@ TEST_F(SubTest, EditingShowsThePlainPasswordOverwritesInPlaceAndCloses) {
     TfrmSub sub = Open(true, 1);
     Show(sub);
     EXPECT_EQ(view.caption, sjis<u8"アイテムの編集">());
-    EXPECT_EQ(view.Text(SubField::txtTitle), "b");
-    EXPECT_EQ(view.Text(SubField::txtUser), "user-b");
-    EXPECT_EQ(view.Text(SubField::txtPassWord), "pb"); // not the asterisks
-    EXPECT_EQ(view.Text(SubField::txtMemo), "memo-b");
-    EXPECT_EQ(view.Text(SubField::txtHTML), "http://b/");
+    EXPECT_EQ(view.texts[SubField::txtTitle], "b");
+    EXPECT_EQ(view.texts[SubField::txtUser], "user-b");
+    EXPECT_EQ(view.texts[SubField::txtPassWord], "pb"); // not the asterisks
+    EXPECT_EQ(view.texts[SubField::txtMemo], "memo-b");
+    EXPECT_EQ(view.texts[SubField::txtHTML], "http://b/");
 
     TVirtualItem* const record = &items.At(1);
     view.Type("a0", "u", "new");
@@ -156,13 +158,13 @@ TEST_F(SubTest, CaptureFillsTheAddressOrResetsItWithTheInformationBeep) {
     Show(sub);
     view.Type("t", "u", "p", "m", "http://typed.by.hand/");
     sub.cmdGetClick(); // no browser
-    EXPECT_EQ(view.Text(SubField::txtHTML), "http://www.");
+    EXPECT_EQ(view.texts[SubField::txtHTML], "http://www.");
     EXPECT_EQ(sound.beeps, std::vector<unsigned>{0x40});
 
     desktop.AddChild(desktop.AddTopLevel("Page - Microsoft Internet Explorer"), "Edit", "http://captured/");
     sub.cmdGetClick();
-    EXPECT_EQ(view.Text(SubField::txtHTML), "http://captured/");
-    EXPECT_EQ(view.Text(SubField::txtTitle), "t"); // nothing else changes
+    EXPECT_EQ(view.texts[SubField::txtHTML], "http://captured/");
+    EXPECT_EQ(view.texts[SubField::txtTitle], "t"); // nothing else changes
     EXPECT_TRUE(view.focused.empty());
     EXPECT_EQ(sound.beeps.size(), 1u);
 }
@@ -172,7 +174,7 @@ TEST_F(SubTest, ACaptureOfAnEmptyAddressEmptiesTheField) {
     TfrmSub sub = Open(false);
     Show(sub);
     sub.cmdGetClick();
-    EXPECT_EQ(view.Text(SubField::txtHTML), "");
+    EXPECT_EQ(view.texts[SubField::txtHTML], "");
     EXPECT_TRUE(sound.beeps.empty());
 }
 
@@ -183,14 +185,39 @@ TEST_F(SubTest, EnteringTheAddressPutsTheCaretAtItsEnd) {
     EXPECT_EQ(view.caretAtEnd, std::vector<SubField>{SubField::txtHTML});
 }
 
-TEST_F(SubTest, AnErrorWhileSavingIsShownPlainlyAndTheDialogStaysOpen) {
+TEST_F(SubTest, TextThatCodePage932CannotHoldIsRefusedFieldByFieldAndNothingIsStored) {
+    AddEntry("a", "pa");
+    TfrmSub sub = Open(true, 0);
+    Show(sub);
+    view.notCp932 = {SubField::txtPassWord, SubField::txtHTML};
+    sub.cmdSaveClick();
+    view.notCp932.erase(SubField::txtPassWord);
+    sub.cmdSaveClick();
+    ASSERT_EQ(messages.shown.size(), 2u);
+    EXPECT_EQ(messages.shown[0].kind, 'W');
+    EXPECT_EQ(messages.shown[0].text, Substitute(kMsgNotCp932, sjis<u8"パスワード">()));
+    EXPECT_EQ(messages.shown[1].text, Substitute(kMsgNotCp932, sjis<u8"HPアドレス">()));
+    EXPECT_EQ(view.focused, (std::vector<SubField>{SubField::txtPassWord, SubField::txtHTML}));
+    EXPECT_EQ(items.At(0).Password, "pa");
+    EXPECT_EQ(host.modified, 0);
+    EXPECT_FALSE(view.closed);
+
+    view.notCp932 = {SubField::txtMemo};
+    view.texts[SubField::txtTitle] = ""; // the empty title is answered first, as always
+    sub.cmdSaveClick();
+    EXPECT_EQ(sound.beeps, std::vector<unsigned>{0});
+    EXPECT_EQ(view.focused.back(), SubField::txtTitle);
+    EXPECT_EQ(messages.shown.size(), 2u);
+}
+
+TEST_F(SubTest, AnErrorWhileSavingIsShownAsItIsAndTheDialogStaysOpen) {
     TfrmSub sub = Open(false);
     Show(sub);
     view.failReads = true;
     sub.cmdSaveClick();
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].kind, 'P');
-    EXPECT_EQ(messages.shown[0].text, "Out of memory.");
+    EXPECT_EQ(messages.shown[0].text, "Out of memory");
     EXPECT_FALSE(view.closed);
     EXPECT_EQ(items.Count(), 0);
 }

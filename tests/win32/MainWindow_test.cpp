@@ -1,0 +1,88 @@
+// The main window in process (hidden), with the program's presenter and fake services.
+
+#include "win32/MainWindow.h"
+
+#include "store/Data.h"
+#include "store/ItemDataList.h"
+#include "support/FakeFiles.h"
+#include "support/FakePlatform.h"
+#include "support/FakeRegistry.h"
+#include "support/Scramble.h"
+#include "win32/Encoding.h"
+#include "win32/Win32Platform.h"
+
+#include <gtest/gtest.h>
+
+namespace tobrix::win32 {
+namespace {
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES};
+        InitCommonControlsEx(&controls);
+        ItemList.Clear();
+        Settings = {};
+    }
+    void TearDown() override { ItemList.Clear(); }
+
+    HWND Open() {
+        window = std::make_unique<MainWindow>(GetModuleHandleW(nullptr), services, messages, FilePath(kExe));
+        EXPECT_TRUE(window->Create(SW_HIDE));
+        return window->Handle();
+    }
+    bool Checked(HWND hwnd, CommandId id) {
+        return (GetMenuState(GetMenu(hwnd), static_cast<UINT>(id), MF_BYCOMMAND) & MF_CHECKED) != 0;
+    }
+
+    static constexpr const wchar_t* kExe = L"C:\\Tobrix\\Tobrix.exe";
+    test::FakeRegistry registry;
+    test::FakeFiles files;
+    test::FakeMessages shown;
+    test::FakeSound sound;
+    test::FakeDesktop desktop;
+    test::FakeShell shell;
+    test::ByteCollation collation;
+    Win32Messages messages;
+    MainServices services{registry, files, shown, sound, desktop, shell, collation};
+    std::unique_ptr<MainWindow> window;
+};
+
+TEST_F(MainWindowTest, CheckMarksSetByThePresenterReachTheMenuItemsOfTheCommandTable) {
+    registry.SetText("Setting", "OnTop", "1");
+    registry.SetText("Setting", "HidePass", "1");
+    const HWND hwnd = Open();
+    EXPECT_TRUE(Checked(hwnd, CommandId::actTopLock));
+    EXPECT_TRUE(Checked(hwnd, CommandId::mnuHide));
+    EXPECT_FALSE(Checked(hwnd, CommandId::mnuShard));
+    EXPECT_TRUE(shown.shown.empty());
+
+    // Every item of the table's menu is there under its id, with its caption.
+    for (const MenuEntry& entry : kMainMenu) {
+        if (entry.kind != MenuEntry::Item)
+            continue;
+        wchar_t caption[128] = {};
+        ASSERT_GT(GetMenuStringW(GetMenu(hwnd), static_cast<UINT>(entry.id), caption, 128, MF_BYCOMMAND), 0);
+        const std::wstring expected = Widen(InfoOf(entry.id).caption);
+        EXPECT_EQ(std::wstring(caption).substr(0, expected.size()), expected);
+    }
+}
+
+TEST_F(MainWindowTest, TypingALetterInTheListLeavesTheSelectionWhereItIs) {
+    files.files[ChangeFileExt(kExe, ".DAT").string()] =
+        test::Scramble("apple\x08u\x08p1\x08\x08\r\nbanana\x08u\x08p2\x08\x08\r\ncherry\x08u\x08p3\x08\x08\r\n");
+    registry.SetText("Setting", "HidePass", "1");
+    const HWND hwnd = Open();
+    const HWND list = GetDlgItem(hwnd, 100);
+    ASSERT_EQ(ListView_GetItemCount(list), 3);
+    ListView_SetItemState(list, 2, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    for (const wchar_t key : {L'a', L'b', L'B', L'\u3042'}) {
+        SendMessageW(list, WM_CHAR, key, 0);
+        EXPECT_EQ(ListView_GetNextItem(list, -1, LVNI_SELECTED), 2) << static_cast<int>(key);
+    }
+    EXPECT_EQ(ItemList.At(0).MaskedPassword, "**"); // row 0 never took the selection
+    EXPECT_EQ(ItemList.At(2).MaskedPassword, "p3");
+}
+
+} // namespace
+} // namespace tobrix::win32
