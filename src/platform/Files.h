@@ -38,8 +38,9 @@ public:
     virtual std::unique_ptr<ByteSource> OpenRead(const FilePath& path) = 0;
     // Creates a new empty file in the folder of `target`, for a replacement of `target` that
     // is written completely before it takes its place; when `target` exists, the new file
-    // gets its attributes and access rights. nullptr when the folder takes no new file or the
-    // protection cannot be carried over; otherwise tempPath receives its path.
+    // gets its attributes and access rights. nullptr when the folder takes no new file, the
+    // target is read-only, or its protection cannot be carried over exactly; otherwise
+    // tempPath receives its path.
     virtual std::unique_ptr<WritableFile> CreateTemp(const FilePath& target, FilePath& tempPath) = 0;
     // Puts `source` in the place of `target` in one step: afterwards `target` is either the
     // old file or the new one, never a mixture or missing. A read-only target is not

@@ -184,22 +184,22 @@ void LoadDataFile(Files& files, const FilePath& path, bool hidePass, ItemDataLis
 
 void SaveDataFile(Files& files, const FilePath& path, const ItemDataList& list) {
     FilePath tempPath;
-    std::unique_ptr<WritableFile> file = files.CreateTemp(path, tempPath);
-    if (!file) {
-        // A folder may take no new files while the data file in it is writable; the file
-        // is then written where it is, as a plain save would.
-        file = files.Overwrite(path);
-        if (!file)
-            throw AppError(Substitute(kMsgCannotCreate, files.DisplayName(path)));
+    if (std::unique_ptr<WritableFile> file = files.CreateTemp(path, tempPath)) {
+        PartialFileGuard guard(files, tempPath);
         WriteScrambled(*file, list);
-        return;
+        file.reset(); // closed before it is renamed or removed
+        if (files.Replace(tempPath, path)) {
+            guard.Keep();
+            return;
+        }
     }
-    PartialFileGuard guard(files, tempPath);
-    WriteScrambled(*file, list);
-    file.reset(); // closed before it is renamed or removed
-    if (!files.Replace(tempPath, path))
+    // Where no new file can be made beside it, or none can take its place (a data file that
+    // may be written but not replaced), the data file is written where it is, as a plain
+    // save would. A read-only one is refused here too.
+    std::unique_ptr<WritableFile> file = files.Overwrite(path);
+    if (!file)
         throw AppError(Substitute(kMsgCannotCreate, files.DisplayName(path)));
-    guard.Keep();
+    WriteScrambled(*file, list);
 }
 
 bool SaveNewDataFile(Files& files, const FilePath& path, const ItemDataList& list) {

@@ -27,9 +27,9 @@ void LoadDataFile(Files& files, const FilePath& path, bool hidePass, ItemDataLis
 
 // Replaces the data file by the list. The new content is written to a file of its own
 // beside it (with the old file's attributes and access rights), flushed, and then renamed
-// over the old one in one step, so that any failure leaves the previous file as it was.
-// Where the folder takes no new file, the data file itself is written over instead.
-// Throws AppError with the file messages.
+// over the old one in one step, so that a failure leaves the previous file as it was.
+// Where that cannot be done, the data file itself is written over instead; a read-only
+// data file is never written. Throws AppError with the file messages.
 void SaveDataFile(Files& files, const FilePath& path, const ItemDataList& list);
 
 // Writes the list into a new file of that name. False, with nothing written, when the name

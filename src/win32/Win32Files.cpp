@@ -155,7 +155,7 @@ std::unique_ptr<WritableFile> Win32Files::CreateTemp(const FilePath& target, Fil
     DWORD attributes = FILE_ATTRIBUTE_NORMAL;
     const DWORD old = GetFileAttributesW(target.c_str());
     const bool replacing = old != INVALID_FILE_ATTRIBUTES;
-    if (!replacing && !IsAbsence(GetLastError()))
+    if ((!replacing && !IsAbsence(GetLastError())) || IsReadOnly(old))
         return nullptr;
     // Not the archive bit: new content is to be backed up again, as Windows marks it.
     constexpr DWORD kCarried =

@@ -4,15 +4,12 @@ from __future__ import annotations
 
 import time
 
-from tobrix import COMMAND, SETTINGS_KEY, TobrixTestCase, read_data_file
+from tobrix import (ADDRESS, BM_CLICK, CANCEL, COMMAND, DIALOG, GET, MEMO, PASSWORD, SAVE, SETTINGS_KEY, TITLE, USER,
+                    TobrixTestCase, read_data_file)
 from wine_env import h, wait_until
 
-# Control ids of the editor (the dialog's own ids for its two main buttons).
-TITLE, USER, PASSWORD, MEMO, ADDRESS, GET = 1001, 1002, 1003, 1004, 1005, 1006
-SAVE, CANCEL = 1, 2
-BM_CLICK = 0x00F5
 WM_COMMAND = 0x0111
-DIALOG = "#32770"
+EM_GETSEL, EM_SETSEL = 0x00B0, 0x00B1
 
 ENTRIES = [
     ("b-second", "u1", "p1", "m1", "http://b/"),
@@ -22,25 +19,6 @@ ENTRIES = [
 
 
 class EditorTest(TobrixTestCase):
-    def open_editor(self, hwnd: int, keys: str, caption: str) -> int:
-        self.wine.activate(hwnd)
-        self.wine.key(keys)
-        dialog = self.probe.find(DIALOG, caption)
-        wait_until(lambda: self.probe.info(dialog).visible, message="the editor shown")
-        return dialog
-
-    def field(self, dialog: int, id: int) -> int:
-        return self.probe.child(dialog, id=id).hwnd
-
-    def fill(self, dialog: int, title: str, user: str, password: str, memo: str, address: str | None = None):
-        for id, text in ((TITLE, title), (USER, user), (PASSWORD, password), (MEMO, memo)):
-            self.probe.set_text(self.field(dialog, id), text)
-        if address is not None:
-            self.probe.set_text(self.field(dialog, ADDRESS), address)
-
-    def press(self, dialog: int, id: int) -> None:
-        self.probe.send(self.field(dialog, id), BM_CLICK)
-
     def texts(self, dialog: int) -> list[str]:
         return [self.probe.text(self.field(dialog, id)) for id in (TITLE, USER, PASSWORD, MEMO, ADDRESS)]
 
@@ -82,13 +60,59 @@ class EditorTest(TobrixTestCase):
         self.wine.key("shift+Tab", "shift+Tab", "shift+Tab", "shift+Tab")  # back round into the address field
         address = self.field(dialog, ADDRESS)
         self.assertEqual(self.probe.focus(dialog)["focus"], address)
-        EM_GETSEL = 0x00B0
         selection = wait_until(lambda: (r := self.probe.send(address, EM_GETSEL)) and r, message="a selection")
         end = len("http://www.")
         self.assertEqual((selection & 0xFFFF, selection >> 16), (end, end))  # caret after the text, nothing selected
         self.wine.key("Escape")
         self.probe.wait_gone(dialog)
         self.close_program(hwnd)
+
+    def selection(self, edit: int) -> tuple[int, int]:
+        packed = self.probe.send(edit, EM_GETSEL)
+        return packed & 0xFFFF, packed >> 16
+
+    def test_a_click_in_the_address_or_a_return_from_another_program_keeps_the_users_caret(self):
+        hwnd, _ = self.open_program()
+        dialog = self.open_editor(hwnd, "ctrl+a", "アイテムの登録")
+        address = self.field(dialog, ADDRESS)
+        text = "http://www.example.jp/"
+        self.probe.set_text(address, text)
+        left, top, _, bottom = self.probe.child(dialog, id=ADDRESS).rect
+        self.wine.click(left + 40, (top + bottom) // 2)  # a few letters in
+        wait_until(lambda: self.probe.focus(dialog)["focus"] == address, message="the address focused")
+        time.sleep(0.5)  # anything posted on entry has run by now
+        start, end = self.selection(address)
+        self.assertEqual(start, end)
+        self.assertTrue(0 < start < len(text), start)  # where the click was, not the end
+
+        self.probe.send(address, EM_SETSEL, 2, 6)
+        browser = self.start_browser("Elsewhere - Netscape", "x")
+        self.wine.activate(self.probe.find("TobrixFakeBrowser", "Elsewhere - Netscape"))
+        self.wine.activate(dialog)
+        wait_until(lambda: self.probe.foreground() == dialog, message="the editor in front again")
+        time.sleep(0.5)
+        self.assertEqual(self.selection(address), (2, 6))
+        browser.kill()
+        self.press(dialog, CANCEL)
+        self.probe.wait_gone(dialog)
+        self.close_program(hwnd)
+
+    def test_text_that_code_page_932_cannot_hold_is_refused_with_a_message_naming_the_field(self):
+        hwnd, lv = self.open_program()
+        dialog = self.open_editor(hwnd, "ctrl+a", "アイテムの登録")
+        self.fill(dialog, "カフェ", "taro", "pässwörd€", "")
+        self.probe.post(self.field(dialog, SAVE), BM_CLICK)  # the click returns once the box is closed
+        box = self.probe.msgbox(caption="Tobrix")
+        self.assertTrue(box.text.startswith("「パスワード」に、シフトJISで表せない文字が含まれています。"), box.text)
+        self.assertEqual(self.probe.info(box.hwnd).owner, dialog)
+        self.probe.msgbox_press(box.hwnd, 1)
+        self.assertEqual(self.probe.focus(dialog)["focus"], self.field(dialog, PASSWORD))
+        self.assertEqual(self.probe.text(self.field(dialog, PASSWORD)), "pässwörd€")  # left for the user to mend
+        self.assertEqual(self.probe.lv(lv).count, 0)
+        self.press(dialog, CANCEL)
+        self.probe.wait_gone(dialog)
+        self.close_program(hwnd)
+        self.assertFalse(self.data_file.exists())
 
     def test_an_empty_title_is_refused_and_nothing_is_stored(self):
         hwnd, lv = self.open_program()

@@ -3,9 +3,12 @@
 from __future__ import annotations
 
 import os
+import shutil
 import time
+from pathlib import Path
 
-from tobrix import (DEFAULTS, GEOMETRY, MAIN_CLASS, SETTINGS_KEY, TobrixTestCase, mtime_ns, read_data_file)
+from tobrix import (DEFAULTS, GEOMETRY, MAIN_CLASS, MEMO, SAVE, SETTINGS_KEY, TobrixTestCase, mtime_ns,
+                    read_data_file)
 from wine_env import REG_SZ, wait_until
 
 ENTRIES = [
@@ -111,7 +114,7 @@ class StartupTest(TobrixTestCase):
         self.program = second if first.poll() is not None else first
         self.close_program(hwnd)
 
-    def test_an_unreadable_data_file_is_reported_and_the_window_still_opens(self):
+    def test_an_unreadable_data_file_is_never_overwritten_and_new_entries_go_to_a_recovery_file(self):
         written = self.write_entries(ENTRIES)
         with self.probe.hold(self.data_file):
             self.program = self.start(self.exe)
@@ -122,9 +125,52 @@ class StartupTest(TobrixTestCase):
             hwnd = self.probe.find_by_image(MAIN_CLASS, self.exe)
             lv = self.probe.child(hwnd, id=100).hwnd
             self.assertEqual(self.probe.lv(lv).count, 0)
-        self.close_program(hwnd)
+        # Readable again, but it was never read: an entry added now must not replace it.
+        dialog = self.open_editor(hwnd, "ctrl+a", "アイテムの登録")
+        self.fill(dialog, "新しい", "user", "pw", "")
+        self.press(dialog, SAVE)
+        self.press(dialog, 2)
+        self.probe.wait_gone(dialog)
+        self.probe.close(hwnd)
+        box = self.probe.msgbox(timeout=20, caption="Tobrix")
+        self.assertIn("Tobrix.recovered.DAT", box.text)
+        self.probe.msgbox_press(box.hwnd, 1)
+        self.assertEqual(self.program.wait(30), 0)
+        self.assertEqual(self.data_file.read_bytes(), written)
+        self.assertEqual(read_data_file(self.scratch / "Tobrix.recovered.DAT"),
+                         [("新しい", "user", "pw", "", "http://www.")])
+        self.assertEqual(sorted(p.name for p in self.scratch.iterdir()),
+                         ["Tobrix.DAT", "Tobrix.exe", "Tobrix.recovered.DAT"])
+
+    def test_a_read_only_data_file_is_reported_at_exit_and_left_as_it_was(self):
+        written = self.write_entries(ENTRIES)
+        self.data_file.chmod(0o444)
+        hwnd, lv = self.open_program()
+        self.wait_for_list(lv, 3)
+        self.assertTrue(self.probe.lv_click_header(lv, 0))  # the entries changed
+        self.probe.close(hwnd)
+        box = self.probe.msgbox(timeout=20, caption="Tobrix")
+        self.assertTrue(box.text.endswith("\\Tobrix.DAT を作成できません."), box.text)
+        self.probe.msgbox_press(box.hwnd, 1)
+        self.assertEqual(self.program.wait(30), 0)
         self.assertEqual(self.data_file.read_bytes(), written)
         self.assertEqual(sorted(p.name for p in self.scratch.iterdir()), ["Tobrix.DAT", "Tobrix.exe"])
+
+    def test_the_program_works_from_a_folder_whose_name_code_page_932_cannot_hold(self):
+        folder = self.scratch / "Zoë €"
+        folder.mkdir()
+        self.exe = Path(shutil.move(self.exe, folder / "Tobrix.exe"))
+        self.data_file = folder / "Tobrix.DAT"
+        self.write_entries(ENTRIES)
+        hwnd, lv = self.open_program()
+        self.assertEqual(self.wait_for_list(lv, 3).rows[0], list(ENTRIES[0]))
+        dialog = self.open_editor(hwnd, "ctrl+e", "アイテムの編集")
+        self.probe.set_text(self.field(dialog, MEMO), "書き換え")
+        self.press(dialog, SAVE)
+        self.probe.wait_gone(dialog)
+        self.close_program(hwnd)
+        self.assertEqual(read_data_file(self.data_file), [ENTRIES[0][:3] + ("書き換え",) + ENTRIES[0][4:]] + ENTRIES[1:])
+        self.assertEqual(sorted(p.name for p in folder.iterdir()), ["Tobrix.DAT", "Tobrix.exe"])
 
     def test_the_end_of_the_windows_session_saves_like_an_exit(self):
         hwnd, _ = self.open_program()

@@ -10,6 +10,11 @@ from pathlib import Path
 from wine_env import WineTestCase, wait_until
 
 MAIN_CLASS = "TfrmMain"
+DIALOG = "#32770"
+BM_CLICK = 0x00F5
+# Control ids of the item editor (the dialog's own ids for its two main buttons).
+TITLE, USER, PASSWORD, MEMO, ADDRESS, GET = 1001, 1002, 1003, 1004, 1005, 1006
+SAVE, CANCEL = 1, 2
 SETTINGS_KEY = r"Software\Quarda\Tobrix\Setting"
 PROGRAM_KEY = r"Software\Quarda"
 LIST_ID = 100
@@ -86,6 +91,28 @@ class TobrixTestCase(WineTestCase):
     def settings(self) -> dict[str, tuple[int, str]]:
         key = self.probe.reg_dump(SETTINGS_KEY)
         return {} if key is None else {name: (v.type, v.text) for name, v in key.values.items()}
+
+    # -- the item editor
+
+    def open_editor(self, hwnd: int, keys: str, caption: str) -> int:
+        """Opens the editor with a shortcut typed into the main window; returns the dialog."""
+        self.wine.activate(hwnd)
+        self.wine.key(keys)
+        dialog = self.probe.find(DIALOG, caption)
+        wait_until(lambda: self.probe.info(dialog).visible, message="the editor shown")
+        return dialog
+
+    def field(self, dialog: int, id: int) -> int:
+        return self.probe.child(dialog, id=id).hwnd
+
+    def fill(self, dialog: int, title: str, user: str, password: str, memo: str, address: str | None = None):
+        for id, text in ((TITLE, title), (USER, user), (PASSWORD, password), (MEMO, memo)):
+            self.probe.set_text(self.field(dialog, id), text)
+        if address is not None:
+            self.probe.set_text(self.field(dialog, ADDRESS), address)
+
+    def press(self, dialog: int, id: int) -> None:
+        self.probe.send(self.field(dialog, id), BM_CLICK)
 
     def wait_for_list(self, lv: int, count: int):
         return wait_until(lambda: (v := self.probe.lv(lv)).count == count and v, 10,

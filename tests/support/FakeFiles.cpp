@@ -59,7 +59,7 @@ std::unique_ptr<ByteSource> FakeFiles::OpenRead(const FilePath& path) {
 
 std::unique_ptr<WritableFile> FakeFiles::CreateTemp(const FilePath& target, FilePath& tempPath) {
     ++createTempCalls;
-    if (failCreateTemp)
+    if (failCreateTemp || readOnly.count(target.string()) != 0)
         return nullptr;
     tempPath = target.string() + ".tmp";
     return std::make_unique<FakeWritable>(*this, tempPath.string());

@@ -238,8 +238,14 @@ TEST_F(AtomicSaveTest, FlushOrCloseFails) {
     ExpectOldFileIntact();
 }
 
-TEST_F(AtomicSaveTest, RenameFails) {
+TEST_F(AtomicSaveTest, ADataFileThatCannotBeReplacedIsWrittenInPlaceUnlessItIsReadOnly) {
     files.failReplace = true;
+    SaveDataFile(files, kPath, list);
+    EXPECT_EQ(files.files.at(kPath), test::Scramble(BuildDataText(list)));
+    EXPECT_EQ(files.files.size(), 1u);
+
+    files.files[kPath] = "old bytes";
+    files.readOnly.insert(kPath);
     EXPECT_EQ(ErrorOf([&] { SaveDataFile(files, kPath, list); }), Substitute(kMsgCannotCreate, kPath));
     ExpectOldFileIntact();
 }

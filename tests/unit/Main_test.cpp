@@ -211,7 +211,7 @@ TEST_F(MainTest, ADataFileThatCannotBeWrittenIsReported) {
     WriteDataFile("a\r\n");
     frm.FormCreate();
     frm.State().SetModified();
-    files.failReplace = true;
+    files.readOnly.insert(kData);
     frm.FormDestroy();
     EXPECT_EQ(messages.Errors(), std::vector<std::string>{Substitute(kMsgCannotCreate, kData) + "."});
     EXPECT_EQ(test::Scramble(files.files.at(kData)), "a\r\n");
