@@ -25,8 +25,8 @@ from pathlib import Path, PureWindowsPath
 from typing import IO, Iterable, Sequence
 
 # The environment, the prefix and the display are shared with the command line in wine_launch.py.
-from wine_launch import (TEST_DESKTOP, WINE, VirtualDisplay, prepare_prefix, wine_environment,
-                         wineserver_binary, winpath)
+from wine_launch import (TEST_DESKTOP, WINE, VirtualDisplay, prepare_prefix, start_server,
+                         wine_environment, wineserver_binary, winpath)
 
 
 def unixpath(path: str) -> Path:
@@ -98,8 +98,8 @@ class WineSession:
         started = time.monotonic()
         self._server_started = True  # close() ends whatever the set-up leaves running
         prepare_prefix(self.prefix, self.env, TEST_DESKTOP)
-        # A persistent server, so a program start does not pay for starting one.
-        subprocess.run([wineserver_binary(), "-p"], env=self.env, check=True, timeout=30)
+        if not start_server(self.env):
+            raise RuntimeError(f"a wineserver was already running for {self.prefix}")
         self._say(f"prefix {self.prefix} ready in {time.monotonic() - started:.1f} s")
 
     def close(self) -> None:
@@ -153,10 +153,19 @@ class WineSession:
     def run(self, exe: str | os.PathLike, args: Sequence[str] = (), timeout: float = 60, *,
             input: bytes | None = None, cwd: str | os.PathLike | None = None,
             check: bool = False) -> subprocess.CompletedProcess:
-        """Runs a program to its end; stdout and stderr are captured as bytes."""
-        return subprocess.run(self._command(exe, args), env=self.env, cwd=cwd, input=input,
-                              stdin=None if input is not None else subprocess.DEVNULL,
-                              capture_output=True, timeout=timeout, check=check)
+        """Runs a program to its end; stdout and stderr are captured as bytes. They go through files, not
+        pipes: Wine's services and desktop process, when the program starts them, get its output
+        handles too and would keep a pipe open long after the program has ended."""
+        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+            done = subprocess.run(self._command(exe, args), env=self.env, cwd=cwd, input=input,
+                                  stdin=None if input is not None else subprocess.DEVNULL,
+                                  stdout=out, stderr=err, timeout=timeout)
+            out.seek(0)
+            err.seek(0)
+            result = subprocess.CompletedProcess(done.args, done.returncode, out.read(), err.read())
+        if check:
+            result.check_returncode()
+        return result
 
     def start(self, exe: str | os.PathLike, args: Sequence[str] = (), *,
               cwd: str | os.PathLike | None = None, stdin=subprocess.DEVNULL,

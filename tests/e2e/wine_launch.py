@@ -10,7 +10,7 @@ its command line:
     wine_launch.py exec --prefix DIR -- PROGRAM.exe [ARGS]
         Runs a program without X (Wine's null display driver: hidden windows and menus still work),
         output passed through, with the program's exit code. Meant for CMake's
-        CROSSCOMPILING_EMULATOR.
+        CROSSCOMPILING_EMULATOR: programs run one after another share one wineserver.
 
 Both create DIR on first use (about 6 s), also when several processes ask for it at once.
 """
@@ -18,6 +18,7 @@ Both create DIR on first use (about 6 s), also when several processes ask for it
 from __future__ import annotations
 
 import argparse
+import contextlib
 import fcntl
 import os
 import re
@@ -29,7 +30,7 @@ import sys
 import tempfile
 import time
 from pathlib import Path
-from typing import IO, Callable
+from typing import IO, Callable, Iterator
 
 WINE = "/usr/lib/wine/wine64"  # this kernel cannot run 32-bit code, so never /usr/bin/wine
 WINE_DLL_OVERRIDES = "mscoree,mshtml=;winemenubuilder.exe=d"
@@ -52,7 +53,8 @@ OPENBOX_RC = """<?xml version="1.0" encoding="UTF-8"?>
 # Registry settings by key under HKEY_CURRENT_USER; a value of None deletes the value.
 # The program asks for MS P Gothic; the proportional IPA font is the nearest one here, so texts take
 # about the room they take on Windows.
-_FONTS = {r"Software\Wine\Fonts\Replacements": {"ＭＳ Ｐゴシック": "IPAPGothic", "MS PGothic": "IPAPGothic"}}
+_FONTS = {r"Software\Wine\Fonts\Replacements": {"ＭＳ Ｐゴシック": "IPAPGothic",
+                                                 "MS PGothic": "IPAPGothic"}}
 DESKTOP = {**_FONTS, r"Software\Wine\Drivers": {"Graphics": None}}
 # Tests: Wine draws captions and frames itself, so the X window is the Win32 window rectangle, and a
 # crashing program must not leave a crash dialog behind.
@@ -130,7 +132,16 @@ def _wine_step(args: list[str], env: dict[str, str], timeout: float) -> None:
         if result.returncode != 0:
             out.seek(0)
             output = out.read().decode("utf-8", "replace").strip()
-            raise RuntimeError(f"{' '.join(args)} failed with exit code {result.returncode}: {output[-2000:]}")
+            raise RuntimeError(f"{' '.join(args)} failed (exit code {result.returncode}): {output[-2000:]}")
+
+
+@contextlib.contextmanager
+def prefix_lock(prefix: Path) -> Iterator[None]:
+    """Held while a prefix is set up: a lock file beside it, as the prefix may not exist yet."""
+    prefix.parent.mkdir(parents=True, exist_ok=True)
+    with open(prefix.parent / f"{prefix.name}.lock", "ab") as lock:
+        fcntl.flock(lock, fcntl.LOCK_EX)
+        yield
 
 
 def prepare_prefix(prefix: str | os.PathLike, env: dict[str, str], settings: dict,
@@ -145,9 +156,7 @@ def prepare_prefix(prefix: str | os.PathLike, env: dict[str, str], settings: dic
     stamp = prefix / STAMP
     if _read(stamp) == reg:
         return False
-    prefix.parent.mkdir(parents=True, exist_ok=True)
-    with open(prefix.parent / f"{prefix.name}.lock", "ab") as lock:
-        fcntl.flock(lock, fcntl.LOCK_EX)
+    with prefix_lock(prefix):
         if _read(stamp) == reg:  # another process did it meanwhile
             return False
         server = wineserver_binary()
@@ -170,6 +179,16 @@ def prepare_prefix(prefix: str | os.PathLike, env: dict[str, str], settings: dic
         partial.write_bytes(reg)
         partial.replace(stamp)
     return True
+
+
+def start_server(env: dict[str, str], linger: int | None = None) -> bool:
+    """Starts the prefix's wineserver so that it stays `linger` seconds after its last program has
+    ended (None: until killed); False if one runs already. The server Wine starts by itself ends with
+    the last program, and a new one costs about a second."""
+    started = subprocess.run([wineserver_binary(), "-p" if linger is None else f"-p{linger}"], env=env,
+                             stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                             timeout=60)
+    return started.returncode == 0
 
 
 # ---- the virtual display ------------------------------------------------------------------------
@@ -330,11 +349,33 @@ def run(args: argparse.Namespace) -> int:
 def exec_(args: argparse.Namespace) -> int:
     env = wine_environment(args.prefix)
     prepare_prefix(args.prefix, env, HEADLESS, _say("exec"))
-    os.execve(WINE, [WINE, *args.program], env)  # the program's own output, signals and exit code
+    with prefix_lock(args.prefix):  # test programs run one after another share one server
+        start_server(env, linger=10)
+    program = subprocess.Popen([WINE, *args.program], env=env, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    # Passed on until the program ends, not until the pipes close: the services and the desktop
+    # process it may start hold them as long as they live.
+    streams = {program.stdout.fileno(): sys.stdout.fileno(), program.stderr.fileno(): sys.stderr.fileno()}
+    try:
+        while streams:
+            ended = program.poll() is not None
+            ready = select.select(list(streams), [], [], 0 if ended else 0.05)[0]
+            if ended and not ready:
+                break
+            for fd in ready:
+                data = os.read(fd, 65536)
+                if not data:
+                    del streams[fd]
+                while data:
+                    data = data[os.write(streams[fd], data):]
+        return program.wait()
+    finally:
+        if program.poll() is None:  # interrupted
+            program.kill()
 
 
 def main(argv: list[str] | None = None) -> int:
-    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser = argparse.ArgumentParser(description=__doc__,
+                                     formatter_class=argparse.RawDescriptionHelpFormatter)
     commands = parser.add_subparsers(dest="command", required=True)
     p_run = commands.add_parser("run", help="run a program on a display")
     p_run.add_argument("--screenshot", type=lambda s: Path(s).absolute(), metavar="FILE")
