@@ -24,35 +24,9 @@ import unittest
 from pathlib import Path, PureWindowsPath
 from typing import IO, Iterable, Sequence
 
-WINE = "/usr/lib/wine/wine64"  # this kernel cannot run 32-bit code, so never /usr/bin/wine
-WINE_DLL_OVERRIDES = "mscoree,mshtml=;winemenubuilder.exe=d"
-SCREEN = "1280x1024x24"
-MARLETT = Path("/usr/share/wine/fonts/marlett.ttf")
-
-# No key bindings, so Alt and Ctrl combinations reach the program, and no mouse bindings: with
-# openbox's usual press-to-focus binding, clicks never reach Wine's windows.
-OPENBOX_RC = """<?xml version="1.0" encoding="UTF-8"?>
-<openbox_config xmlns="http://openbox.org/3.4/rc">
-  <focus><focusNew>yes</focusNew><followMouse>no</followMouse></focus>
-  <placement><policy>Smart</policy></placement>
-  <desktops><number>1</number></desktops>
-  <keyboard></keyboard>
-  <mouse></mouse>
-</openbox_config>
-"""
-
-
-def wineserver_binary() -> str:
-    # /usr/lib/wine/wineserver is a wrapper script that forces "-p0"; call the server itself.
-    for candidate in ("/usr/lib/wine/wineserver64", "/usr/lib/wine/wineserver", "/usr/bin/wineserver"):
-        if os.access(candidate, os.X_OK):
-            return candidate
-    raise FileNotFoundError("no wineserver found")
-
-
-def winpath(path: str | os.PathLike) -> str:
-    """Unix path -> the same file through Wine's Z: drive (Z: is the Unix root)."""
-    return "Z:" + str(Path(path).absolute()).replace("/", "\\")
+# The environment, the prefix and the display are shared with the command line in wine_launch.py.
+from wine_launch import (TEST_DESKTOP, WINE, VirtualDisplay, prepare_prefix, start_server,
+                         wine_environment, wineserver_binary, winpath)
 
 
 def unixpath(path: str) -> Path:
@@ -78,8 +52,7 @@ class WineSession:
         self.prefix: Path | None = None
         self.display: str | None = None
         self.env: dict[str, str] = {}
-        self._xvfb: subprocess.Popen | None = None
-        self._openbox: subprocess.Popen | None = None
+        self._display: VirtualDisplay | None = None
         self._server_started = False
         self._programs: list[subprocess.Popen] = []
         self._scratch_counter = itertools.count(1)
@@ -115,92 +88,18 @@ class WineSession:
             print(f"[wine] {message}", file=self._log_stream, flush=True)
 
     def _start_x(self) -> None:
-        read_end, write_end = os.pipe()
-        try:
-            with self._log_file("xvfb") as log:
-                self._xvfb = subprocess.Popen(
-                    ["Xvfb", "-displayfd", str(write_end), "-screen", "0", SCREEN, "-nolisten", "tcp"],
-                    pass_fds=(write_end,), stdin=subprocess.DEVNULL,
-                    stdout=log, stderr=subprocess.STDOUT, start_new_session=True)
-            os.close(write_end)
-            write_end = -1
-            number = b""
-            deadline = time.monotonic() + 20
-            while not number.endswith(b"\n"):
-                left = deadline - time.monotonic()
-                if left <= 0 or not select.select([read_end], [], [], left)[0]:
-                    raise RuntimeError("Xvfb did not report a display number")
-                chunk = os.read(read_end, 64)
-                if not chunk:
-                    raise RuntimeError("Xvfb exited before reporting a display number")
-                number += chunk
-        finally:
-            os.close(read_end)
-            if write_end >= 0:
-                os.close(write_end)
-        self.display = ":" + number.decode().strip()
+        self._display = VirtualDisplay(log=self._log_file)
+        self.display = self._display.start()
         self._say(f"Xvfb on display {self.display}")
-
-        home = self.tmp / "home"
-        base = {k: v for k, v in os.environ.items()
-                if not k.startswith(("WINE", "XDG_", "LANG", "LC_")) and k not in ("DISPLAY", "HOME")}
         self.prefix = self.tmp / "prefix"
-        self.env = {
-            **base,
-            "HOME": str(home),
-            "DISPLAY": self.display,
-            "LC_ALL": "ja_JP.UTF-8",  # gives the ANSI code page 932
-            "WINEPREFIX": str(self.prefix),
-            "WINEDEBUG": "-all",
-            "WINEDLLOVERRIDES": WINE_DLL_OVERRIDES,
-            "WINESERVER": wineserver_binary(),
-        }
-
-        rc = self.tmp / "openbox-rc.xml"
-        rc.write_text(OPENBOX_RC)
-        with self._log_file("openbox") as log:
-            self._openbox = subprocess.Popen(
-                ["openbox", "--config-file", str(rc)], env=self.env, stdin=subprocess.DEVNULL,
-                stdout=log, stderr=subprocess.STDOUT, start_new_session=True)
-        self._wait_for_window_manager()
-
-    def _wait_for_window_manager(self) -> None:
-        if not shutil.which("xprop"):
-            time.sleep(1)
-            return
-        deadline = time.monotonic() + 15
-        while time.monotonic() < deadline:
-            if self._openbox.poll() is not None:
-                raise RuntimeError("openbox exited at start")
-            out = subprocess.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], env=self.env,
-                                 capture_output=True, text=True).stdout
-            if "window id" in out:
-                return
-            time.sleep(0.1)
-        raise RuntimeError("openbox did not start")
+        self.env = wine_environment(self.prefix, self.display, home=self.tmp / "home")
 
     def _create_prefix(self) -> None:
-        self.prefix.mkdir()
         started = time.monotonic()
-        # A persistent server first, so wineboot and every later program share it.
-        subprocess.run([wineserver_binary(), "-p"], env=self.env, check=True, timeout=30)
-        self._server_started = True
-        with self._log_file("wineboot") as log:
-            result = subprocess.run([WINE, "wineboot", "-i"], env=self.env, stdin=subprocess.DEVNULL,
-                                    stdout=log, stderr=subprocess.STDOUT, timeout=300)
-        if result.returncode != 0:
-            raise RuntimeError(f"wineboot -i failed with exit code {result.returncode}")
-        fonts = self.prefix / "drive_c" / "windows" / "Fonts"
-        if MARLETT.exists() and fonts.is_dir():
-            shutil.copy(MARLETT, fonts / MARLETT.name)  # caption buttons draw as symbols
-        # Wine draws captions and frames itself, so the X window is the Win32 window rectangle;
-        # a crashing program must not leave a crash dialog behind.
-        self.probe.reg_set_sz(r"Software\Wine\X11 Driver", "Decorated", "N")
-        self.probe.reg_set_dword(r"Software\Wine\WineDbg", "ShowCrashDialog", 0)
-        # The program asks for MS P Gothic; the proportional IPA font is the nearest here, so
-        # texts take about the room they take on Windows.
-        for face in ("ＭＳ Ｐゴシック", "MS PGothic"):
-            self.probe.reg_set_sz(r"Software\Wine\Fonts\Replacements", face, "IPAPGothic")
+        self._server_started = True  # close() ends whatever the set-up leaves running
+        prepare_prefix(self.prefix, self.env, TEST_DESKTOP)
+        if not start_server(self.env):
+            raise RuntimeError(f"a wineserver was already running for {self.prefix}")
         self._say(f"prefix {self.prefix} ready in {time.monotonic() - started:.1f} s")
 
     def close(self) -> None:
@@ -218,9 +117,8 @@ class WineSession:
                 subprocess.run([wineserver_binary(), "-w"], env=self.env, timeout=30, check=False)
             except subprocess.TimeoutExpired:
                 pass
-        for proc in (self._openbox, self._xvfb):
-            if proc:
-                _terminate(proc)
+        if self._display:
+            self._display.stop()
         if self.tmp and not self.keep:
             shutil.rmtree(self.tmp, ignore_errors=True)
         elif self.tmp:
@@ -255,10 +153,19 @@ class WineSession:
     def run(self, exe: str | os.PathLike, args: Sequence[str] = (), timeout: float = 60, *,
             input: bytes | None = None, cwd: str | os.PathLike | None = None,
             check: bool = False) -> subprocess.CompletedProcess:
-        """Runs a program to its end; stdout and stderr are captured as bytes."""
-        return subprocess.run(self._command(exe, args), env=self.env, cwd=cwd, input=input,
-                              stdin=None if input is not None else subprocess.DEVNULL,
-                              capture_output=True, timeout=timeout, check=check)
+        """Runs a program to its end; stdout and stderr are captured as bytes. They go through files, not
+        pipes: Wine's services and desktop process, when the program starts them, get its output
+        handles too and would keep a pipe open long after the program has ended."""
+        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+            done = subprocess.run(self._command(exe, args), env=self.env, cwd=cwd, input=input,
+                                  stdin=None if input is not None else subprocess.DEVNULL,
+                                  stdout=out, stderr=err, timeout=timeout)
+            out.seek(0)
+            err.seek(0)
+            result = subprocess.CompletedProcess(done.args, done.returncode, out.read(), err.read())
+        if check:
+            result.check_returncode()
+        return result
 
     def start(self, exe: str | os.PathLike, args: Sequence[str] = (), *,
               cwd: str | os.PathLike | None = None, stdin=subprocess.DEVNULL,
@@ -327,15 +234,6 @@ class WineSession:
         if self._probe is None:
             self._probe = Probe(self, self.find_exe("tobrix-probe.exe"))
         return self._probe
-
-
-def _terminate(proc: subprocess.Popen, grace: float = 5) -> None:
-    if proc.poll() is None:
-        proc.terminate()
-        try:
-            proc.wait(grace)
-        except subprocess.TimeoutExpired:
-            _kill(proc)
 
 
 def _kill(proc: subprocess.Popen) -> None:
