@@ -77,7 +77,7 @@ TEST_F(MainWindowTest, TypingALetterInTheListLeavesTheSelectionWhereItIs) {
     ASSERT_EQ(ListView_GetItemCount(list), 3);
     ListView_SetItemState(list, 2, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     for (const wchar_t key : {L'a', L'b', L'B', L'\u3042'}) {
-        SendMessageW(list, WM_CHAR, key, 0);
+        SendMessageW(list, WM_CHAR, key, 1); // repeat count 1, as typed
         EXPECT_EQ(ListView_GetNextItem(list, -1, LVNI_SELECTED), 2) << static_cast<int>(key);
     }
     EXPECT_EQ(ItemList.At(0).MaskedPassword, "**"); // row 0 never took the selection
