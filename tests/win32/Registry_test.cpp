@@ -67,29 +67,5 @@ TEST_F(RegistryTest, AValueThatIsNotTextIsReportedByNameAndTheRestTakeTheirDefau
     EXPECT_EQ(settings.InportFile, "C:\\\x83\x66\x81\x5B\x83\x5E\\a.csv");
 }
 
-TEST_F(RegistryTest, SavedSettingsAreTextValuesReadBackUnchanged) {
-    TSettings saved = DefaultSettings();
-    saved.Left = -1200;
-    saved.EtcStr = "\x81\x5E"; // ／
-    {
-        Win32Registry registry(kTestKey);
-        SaveSettings(registry, saved);
-    }
-    HKEY key = nullptr;
-    const std::wstring path = std::wstring(kTestKey) + L"\\Setting";
-    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key), ERROR_SUCCESS);
-    DWORD type = 0;
-    wchar_t text[32] = {};
-    DWORD size = sizeof text;
-    EXPECT_EQ(RegQueryValueExW(key, L"Left", nullptr, &type, reinterpret_cast<BYTE*>(text), &size), ERROR_SUCCESS);
-    RegCloseKey(key);
-    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
-    EXPECT_STREQ(text, L"-1200");
-
-    TSettings loaded;
-    EXPECT_EQ(LoadError(loaded), "");
-    EXPECT_EQ(loaded, saved);
-}
-
 } // namespace
 } // namespace tobrix::win32
