@@ -1,7 +1,7 @@
 #pragma once
 // The main window's commands and menu items: the one table of their identifiers, captions,
-// hints, shortcut keys, icons and check marks. The menus, the shortcut keys, the check marks
-// and the tests all take them from here.
+// hints, shortcut keys, icons and check marks. The menus, the context menu, the toolbar, the
+// shortcut keys, the check marks and the tests all take them from here.
 
 #include "common/Cp932Literal.h"
 
@@ -15,12 +15,24 @@ enum class CommandId : int {
     // Commands (with an update rule and an execute handler).
     actNew = 2000,
     actEdit = 2001,
+    actDel = 2002,
+    actHTML = 2003,
+    actTcopy = 2004,
+    actUcopy = 2005,
+    actPcopy = 2006,
+    actMcopy = 2007,
+    actHcopy = 2008,
     actAbout = 2009,
     actTopLock = 2010,
+    actAutoPaste = 2011,
     // Menu items that are not commands.
+    mnuInport = 2100,
+    mnuExport = 2101,
     mnuExit = 2102,
     mnuHide = 2103,
     mnuShard = 2104,
+    mnuContents = 2105,
+    mnuSearchforHelp = 2106,
 };
 
 // A key with or without Ctrl; `key` is the virtual-key code ('A' for the A key).
@@ -29,23 +41,39 @@ struct Shortcut {
     unsigned key = 0;
 };
 
+inline constexpr unsigned kKeyDelete = 0x2E; // VK_DELETE
+
 struct CommandInfo {
     CommandId id;
     std::string_view caption;
     std::string_view hint; // the toolbar button's tooltip
     Shortcut shortcut;
-    int icon;       // image in the list's image list, -1 for none
+    int icon;       // image in the window's image list, -1 for none
     bool checkable; // shows a check mark in menus (a pressed toolbar button)
 };
 
 inline constexpr CommandInfo kCommands[] = {
     {CommandId::actNew, sjis<u8"追加(&A)">(), sjis<u8"アイテムの新規追加">(), {true, 'A'}, 0, false},
     {CommandId::actEdit, sjis<u8"編集(&E)">(), sjis<u8"アイテムの編集">(), {true, 'E'}, 1, false},
+    {CommandId::actDel, sjis<u8"削除(&D)">(), sjis<u8"アイテムの削除">(), {false, kKeyDelete}, 2, false},
+    {CommandId::actHTML, sjis<u8"HTMLの表示(&G)">(), sjis<u8"HTMLの表示">(), {true, 'G'}, 3, false},
+    {CommandId::actTcopy, sjis<u8"タイトルのコピー(&N)">(), sjis<u8"タイトルをコピーします">(), {true, 'N'}, 4, false},
+    {CommandId::actUcopy, sjis<u8"ユーザーＩＤのコピー(&C)">(), sjis<u8"ユーザーＩＤをコピーします">(), {true, 'U'}, 5,
+     false},
+    {CommandId::actPcopy, sjis<u8"パスワードのコピー(&P)">(), sjis<u8"パスワードをコピーします">(), {true, 'C'}, 6, false},
+    {CommandId::actMcopy, sjis<u8"メモのコピー(&M)">(), sjis<u8"メモをコピーします">(), {true, 'M'}, 7, false},
+    {CommandId::actHcopy, sjis<u8"HTMLアドレスのコピー(&H)">(), sjis<u8"HTMLアドレスをコピーします">(), {true, 'H'}, 8,
+     false},
     {CommandId::actAbout, sjis<u8"バージョン情報(&A)...">(), {}, {}, 9, false},
     {CommandId::actTopLock, sjis<u8"常に最前面(&T)">(), sjis<u8"ウィンドウを常に最前面に表示します">(), {}, 10, true},
+    {CommandId::actAutoPaste, sjis<u8"連続貼り付け(&R)">(), sjis<u8"連続張り付けを可能にします">(), {true, 'V'}, 14, true},
+    {CommandId::mnuInport, sjis<u8"ファイルの取り込み(&R)...">(), {}, {}, -1, false},
+    {CommandId::mnuExport, sjis<u8"ファイルへの書き出し(&W)...">(), {}, {}, -1, false},
     {CommandId::mnuExit, sjis<u8"終了(&X)">(), {}, {}, -1, false},
     {CommandId::mnuHide, sjis<u8"パスワードをふせる(&H)">(), {}, {}, 11, true},
     {CommandId::mnuShard, sjis<u8"シェード機能(&S)">(), {}, {}, 13, true},
+    {CommandId::mnuContents, sjis<u8"目次(&C)">(), {}, {}, 12, false},
+    {CommandId::mnuSearchforHelp, sjis<u8"トピックの検索(&S)">(), {}, {}, -1, false},
 };
 
 // The table's row of a command.
@@ -56,29 +84,78 @@ constexpr const CommandInfo& InfoOf(CommandId id) {
     return kCommands[0];
 }
 
-// The main menu, top to bottom: popups with their items.
+// One place of a menu or of the toolbar: a command, or a separator. Hidden places are laid
+// out but not shown (they keep their command's shortcut working).
 struct MenuEntry {
     enum Kind { Popup, Item, Separator, EndPopup } kind;
     std::string_view caption = {}; // Popup
     CommandId id = CommandId::actNew; // Item
+    bool hidden = false;
 };
 
 inline constexpr MenuEntry kMainMenu[] = {
     {MenuEntry::Popup, sjis<u8"ファイル(&F)">()},
     {MenuEntry::Item, {}, CommandId::actNew},
     {MenuEntry::Item, {}, CommandId::actEdit},
+    {MenuEntry::Item, {}, CommandId::actDel},
+    {MenuEntry::Separator},
+    {MenuEntry::Item, {}, CommandId::actHTML},
+    {MenuEntry::Separator},
+    {MenuEntry::Item, {}, CommandId::mnuInport},
+    {MenuEntry::Item, {}, CommandId::mnuExport},
     {MenuEntry::Separator},
     {MenuEntry::Item, {}, CommandId::mnuExit},
+    {MenuEntry::EndPopup},
+    {MenuEntry::Popup, sjis<u8"編集(&E)">()},
+    {MenuEntry::Item, {}, CommandId::actTcopy},
+    {MenuEntry::Item, {}, CommandId::actUcopy},
+    {MenuEntry::Item, {}, CommandId::actPcopy},
+    {MenuEntry::Item, {}, CommandId::actMcopy},
+    {MenuEntry::Item, {}, CommandId::actHcopy},
+    {MenuEntry::Separator, {}, CommandId::actNew, true},
+    {MenuEntry::Item, {}, CommandId::actAutoPaste, true}, // P1
     {MenuEntry::EndPopup},
     {MenuEntry::Popup, sjis<u8"ツール(&T)">()},
     {MenuEntry::Item, {}, CommandId::mnuHide},
     {MenuEntry::Item, {}, CommandId::mnuShard},
     {MenuEntry::Separator},
-    {MenuEntry::Item, {}, CommandId::actTopLock},
+    {MenuEntry::Item, {}, CommandId::actTopLock}, // T1
     {MenuEntry::EndPopup},
     {MenuEntry::Popup, sjis<u8"ヘルプ(&H)">()},
+    {MenuEntry::Item, {}, CommandId::mnuContents},
+    {MenuEntry::Item, {}, CommandId::mnuSearchforHelp},
+    {MenuEntry::Separator},
     {MenuEntry::Item, {}, CommandId::actAbout},
     {MenuEntry::EndPopup},
+};
+
+// The list's context menu.
+inline constexpr MenuEntry kContextMenu[] = {
+    {MenuEntry::Item, {}, CommandId::actNew},   {MenuEntry::Item, {}, CommandId::actEdit},
+    {MenuEntry::Item, {}, CommandId::actDel},   {MenuEntry::Separator},
+    {MenuEntry::Item, {}, CommandId::actTcopy}, {MenuEntry::Item, {}, CommandId::actUcopy},
+    {MenuEntry::Item, {}, CommandId::actPcopy}, {MenuEntry::Item, {}, CommandId::actMcopy},
+    {MenuEntry::Item, {}, CommandId::actHcopy}, {MenuEntry::Separator},
+    {MenuEntry::Item, {}, CommandId::actHTML},
+};
+
+// The toolbar, left to right.
+inline constexpr MenuEntry kToolBar[] = {
+    {MenuEntry::Item, {}, CommandId::actNew},
+    {MenuEntry::Item, {}, CommandId::actEdit},
+    {MenuEntry::Item, {}, CommandId::actDel},
+    {MenuEntry::Separator},
+    {MenuEntry::Item, {}, CommandId::actHTML},
+    {MenuEntry::Separator},
+    {MenuEntry::Item, {}, CommandId::actTcopy},
+    {MenuEntry::Item, {}, CommandId::actUcopy},
+    {MenuEntry::Item, {}, CommandId::actPcopy},
+    {MenuEntry::Item, {}, CommandId::actMcopy},
+    {MenuEntry::Item, {}, CommandId::actHcopy},
+    {MenuEntry::Separator},
+    {MenuEntry::Item, {}, CommandId::actAutoPaste, true}, // ToolButton1
+    {MenuEntry::Separator, {}, CommandId::actNew, true},
+    {MenuEntry::Item, {}, CommandId::actTopLock}, // tlbTopMost
 };
 
 } // namespace tobrix

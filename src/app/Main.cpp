@@ -27,8 +27,9 @@ TfrmMain::TfrmMain(MainView& view, const MainServices& services, ItemDataList& i
                    FilePath exePath)
     : view_(view), services_(services), items_(items), settings_(settings), exePath_(std::move(exePath)),
       list_(view.List(), items, settings, state_, services.collation),
-      commands_(CommandContext{view, view.List(), items, *this, services.sound, services.messages, services.desktop,
-                               services.shell}) {}
+      commands_(CommandContext{view, list_, items, state_, *this, services.sound, services.messages, services.desktop,
+                               services.shell, services.clipboard}),
+      options_(view, list_, settings, services.help, exePath_) {}
 
 void TfrmMain::ShowError(std::string_view message) { services_.messages.ShowError(ErrorDisplayText(message)); }
 
@@ -51,10 +52,7 @@ void TfrmMain::FormCreate() {
         ShowError(MessageOf(e));
     }
 
-    view_.SetChecked(CommandId::actTopLock, settings_.OnTop);
-    view_.SetTopMost(settings_.OnTop);
-    view_.SetChecked(CommandId::mnuHide, settings_.HidePass);
-    view_.SetChecked(CommandId::mnuShard, settings_.Shard);
+    options_.Restore();
 
     if (settings_.Left != 0 && settings_.Top != 0 && settings_.Width != 0 && settings_.Height != 0)
         view_.SetBounds({settings_.Left, settings_.Top, settings_.Width, settings_.Height});
@@ -91,10 +89,25 @@ void TfrmMain::FormShow() {
 void TfrmMain::mnuExitClick() { view_.Close(); }
 
 void TfrmMain::Execute(CommandId id) {
-    if (id == CommandId::mnuExit)
-        mnuExitClick();
-    else
-        commands_.Execute(id);
+    if (!Update(id))
+        return;
+    switch (id) {
+    case CommandId::mnuExit: mnuExitClick(); break;
+    case CommandId::actTopLock: options_.actTopLockExecute(); break;
+    case CommandId::mnuShard: options_.mnuShardClick(); break;
+    case CommandId::mnuHide: options_.mnuHideClick(); break;
+    case CommandId::mnuContents: options_.mnuContentsClick(); break;
+    case CommandId::mnuSearchforHelp: options_.mnuSearchforHelpClick(); break;
+    case CommandId::mnuInport:
+    case CommandId::mnuExport: break; // nothing yet: the import and export dialogs are still to come
+    default: commands_.Execute(id); break;
+    }
+}
+
+bool TfrmMain::Update(CommandId id) const {
+    if (id == CommandId::mnuExport)
+        return items_.Count() > 0;
+    return commands_.Update(id);
 }
 
 void TfrmMain::FormDestroy() {

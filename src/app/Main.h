@@ -3,6 +3,7 @@
 
 #include "app/MainCommands.h"
 #include "app/MainList.h"
+#include "app/MainOptions.h"
 #include "app/MainState.h"
 #include "editor/Sub.h"
 
@@ -12,9 +13,11 @@
 
 namespace tobrix {
 
+class Clipboard;
 class Collation;
 class Desktop;
 class Files;
+class Help;
 class ItemDataList;
 class Messages;
 class Registry;
@@ -47,6 +50,9 @@ public:
     virtual void SetColumnWidth(int column, int width) = 0;
     // Height in pixels of the text drawn in the list's font.
     virtual int ListTextHeight(std::string_view text) const = 0;
+    // Height of the caption bar with the upper and lower frame: a window rolled up by the
+    // shade is this high.
+    virtual int CaptionStripHeight() const = 0;
     virtual void Close() = 0;
     // Shows the dialog for the presenter modally, the main window as its owner.
     virtual void RunSubDialog(TfrmSub& sub) = 0;
@@ -62,6 +68,8 @@ struct MainServices {
     Desktop& desktop;
     Shell& shell;
     const Collation& collation;
+    Clipboard& clipboard;
+    Help& help;
 };
 
 class TfrmMain final : public SubHost {
@@ -79,11 +87,12 @@ public:
     void FormDestroy();
     void mnuExitClick();
 
-    // A command or menu item was chosen (menu, shortcut key): its handler runs when it is
-    // enabled.
+    // A command or menu item was chosen (menu, context menu, toolbar, shortcut key): its
+    // handler runs when it is enabled.
     void Execute(CommandId id);
-    // Whether the command or menu item is enabled now.
-    bool Update(CommandId id) const { return commands_.Update(id); }
+    // Whether the command or menu item is enabled now. The File menu asks as it opens: its
+    // export item is enabled exactly when the list has a row.
+    bool Update(CommandId id) const;
 
     // The user's session is ending: the process may be ended without FormDestroy, so
     // everything is saved now as at a normal exit.
@@ -94,6 +103,7 @@ public:
 
     MainList& List() { return list_; }
     MainCommands& Commands() { return commands_; }
+    MainOptions& Options() { return options_; }
     const MainState& State() const { return state_; }
     MainState& State() { return state_; }
 
@@ -117,6 +127,7 @@ private:
     MainState state_;
     MainList list_;
     MainCommands commands_;
+    MainOptions options_;
     bool dataFileUnreadable_ = false;
 };
 

@@ -3,13 +3,56 @@
 #include "about/About.h"
 #include "app/Main.h"
 #include "editor/Sub.h"
+#include "platform/Clipboard.h"
+#include "platform/Shell.h"
 #include "platform/Sound.h"
+#include "store/ItemDataList.h"
 
 namespace tobrix {
 
+namespace {
+
+// The editor's preset address: an entry that still holds it has no address to open or copy.
+constexpr std::string_view kNoAddress = "http://www.";
+
+bool StartsWithIgnoringAsciiCase(std::string_view text, std::string_view prefix) {
+    if (text.size() < prefix.size())
+        return false;
+    for (std::size_t i = 0; i < prefix.size(); ++i) {
+        const char a = text[i], b = prefix[i];
+        if ((a >= 'A' && a <= 'Z' ? static_cast<char>(a - 'A' + 'a') : a) != b)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool IsInternetAddress(std::string_view url) {
+    for (const std::string_view prefix : {"http://", "https://", "ftp://", "mailto:", "www."})
+        if (StartsWithIgnoringAsciiCase(url, prefix))
+            return true;
+    return false;
+}
+
+const TVirtualItem* MainCommands::Selected() const {
+    const int row = c_.list.SelectedRow();
+    return row >= 0 && row < c_.items.Count() ? &c_.items.At(row) : nullptr;
+}
+
 bool MainCommands::Update(CommandId id) const {
+    const TVirtualItem* const item = Selected();
     switch (id) {
-    case CommandId::actEdit: return actEditUpdate();
+    case CommandId::actEdit:
+    case CommandId::actDel: return item != nullptr;
+    case CommandId::actHTML:
+    case CommandId::actHcopy: return item != nullptr && !item->URL.empty() && item->URL != kNoAddress;
+    case CommandId::actTcopy: return item != nullptr && !item->Title.empty();
+    case CommandId::actUcopy: return item != nullptr && !item->UserID.empty();
+    case CommandId::actPcopy: return item != nullptr && !item->Password.empty();
+    case CommandId::actMcopy: return item != nullptr && !item->Memo.empty();
+    case CommandId::actAutoPaste:
+        return item != nullptr && !(item->UserID.empty() && item->Password.empty() && item->Memo.empty());
     default: return true;
     }
 }
@@ -20,12 +63,17 @@ void MainCommands::Execute(CommandId id) {
     switch (id) {
     case CommandId::actNew: actNewExecute(); break;
     case CommandId::actEdit: actEditExecute(); break;
+    case CommandId::actDel: actDelExecute(); break;
+    case CommandId::actHTML: actHTMLExecute(); break;
+    case CommandId::actTcopy: actTcopyExecute(); break;
+    case CommandId::actUcopy: actUcopyExecute(); break;
+    case CommandId::actPcopy: actPcopyExecute(); break;
+    case CommandId::actMcopy: actMcopyExecute(); break;
+    case CommandId::actHcopy: actHcopyExecute(); break;
     case CommandId::actAbout: actAboutExecute(); break;
     default: break;
     }
 }
-
-bool MainCommands::actEditUpdate() const { return c_.list.SelectedRow() >= 0; }
 
 void MainCommands::actNewExecute() {
     TfrmSub sub(c_.items, c_.host, c_.sound, c_.messages, c_.desktop);
@@ -45,6 +93,40 @@ void MainCommands::lsvListDblClick() {
     if (c_.list.SelectedRow() >= 0)
         actEditExecute();
 }
+
+void MainCommands::actDelExecute() {
+    const int i = c_.list.SelectedRow();
+    if (i < 0)
+        return;
+    c_.items.Remove(i);
+    // The entry that moved up into its place, or the new last one, takes the selection.
+    c_.list.RefreshList(i);
+    const int count = c_.items.Count();
+    if (count > 0)
+        c_.list.UpdatePasswordMask(i < count ? i : count - 1, true);
+    c_.state.SetModified(); // also when the list became empty
+}
+
+void MainCommands::actHTMLExecute() {
+    const TVirtualItem* const item = Selected();
+    if (item == nullptr)
+        return;
+    if (!IsInternetAddress(item->URL)) {
+        c_.sound.Beep(kBeepDefault);
+        return;
+    }
+    c_.shell.Open(item->URL, Shell::Show::Maximized);
+}
+
+void MainCommands::Copy(std::string TVirtualItem::*field) {
+    if (const TVirtualItem* const item = Selected())
+        c_.clipboard.SetText(item->*field);
+}
+void MainCommands::actTcopyExecute() { Copy(&TVirtualItem::Title); }
+void MainCommands::actUcopyExecute() { Copy(&TVirtualItem::UserID); }
+void MainCommands::actPcopyExecute() { Copy(&TVirtualItem::Password); } // the plain one, also while hidden
+void MainCommands::actMcopyExecute() { Copy(&TVirtualItem::Memo); }
+void MainCommands::actHcopyExecute() { Copy(&TVirtualItem::URL); }
 
 void MainCommands::actAboutExecute() {
     c_.sound.Beep(kBeepDefault);

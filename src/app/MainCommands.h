@@ -1,32 +1,45 @@
 #pragma once
-// The main window's commands: what each one is called and shows, when it is enabled, and
-// what it does. A command whose update rule leaves it disabled never executes, however it
-// was invoked.
+// The main window's commands on entries: what each one is called and shows, when it is
+// enabled, and what it does. A command whose update rule leaves it disabled never
+// executes, however it was invoked.
 
 #include "app/CommandTable.h"
 
+#include <string>
+#include <string_view>
+
 namespace tobrix {
 
+class Clipboard;
 class Desktop;
 class ItemDataList;
-class ListControl;
+class MainList;
 class MainView;
 class Messages;
 class Shell;
 class Sound;
 class SubHost;
+struct MainState;
+struct TVirtualItem;
 
 // What the commands work with.
 struct CommandContext {
     MainView& view;
-    ListControl& list;
+    MainList& list;
     ItemDataList& items;
+    MainState& state;
     SubHost& host;
     Sound& sound;
     Messages& messages;
     Desktop& desktop;
     Shell& shell;
+    Clipboard& clipboard;
 };
+
+// An address that the shell may open: an internet address (http, https, ftp, mailto, or a
+// text starting with "www."). Anything else could name a program or a document on this
+// computer, which "open" would start.
+bool IsInternetAddress(std::string_view url);
 
 class MainCommands {
 public:
@@ -40,12 +53,22 @@ public:
 
     void actNewExecute();
     void actEditExecute();
+    void actDelExecute();
+    void actHTMLExecute();
+    void actTcopyExecute();
+    void actUcopyExecute();
+    void actPcopyExecute();
+    void actMcopyExecute();
+    void actHcopyExecute();
     void actAboutExecute();
     // A double click on the list edits the selected entry; without one it does nothing.
     void lsvListDblClick();
 
 private:
-    bool actEditUpdate() const;
+    // The entry in the selected row, or nullptr.
+    const TVirtualItem* Selected() const;
+    // Puts a field of the selected entry on the clipboard, exactly as stored.
+    void Copy(std::string TVirtualItem::*field);
 
     CommandContext c_;
 };

@@ -93,6 +93,10 @@ void MainList::lsvListColumnClick(int column) {
     items_.SortByKeys(std::move(keys), direction);
     sortOrder_[column] = -direction;
     state_.SetModified(); // also when nothing moved
+    RemaskAll();
+}
+
+void MainList::RemaskAll() {
     const int selected = control_.SelectedRow();
     for (int i = 0; i < items_.Count(); ++i)
         UpdatePasswordMask(i, i == selected);

@@ -59,6 +59,12 @@ public:
 
     // The masked-password rule for the entry at index i.
     void UpdatePasswordMask(int i, bool showPlain);
+    // Every row's mask again (hiding switched), then a new row count so that the control
+    // draws them; the selection stays.
+    void RemaskAll();
+
+    // The selected row, or -1.
+    int SelectedRow() const { return control_.SelectedRow(); }
 
     // A header click sorts the whole list by that column in the user's locale order (the
     // password column by the plain passwords): ascending first, then each click on the same

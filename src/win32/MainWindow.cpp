@@ -18,32 +18,22 @@ namespace tobrix::win32 {
 
 namespace {
 
-UINT IdOf(CommandId id) { return static_cast<UINT>(id); }
-
-std::string ShortcutText(const Shortcut& shortcut) {
-    if (shortcut.key == 0)
-        return {};
-    std::string text = shortcut.ctrl ? "Ctrl+" : "";
-    if (shortcut.key == VK_DELETE)
-        text += "Del";
-    else
-        text += static_cast<char>(shortcut.key);
-    return text;
+int ScreenDpi() {
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return dpi;
 }
 
 } // namespace
 
-MainWindow::MainWindow(HINSTANCE instance, const MainServices& services, Win32Messages& messages,
-                       FilePath exePath)
-    : instance_(instance), messages_(messages), presenter_(*this, services, ItemList, Settings, std::move(exePath)) {}
+MainWindow::MainWindow(HINSTANCE instance, const MainServices& services, OwnerWindow& main, FilePath exePath)
+    : instance_(instance), main_(main), presenter_(*this, services, ItemList, Settings, std::move(exePath)),
+      dpi_(ScreenDpi()), commands_(instance, [this](int pixels) { return Scale(pixels); }) {}
 
 MainWindow::~MainWindow() {
     if (Handle() != nullptr)
         DestroyWindow(Handle());
-    if (shortcuts_ != nullptr)
-        DestroyAcceleratorTable(shortcuts_);
-    if (imlIcon_ != nullptr)
-        ImageList_Destroy(imlIcon_);
     if (font_ != nullptr)
         DeleteObject(font_);
 }
@@ -62,67 +52,27 @@ bool MainWindow::Create(int showCommand) {
         return false;
     // Declared with the platform's default placement; FormCreate applies stored geometry.
     if (CreateWindowFor(0, className.c_str(), Widen(kAppTitle).c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, BuildMenu(),
+                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, commands_.TakeMenuBar(),
                         instance_) == nullptr)
         return false;
-    shortcuts_ = BuildShortcuts();
-    messages_.SetFallbackOwner(Handle());
     ShowWindow(Handle(), showCommand);
     UpdateWindow(Handle());
     return true;
 }
 
-HMENU MainWindow::BuildMenu() {
-    HMENU bar = CreateMenu();
-    HMENU popup = nullptr;
-    std::wstring popupCaption;
-    for (const MenuEntry& entry : kMainMenu) {
-        switch (entry.kind) {
-        case MenuEntry::Popup:
-            popup = CreatePopupMenu();
-            popupCaption = Widen(entry.caption);
-            break;
-        case MenuEntry::Item: {
-            const CommandInfo& info = InfoOf(entry.id);
-            std::string caption(info.caption);
-            if (const std::string keys = ShortcutText(info.shortcut); !keys.empty())
-                caption += "\t" + keys;
-            AppendMenuW(popup, MF_STRING, IdOf(entry.id), Widen(caption).c_str());
-            break;
-        }
-        case MenuEntry::Separator: AppendMenuW(popup, MF_SEPARATOR, 0, nullptr); break;
-        case MenuEntry::EndPopup:
-            AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(popup), popupCaption.c_str());
-            popup = nullptr;
-            break;
-        }
-    }
-    return bar;
-}
+bool MainWindow::TranslateShortcut(MSG& message) { return commands_.TranslateShortcut(Handle(), message); }
 
-HACCEL MainWindow::BuildShortcuts() {
-    std::vector<ACCEL> keys;
-    for (const CommandInfo& info : kCommands) {
-        if (info.shortcut.key != 0)
-            keys.push_back({static_cast<BYTE>(FVIRTKEY | (info.shortcut.ctrl ? FCONTROL : 0)),
-                            static_cast<WORD>(info.shortcut.key), static_cast<WORD>(IdOf(info.id))});
-    }
-    return CreateAcceleratorTableW(keys.data(), static_cast<int>(keys.size()));
+void MainWindow::OnIdle() {
+    if (Handle() != nullptr && IsWindowEnabled(Handle()) && IsWindowVisible(Handle()))
+        commands_.EnableToolBar([this](CommandId id) { return presenter_.Update(id); });
 }
-
-bool MainWindow::TranslateShortcut(MSG& message) {
-    return shortcuts_ != nullptr && Handle() != nullptr && TranslateAcceleratorW(Handle(), shortcuts_, &message) != 0;
-}
-
-int MainWindow::Scale(int pixels) const { return MulDiv(pixels, dpi_, 96); }
 
 void MainWindow::OnCreate() {
-    HDC screen = GetDC(nullptr);
-    dpi_ = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
+    main_.hwnd = Handle();
     font_ = CreateFontW(-Scale(13), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
                         CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
                         Widen(kFormFontFace).c_str());
+    commands_.CreateToolBar(Handle());
     CreateList();
     presenter_.FormCreate();
 }
@@ -137,10 +87,8 @@ void MainWindow::CreateList() {
                             0, 0, 0, 0, Handle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_LIST)), instance_,
                             nullptr);
     SendMessageW(list_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-    // The window's small images (the commands' icons); the rows use none of them. The window
-    // owns the list, which other controls share.
-    imlIcon_ = ImageList_Create(Scale(16), Scale(16), ILC_COLOR32 | ILC_MASK, 15, 0);
-    ListView_SetImageList(list_, imlIcon_, LVSIL_SMALL);
+    // The commands' images, shared with the toolbar; the rows show none of them.
+    ListView_SetImageList(list_, commands_.Images(), LVSIL_SMALL);
     ListView_SetExtendedListViewStyle(list_, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
     for (int i = 0; i < kColumnCount; ++i) {
         std::wstring caption = Widen(kColumnCaptions[i]);
@@ -159,7 +107,8 @@ void MainWindow::Layout() {
         return;
     RECT client;
     GetClientRect(Handle(), &client);
-    MoveWindow(list_, 0, 0, client.right, client.bottom, TRUE);
+    const int top = commands_.FitToolBar();
+    MoveWindow(list_, 0, top, client.right, std::max<LONG>(client.bottom - top, 0), TRUE);
 }
 
 LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -178,14 +127,34 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_NOTIFY: return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
     case WM_COMMAND: OnCommand(LOWORD(wParam)); return 0;
-    case WM_INITMENUPOPUP: OnInitMenuPopup(reinterpret_cast<HMENU>(wParam)); return 0;
+    case WM_INITMENUPOPUP:
+        commands_.EnableMenu(reinterpret_cast<HMENU>(wParam), [this](CommandId id) { return presenter_.Update(id); });
+        return 0;
+    case WM_MEASUREITEM:
+        if (commands_.MeasureMenuImage(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)))
+            return TRUE;
+        break;
+    case WM_DRAWITEM:
+        if (commands_.DrawMenuImage(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)))
+            return TRUE;
+        break;
+    case WM_CONTEXTMENU: OnContextMenu(reinterpret_cast<HWND>(wParam), lParam); return 0;
+    case WM_NCLBUTTONDBLCLK:
+        if (presenter_.Options().NonClientDoubleClick(GET_Y_LPARAM(lParam)))
+            return 0; // the shade's: no maximising or closing
+        break;
+    case WM_GETMINMAXINFO:
+        // The shade rolls the window up to its caption strip, lower than Windows would let a
+        // window be made.
+        reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize.y = CaptionStripHeight();
+        return 0;
     case WM_QUERYENDSESSION: return TRUE;
     case WM_ENDSESSION:
         if (wParam)
             presenter_.SessionEnding();
         return 0;
     case WM_DESTROY:
-        messages_.SetFallbackOwner(nullptr);
+        main_.hwnd = nullptr;
         presenter_.FormDestroy();
         PostQuitMessage(0);
         return 0;
@@ -199,6 +168,10 @@ void MainWindow::ReportUnhandled(const std::exception& e) { ReportError(e); }
 void MainWindow::ReportError(const std::exception& e) { presenter_.ShowError(MessageOf(e)); }
 
 LRESULT MainWindow::OnNotify(const NMHDR& header) {
+    if (header.code == TTN_GETDISPINFOW) {
+        commands_.TooltipText(const_cast<NMTTDISPINFOW&>(reinterpret_cast<const NMTTDISPINFOW&>(header)));
+        return 0;
+    }
     if (header.hwndFrom != list_)
         return 0;
     switch (header.code) {
@@ -251,11 +224,20 @@ void MainWindow::OnCommand(int id) {
     }
 }
 
-void MainWindow::OnInitMenuPopup(HMENU popup) {
-    for (const CommandInfo& info : kCommands) {
-        const bool enabled = presenter_.Update(info.id);
-        EnableMenuItem(popup, IdOf(info.id), MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+void MainWindow::OnContextMenu(HWND from, LPARAM at) {
+    if (from != list_)
+        return;
+    POINT point{GET_X_LPARAM(at), GET_Y_LPARAM(at)};
+    if (at == -1) {
+        // From the keyboard: beside the selected row, or at the list's corner.
+        RECT row{};
+        const int selected = SelectedRow();
+        if (selected < 0 || !ListView_GetItemRect(list_, selected, &row, LVIR_LABEL))
+            row = {};
+        point = {row.left, row.bottom};
+        ClientToScreen(list_, &point);
     }
+    commands_.ShowContextMenu(Handle(), point);
 }
 
 void MainWindow::RunSubDialog(TfrmSub& sub) {
@@ -268,10 +250,7 @@ void MainWindow::RunAboutDialog(TfrmAbout& about) {
     dialog.Run(Handle());
 }
 
-void MainWindow::SetChecked(CommandId id, bool checked) {
-    if (HMENU menu = GetMenu(Handle()))
-        CheckMenuItem(menu, IdOf(id), MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
-}
+void MainWindow::SetChecked(CommandId id, bool checked) { commands_.SetChecked(Handle(), id, checked); }
 
 void MainWindow::SetTopMost(bool topMost) {
     SetWindowPos(Handle(), topMost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
@@ -321,6 +300,10 @@ int MainWindow::ListTextHeight(std::string_view text) const {
     SelectObject(dc, old);
     ReleaseDC(list_, dc);
     return size.cy;
+}
+
+int MainWindow::CaptionStripHeight() const {
+    return 2 * GetSystemMetrics(SM_CYFRAME) + GetSystemMetrics(SM_CYCAPTION);
 }
 
 void MainWindow::Close() { PostMessageW(Handle(), WM_CLOSE, 0, 0); }

@@ -1,8 +1,9 @@
 #pragma once
-// The main window: a frame with the menu and the owner-data list of entries. It forwards
-// every event to TfrmMain and answers the presenter's requests.
+// The main window: a frame with the menu, the toolbar and the owner-data list of entries. It
+// forwards every event to TfrmMain and answers the presenter's requests.
 
 #include "app/Main.h"
+#include "win32/CommandUi.h"
 #include "win32/Window.h"
 
 #include <commctrl.h>
@@ -11,17 +12,21 @@
 
 namespace tobrix::win32 {
 
-class Win32Messages;
+struct OwnerWindow;
 
 class MainWindow final : public Window, public MainView, public ListControl {
 public:
-    MainWindow(HINSTANCE instance, const MainServices& services, Win32Messages& messages, FilePath exePath);
+    // `main` is told the window's handle while it exists.
+    MainWindow(HINSTANCE instance, const MainServices& services, OwnerWindow& main, FilePath exePath);
     ~MainWindow() override;
 
     // Creates the window (running FormCreate) and shows it; false when it could not be created.
     bool Create(int showCommand);
     // The main window's shortcut keys, taken before the focused control sees them.
     bool TranslateShortcut(MSG& message);
+    // The message queue is empty: the commands' update rules run for the toolbar, unless a
+    // modal dialog has the window disabled.
+    void OnIdle();
 
     // MainView
     ListControl& List() override { return *this; }
@@ -32,6 +37,7 @@ public:
     int ColumnWidth(int column) const override;
     void SetColumnWidth(int column, int width) override;
     int ListTextHeight(std::string_view text) const override;
+    int CaptionStripHeight() const override;
     void Close() override;
 
     void RunSubDialog(TfrmSub& sub) override;
@@ -48,23 +54,20 @@ private:
 
     void OnCreate();
     void CreateList();
-    HMENU BuildMenu();
-    static HACCEL BuildShortcuts();
     void Layout();
     LRESULT OnNotify(const NMHDR& header);
     void OnCommand(int id);
-    void OnInitMenuPopup(HMENU popup);
+    void OnContextMenu(HWND from, LPARAM at);
     void ReportError(const std::exception& e);
-    int Scale(int pixels) const;
+    int Scale(int pixels) const { return MulDiv(pixels, dpi_, 96); }
 
     HINSTANCE instance_;
-    Win32Messages& messages_;
+    OwnerWindow& main_;
     TfrmMain presenter_;
+    int dpi_;
+    CommandUi commands_;
     HWND list_ = nullptr;
     HFONT font_ = nullptr;
-    HIMAGELIST imlIcon_ = nullptr;
-    HACCEL shortcuts_ = nullptr;
-    int dpi_ = 96;
     bool shown_ = false;
     std::wstring cellText_; // the last cell text handed to the list control
 };

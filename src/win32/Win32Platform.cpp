@@ -1,11 +1,13 @@
 #include "win32/Win32Platform.h"
 
 #include "app/Identity.h"
+#include "common/Error.h"
 #include "win32/Encoding.h"
 
 #include <shellapi.h>
 
 #include <algorithm>
+#include <cstring>
 
 namespace tobrix::win32 {
 
@@ -104,9 +106,72 @@ void Win32Sound::Beep(unsigned type) { MessageBeep(type); }
 
 void Win32Messages::Show(std::string_view text, UINT icon) {
     HWND owner = GetActiveWindow();
-    if (owner == nullptr && fallbackOwner_ != nullptr && IsWindowVisible(fallbackOwner_))
-        owner = fallbackOwner_;
+    if (owner == nullptr && main_.hwnd != nullptr && IsWindowVisible(main_.hwnd))
+        owner = main_.hwnd;
     MessageBoxW(owner, Widen(text).c_str(), Widen(kAppTitle).c_str(), MB_OK | icon);
+}
+
+namespace {
+
+// Another program may hold the clipboard for a moment (a clipboard viewer reading it): try
+// a few times before giving up.
+bool OpenClipboardFor(HWND owner) {
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        if (OpenClipboard(owner))
+            return true;
+        Sleep(10);
+    }
+    return false;
+}
+
+// Puts a copy of the bytes on the open clipboard in that format; false when it could not.
+bool Put(UINT format, const void* data, std::size_t size) {
+    const HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, size);
+    if (block == nullptr)
+        return false;
+    if (void* target = GlobalLock(block)) {
+        std::memcpy(target, data, size);
+        GlobalUnlock(block);
+        if (SetClipboardData(format, block) != nullptr)
+            return true; // the clipboard owns the block now
+    }
+    GlobalFree(block);
+    return false;
+}
+
+} // namespace
+
+void Win32Clipboard::SetText(std::string_view cp932) {
+    if (!OpenClipboardFor(main_.hwnd))
+        throw AppError(std::string(kMsgCannotOpenClipboard));
+    EmptyClipboard();
+    CloseClipboard();
+    if (!OpenClipboardFor(main_.hwnd))
+        throw AppError(std::string(kMsgCannotOpenClipboard));
+    const std::string text(cp932);
+    const bool stored = Put(CF_TEXT, text.c_str(), text.size() + 1); // the bytes as stored and a zero byte
+    if (stored) {
+        // The text is Japanese whatever the system's code page: other programs' Unicode
+        // view of it is converted with code page 932.
+        const DWORD japanese = 0x0411;
+        Put(CF_LOCALE, &japanese, sizeof japanese);
+        // Account data stays out of the clipboard history and its cloud sync (Windows 10
+        // and later); a program that pastes sees the same text.
+        const DWORD no = 0;
+        for (const wchar_t* name : {L"ExcludeClipboardContentFromMonitorProcessing", L"CanIncludeInClipboardHistory",
+                                    L"CanUploadToCloudClipboard"})
+            Put(RegisterClipboardFormatW(name), &no, sizeof no);
+    }
+    CloseClipboard();
+    if (!stored)
+        throw AppError(std::string(kMsgCannotOpenClipboard));
+}
+
+void Win32Help::ShowContents(const FilePath& helpFile) { WinHelpW(main_.hwnd, helpFile.c_str(), HELP_FINDER, 0); }
+
+void Win32Help::SearchKeyword(const FilePath& helpFile) {
+    static const wchar_t kNoKeyword[] = L"";
+    WinHelpW(main_.hwnd, helpFile.c_str(), HELP_KEY, reinterpret_cast<ULONG_PTR>(kNoKeyword));
 }
 
 } // namespace tobrix::win32

@@ -1,7 +1,9 @@
 #pragma once
 // The small platform services on Windows.
 
+#include "platform/Clipboard.h"
 #include "platform/Desktop.h"
+#include "platform/Help.h"
 #include "platform/InstanceLock.h"
 #include "platform/Messages.h"
 #include "platform/Shell.h"
@@ -12,6 +14,12 @@
 #include <string>
 
 namespace tobrix::win32 {
+
+// The program's main window, for the services that act in its name (message boxes when no
+// window of the program is active, the clipboard, help). Null while there is none.
+struct OwnerWindow {
+    HWND hwnd = nullptr;
+};
 
 class Win32InstanceLock final : public InstanceLock {
 public:
@@ -46,8 +54,7 @@ public:
 // Message boxes owned by the program's active window, captioned with the application title.
 class Win32Messages final : public Messages {
 public:
-    // The window that owns boxes when none of the program's windows is active; nullptr for none.
-    void SetFallbackOwner(HWND owner) { fallbackOwner_ = owner; }
+    explicit Win32Messages(const OwnerWindow& main) : main_(main) {}
     void ShowError(std::string_view text) override { Show(text, MB_ICONERROR); }
     void ShowWarning(std::string_view text) override { Show(text, MB_ICONWARNING); }
     void ShowInformation(std::string_view text) override { Show(text, MB_ICONINFORMATION); }
@@ -55,7 +62,28 @@ public:
 
 private:
     void Show(std::string_view text, UINT icon);
-    HWND fallbackOwner_ = nullptr;
+    const OwnerWindow& main_;
+};
+
+// The clipboard, owned by the main window while it holds the program's text.
+class Win32Clipboard final : public Clipboard {
+public:
+    explicit Win32Clipboard(const OwnerWindow& main) : main_(main) {}
+    void SetText(std::string_view cp932) override;
+
+private:
+    const OwnerWindow& main_;
+};
+
+// The Windows help viewer, for the main window.
+class Win32Help final : public Help {
+public:
+    explicit Win32Help(const OwnerWindow& main) : main_(main) {}
+    void ShowContents(const FilePath& helpFile) override;
+    void SearchKeyword(const FilePath& helpFile) override;
+
+private:
+    const OwnerWindow& main_;
 };
 
 } // namespace tobrix::win32

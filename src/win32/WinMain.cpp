@@ -24,18 +24,27 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
 
+    OwnerWindow main;
     Win32Registry registry;
     Win32Files files;
-    Win32Messages messages;
+    Win32Messages messages(main);
     Win32Shell shell;
     Win32Collation collation;
-    MainWindow window(instance, MainServices{registry, files, messages, sound, desktop, shell, collation}, messages,
+    Win32Clipboard clipboard(main);
+    Win32Help help(main);
+    MainWindow window(instance,
+                      MainServices{registry, files, messages, sound, desktop, shell, collation, clipboard, help}, main,
                       ExecutablePath());
     if (!window.Create(showCommand))
         return 0;
 
     MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    for (;;) {
+        // The queue is empty: the program is idle, and the commands' update rules run.
+        if (!PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE))
+            window.OnIdle();
+        if (GetMessageW(&message, nullptr, 0, 0) <= 0)
+            break;
         if (window.TranslateShortcut(message))
             continue;
         TranslateMessage(&message);

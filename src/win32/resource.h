@@ -2,6 +2,8 @@
 // Resource and command identifiers of the Windows program.
 
 #define IDI_TOBRIX 1
+// The commands' images, in the order of their image numbers (cmd00.ico ...).
+#define IDI_COMMAND_FIRST 200
 
 // Main window controls
 #define IDC_LIST 100

@@ -49,6 +49,7 @@ public:
     std::vector<WindowBounds> setBoundsCalls;
     int columnWidths[kColumnCount] = {200, 150, 220, 130, 150};
     int textHeight = 13;
+    int captionStrip = 31;
     bool closed = false;
 
     ListControl& List() override { return list; }
@@ -62,6 +63,7 @@ public:
     int ColumnWidth(int column) const override { return columnWidths[column]; }
     void SetColumnWidth(int column, int width) override { columnWidths[column] = width; }
     int ListTextHeight(std::string_view) const override { return textHeight; }
+    int CaptionStripHeight() const override { return captionStrip; }
     void Close() override { closed = true; }
 
     // What happens while a modal dialog is open: the test plays the user.

@@ -1,8 +1,11 @@
 #pragma once
 // Fakes of the small platform services: they record what the presenters asked for.
 
+#include "common/Error.h"
+#include "platform/Clipboard.h"
 #include "platform/Collation.h"
 #include "platform/Desktop.h"
+#include "platform/Help.h"
 #include "platform/InstanceLock.h"
 #include "platform/Messages.h"
 #include "platform/Shell.h"
@@ -53,6 +56,24 @@ class FakeShell final : public Shell {
 public:
     std::vector<std::pair<std::string, Show>> opened;
     void Open(std::string_view target, Show show) override { opened.emplace_back(target, show); }
+};
+
+class FakeClipboard final : public Clipboard {
+public:
+    std::optional<std::string> text; // nothing: the clipboard holds no text
+    bool failOpen = false;
+    void SetText(std::string_view cp932) override {
+        if (failOpen)
+            throw AppError(std::string(kMsgCannotOpenClipboard));
+        text = std::string(cp932);
+    }
+};
+
+class FakeHelp final : public Help {
+public:
+    std::vector<std::string> calls; // "contents <file>", "search <file>"
+    void ShowContents(const FilePath& file) override { calls.push_back("contents " + file.string()); }
+    void SearchKeyword(const FilePath& file) override { calls.push_back("search " + file.string()); }
 };
 
 class FakeInstanceLock final : public InstanceLock {

@@ -7,6 +7,7 @@
 #include "support/FakeMainView.h"
 #include "support/FakePlatform.h"
 #include "support/FakeSubView.h"
+#include "support/ErrorOf.h"
 #include "support/FakeRegistry.h"
 
 #include <gtest/gtest.h>
@@ -37,9 +38,11 @@ protected:
     test::FakeDesktop desktop;
     test::FakeShell shell;
     test::ByteCollation collation;
+    test::FakeClipboard clipboard;
+    test::FakeHelp help;
     ItemDataList items;
     TSettings settings;
-    TfrmMain frm{view,  MainServices{registry, files, messages, sound, desktop, shell, collation},
+    TfrmMain frm{view,  MainServices{registry, files, messages, sound, desktop, shell, collation, clipboard, help},
                  items, settings,
                  "C:\\T\\Tobrix.exe"};
 };
@@ -100,15 +103,155 @@ TEST_F(CommandsTest, AboutBeepsAndShowsTheBox) {
     EXPECT_EQ(sound.beeps, std::vector<unsigned>{0});
 }
 
-TEST_F(CommandsTest, EveryCommandHasACaptionAndTheShortcutsAreDistinct) {
+TEST_F(CommandsTest, EveryCommandHasACaptionAndDistinctIdsAndShortcuts) {
     std::vector<unsigned> keys;
+    std::vector<CommandId> ids;
     for (const CommandInfo& info : kCommands) {
         EXPECT_FALSE(info.caption.empty());
+        EXPECT_EQ(std::count(ids.begin(), ids.end(), info.id), 0) << info.caption;
+        ids.push_back(info.id);
         if (info.shortcut.key != 0) {
             EXPECT_EQ(std::count(keys.begin(), keys.end(), info.shortcut.key), 0) << info.caption;
             keys.push_back(info.shortcut.key);
         }
     }
+}
+
+// Which entry commands a selected entry enables: the rules of the table below.
+struct EnablingCase {
+    const char* what;
+    TVirtualItem entry;
+    bool html, tcopy, ucopy, pcopy, mcopy, paste; // actHTML and actHcopy share their rule
+};
+
+class Enabling : public CommandsTest, public ::testing::WithParamInterface<EnablingCase> {};
+
+TEST_P(Enabling, FollowsTheSelectedEntry) {
+    const EnablingCase& c = GetParam();
+    Start(0);
+    items.Append(std::make_unique<TVirtualItem>(c.entry));
+    view.list.rowCount = 1;
+    view.list.SelectRow(0);
+    const MainCommands& commands = frm.Commands();
+    EXPECT_TRUE(commands.Update(CommandId::actEdit) && commands.Update(CommandId::actDel));
+    EXPECT_EQ(commands.Update(CommandId::actHTML), c.html);
+    EXPECT_EQ(commands.Update(CommandId::actHcopy), c.html);
+    EXPECT_EQ(commands.Update(CommandId::actTcopy), c.tcopy);
+    EXPECT_EQ(commands.Update(CommandId::actUcopy), c.ucopy);
+    EXPECT_EQ(commands.Update(CommandId::actPcopy), c.pcopy);
+    EXPECT_EQ(commands.Update(CommandId::actMcopy), c.mcopy);
+    EXPECT_EQ(commands.Update(CommandId::actAutoPaste), c.paste);
+}
+
+TVirtualItem Entry(std::string title, std::string user, std::string password, std::string memo, std::string url) {
+    return {-1, 0, std::move(title), std::move(user), std::move(password), {}, std::move(memo), std::move(url)};
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, Enabling,
+    ::testing::Values(
+        EnablingCase{"every field", Entry("t", "u", "p", "m", "http://x/"), true, true, true, true, true, true},
+        EnablingCase{"the preset address", Entry("t", "u", "p", "", "http://www."), false, true, true, true, false, true},
+        EnablingCase{"the preset in capitals", Entry("t", "", "p", "", "HTTP://WWW."), true, true, false, true, false, true},
+        EnablingCase{"the preset and a blank", Entry("t", "", "", "m", "http://www. "), true, true, false, false, true, true},
+        EnablingCase{"a longer address", Entry("", "", "", "", "http://www.a"), true, false, false, false, false, false},
+        EnablingCase{"no address", Entry("t", "u", "", "", ""), false, true, true, false, false, true}),
+    [](const ::testing::TestParamInfo<EnablingCase>& info) {
+        std::string name;
+        for (const char* p = info.param.what; *p; ++p)
+            name += *p == ' ' ? '_' : *p;
+        return name;
+    });
+
+TEST_F(CommandsTest, WithoutASelectedRowNoEntryCommandRunsWhicheverWayItIsInvoked) {
+    Start(3);
+    for (const CommandInfo& info : kCommands) {
+        if (info.id == CommandId::actNew || info.id == CommandId::actAbout || info.id >= CommandId::actTopLock)
+            continue;
+        EXPECT_FALSE(frm.Update(info.id)) << info.caption;
+        frm.Execute(info.id);                // menu, context menu, toolbar, shortcut
+        frm.Commands().Execute(info.id);
+    }
+    frm.Commands().actDelExecute(); // even called directly
+    frm.Commands().actPcopyExecute();
+    frm.Commands().actHTMLExecute();
+    EXPECT_EQ(items.Count(), 3);
+    EXPECT_EQ(view.subDialogs, 0);
+    EXPECT_FALSE(clipboard.text.has_value());
+    EXPECT_TRUE(shell.opened.empty());
+    EXPECT_TRUE(sound.beeps.empty());
+    EXPECT_FALSE(frm.State().Modified);
+}
+
+TEST_F(CommandsTest, DeleteSelectsTheEntryThatTookItsPlaceAndShowsItsPassword) {
+    registry.SetText("Setting", "HidePass", "1");
+    frm.FormCreate();
+    for (int i = 0; i < 5; ++i) {
+        TVirtualItem& it = items.AppendNew();
+        it.Title = "t" + std::to_string(i);
+        it.Password = "p" + std::to_string(i);
+        it.MaskedPassword = "**";
+    }
+    frm.List().RefreshList(2);
+    frm.Execute(CommandId::actDel); // row 2 of 5
+    ASSERT_EQ(items.Count(), 4);
+    EXPECT_EQ(items.At(2).Title, "t3");
+    EXPECT_EQ(view.list.selected, 2);
+    EXPECT_EQ(items.At(2).MaskedPassword, "p3");
+    EXPECT_TRUE(frm.State().Modified);
+
+    frm.List().RefreshList(3);
+    frm.Execute(CommandId::actDel); // the last row
+    EXPECT_EQ(items.Count(), 3);
+    EXPECT_EQ(view.list.selected, 2);
+    EXPECT_EQ(items.At(2).MaskedPassword, "p3");
+
+    while (items.Count() > 0)
+        frm.Execute(CommandId::actDel); // down to the only row, then none
+    EXPECT_EQ(view.list.rowCount, 0);
+    EXPECT_EQ(view.list.selected, -1);
+    EXPECT_FALSE(frm.Update(CommandId::actDel));
+}
+
+TEST_F(CommandsTest, CopiesPutTheStoredBytesOnTheClipboardAndThePlainPassword) {
+    registry.SetText("Setting", "HidePass", "1");
+    frm.FormCreate();
+    items.Append(std::make_unique<TVirtualItem>(Entry("\x83\x5E", "u", "\x82\xD0\x82\xDD", "", "http://x/")));
+    items.At(0).MaskedPassword = "****";
+    frm.List().RefreshList(0);
+    frm.Execute(CommandId::actPcopy);
+    EXPECT_EQ(clipboard.text, "\x82\xD0\x82\xDD");
+    frm.Execute(CommandId::actTcopy);
+    EXPECT_EQ(clipboard.text, "\x83\x5E");
+    frm.Execute(CommandId::actMcopy); // no memo: the clipboard keeps what it held
+    EXPECT_EQ(clipboard.text, "\x83\x5E");
+
+    clipboard.failOpen = true;
+    EXPECT_EQ(test::ErrorOf([&] { frm.Execute(CommandId::actHcopy); }), kMsgCannotOpenClipboard);
+}
+
+TEST(AddressFilter, OnlyInternetAddressesAreOpened) {
+    for (const char* url : {"http://a/", "HTTPS://a/", "ftp://f/", "mailto:a@b", "www.example.jp", "WWW.x"})
+        EXPECT_TRUE(IsInternetAddress(url)) << url;
+    for (const char* url : {"C:\\Windows\\notepad.exe", "notepad", "file:///C:/x.bat", "\\\\host\\share\\x.exe",
+                            "javascript:alert(1)", " http://a/", "http:/a", "www", ""})
+        EXPECT_FALSE(IsInternetAddress(url)) << url;
+}
+
+TEST_F(CommandsTest, AnAddressThatIsNoInternetAddressIsNotOpened) {
+    frm.FormCreate();
+    items.Append(std::make_unique<TVirtualItem>(Entry("t", "", "p", "", "C:\\Windows\\notepad.exe")));
+    items.Append(std::make_unique<TVirtualItem>(Entry("t", "", "p", "", "https://example.jp/")));
+    frm.List().RefreshList(0);
+    frm.Execute(CommandId::actHTML);
+    EXPECT_TRUE(shell.opened.empty());
+    EXPECT_EQ(sound.beeps, std::vector<unsigned>{0});
+    view.list.SelectRow(1);
+    frm.Execute(CommandId::actHTML);
+    ASSERT_EQ(shell.opened.size(), 1u);
+    EXPECT_EQ(shell.opened[0].first, "https://example.jp/");
+    EXPECT_EQ(shell.opened[0].second, Shell::Show::Maximized);
+    EXPECT_FALSE(frm.State().Modified);
 }
 
 } // namespace

@@ -40,7 +40,9 @@ protected:
     test::FakeDesktop desktop;
     test::FakeShell shell;
     test::ByteCollation collation;
-    TfrmMain frm{view, MainServices{registry, files, messages, sound, desktop, shell, collation}, items, settings, kExe};
+    test::FakeClipboard clipboard;
+    test::FakeHelp help;
+    TfrmMain frm{view, MainServices{registry, files, messages, sound, desktop, shell, collation, clipboard, help}, items, settings, kExe};
 };
 
 TEST_F(MainTest, FirstStartUsesDefaultsAndTheFirstExitStoresThemWithoutADataFile) {
@@ -258,6 +260,76 @@ TEST_F(MainTest, SortDirectionsStartAscending) {
     frm.FormCreate();
     for (int i = 0; i < kColumnCount; ++i)
         EXPECT_EQ(frm.List().SortOrder(i), 1);
+}
+
+TEST_F(MainTest, TopMostIsSwitchedFromItsCommandAndRemembered) {
+    frm.FormCreate();
+    frm.Execute(CommandId::actTopLock);
+    EXPECT_TRUE(settings.OnTop);
+    EXPECT_TRUE(view.checks.at(CommandId::actTopLock));
+    frm.Execute(CommandId::actTopLock);
+    EXPECT_EQ(view.topMostCalls, (std::vector<bool>{false, true, false}));
+    frm.Execute(CommandId::actTopLock);
+    frm.FormDestroy();
+    EXPECT_EQ(Stored("OnTop").text, "1");
+    EXPECT_FALSE(frm.State().Modified); // options are no change of the entries
+}
+
+TEST_F(MainTest, TheShadeRollsTheWindowUpToItsCaptionStripAndDownAgain) {
+    frm.FormCreate();
+    view.bounds = {100, 50, 640, 480};
+    EXPECT_FALSE(frm.Options().NonClientDoubleClick(60)); // shade off: the system's own double click
+    frm.Execute(CommandId::mnuShard);
+    EXPECT_TRUE(settings.Shard && view.checks.at(CommandId::mnuShard));
+
+    EXPECT_TRUE(frm.Options().NonClientDoubleClick(50 + 31)); // the menu bar: nothing at all
+    EXPECT_TRUE(view.setBoundsCalls.empty());
+    EXPECT_TRUE(frm.Options().NonClientDoubleClick(60)); // the caption
+    EXPECT_EQ(view.bounds, (WindowBounds{100, 50, 640, 31}));
+    EXPECT_EQ(settings.orgHeight, 480);
+    EXPECT_TRUE(frm.Options().NonClientDoubleClick(52));
+    EXPECT_EQ(view.bounds, (WindowBounds{100, 50, 640, 480}));
+
+    frm.Options().NonClientDoubleClick(60);
+    frm.Execute(CommandId::mnuShard); // switched off while rolled up: it stays rolled up
+    EXPECT_FALSE(frm.Options().NonClientDoubleClick(60));
+    EXPECT_EQ(view.bounds.Height, 31);
+    frm.FormDestroy();
+    EXPECT_EQ(Stored("orgHeight").text, "480");
+    EXPECT_EQ(Stored("Height").text, "31");
+    EXPECT_EQ(Stored("Shard").text, "0");
+}
+
+TEST_F(MainTest, HidingMasksEveryRowButTheSelectedOneAndKeepsTheSelection) {
+    WriteDataFile("a\x08\x08pa\x08\x08\r\nb\x08\x08\x82\xA0\x82\xA2\x82\xA4\x08\x08\r\nc\x08\x08pc\x08\x08\r\n");
+    frm.FormCreate();
+    view.list.SelectRow(2);
+    view.list.calls.clear();
+    frm.Execute(CommandId::mnuHide);
+    EXPECT_TRUE(settings.HidePass && view.checks.at(CommandId::mnuHide));
+    EXPECT_EQ(items.At(0).MaskedPassword, "**");
+    EXPECT_EQ(items.At(1).MaskedPassword, "******"); // one per byte
+    EXPECT_EQ(items.At(2).MaskedPassword, "pc");
+    EXPECT_EQ(view.list.calls, std::vector<std::string>{"count 3"}); // redrawn, selection untouched
+    frm.Execute(CommandId::mnuHide);
+    EXPECT_EQ(items.At(1).MaskedPassword, "\x82\xA0\x82\xA2\x82\xA4");
+    EXPECT_FALSE(frm.State().Modified);
+}
+
+TEST_F(MainTest, HelpOpensTheHelpFileBesideTheProgram) {
+    frm.FormCreate();
+    frm.Execute(CommandId::mnuContents);
+    frm.Execute(CommandId::mnuSearchforHelp);
+    EXPECT_EQ(help.calls, (std::vector<std::string>{"contents C:\\Program Files\\Tobrix\\Tobrix.HLP",
+                                                     "search C:\\Program Files\\Tobrix\\Tobrix.HLP"}));
+}
+
+TEST_F(MainTest, TheExportItemIsEnabledExactlyWhenTheListHasARow) {
+    frm.FormCreate();
+    EXPECT_FALSE(frm.Update(CommandId::mnuExport));
+    EXPECT_TRUE(frm.Update(CommandId::mnuInport));
+    items.AppendNew();
+    EXPECT_TRUE(frm.Update(CommandId::mnuExport));
 }
 
 TEST(ChangeFileExt, ReplacesTheExtensionOfTheFileNameOnly) {

@@ -27,7 +27,7 @@ protected:
     void TearDown() override { ItemList.Clear(); }
 
     HWND Open() {
-        window = std::make_unique<MainWindow>(GetModuleHandleW(nullptr), services, messages, FilePath(kExe));
+        window = std::make_unique<MainWindow>(GetModuleHandleW(nullptr), services, main, FilePath(kExe));
         EXPECT_TRUE(window->Create(SW_HIDE));
         return window->Handle();
     }
@@ -43,8 +43,10 @@ protected:
     test::FakeDesktop desktop;
     test::FakeShell shell;
     test::ByteCollation collation;
-    Win32Messages messages;
-    MainServices services{registry, files, shown, sound, desktop, shell, collation};
+    test::FakeClipboard clipboard;
+    test::FakeHelp help;
+    OwnerWindow main;
+    MainServices services{registry, files, shown, sound, desktop, shell, collation, clipboard, help};
     std::unique_ptr<MainWindow> window;
 };
 
@@ -57,15 +59,29 @@ TEST_F(MainWindowTest, CheckMarksSetByThePresenterReachTheMenuItemsOfTheCommandT
     EXPECT_FALSE(Checked(hwnd, CommandId::mnuShard));
     EXPECT_TRUE(shown.shown.empty());
 
-    // Every item of the table's menu is there under its id, with its caption.
+    const HWND toolBar = FindWindowExW(hwnd, nullptr, TOOLBARCLASSNAMEW, nullptr);
+    EXPECT_NE(SendMessageW(toolBar, TB_ISBUTTONCHECKED, static_cast<WPARAM>(CommandId::actTopLock), 0), 0);
+
+    // Every shown item of the table's menu is there under its id, with its caption.
     for (const MenuEntry& entry : kMainMenu) {
-        if (entry.kind != MenuEntry::Item)
+        if (entry.kind != MenuEntry::Item || entry.hidden)
             continue;
         wchar_t caption[128] = {};
         ASSERT_GT(GetMenuStringW(GetMenu(hwnd), static_cast<UINT>(entry.id), caption, 128, MF_BYCOMMAND), 0);
         const std::wstring expected = Widen(InfoOf(entry.id).caption);
         EXPECT_EQ(std::wstring(caption).substr(0, expected.size()), expected);
     }
+}
+
+TEST_F(MainWindowTest, TheFileMenuOffersExportOnlyWithEntries) {
+    const HWND hwnd = Open();
+    const auto exportState = [&] {
+        SendMessageW(hwnd, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(GetSubMenu(GetMenu(hwnd), 0)), 0);
+        return GetMenuState(GetMenu(hwnd), static_cast<UINT>(CommandId::mnuExport), MF_BYCOMMAND) & MF_GRAYED;
+    };
+    EXPECT_NE(exportState(), 0u);
+    ItemList.AppendNew();
+    EXPECT_EQ(exportState(), 0u);
 }
 
 TEST_F(MainWindowTest, TypingALetterInTheListLeavesTheSelectionWhereItIs) {

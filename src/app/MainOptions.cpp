@@ -1,0 +1,58 @@
+#include "app/MainOptions.h"
+
+#include "app/Main.h"
+#include "platform/Help.h"
+#include "store/Data.h"
+
+namespace tobrix {
+
+void MainOptions::Restore() {
+    view_.SetChecked(CommandId::actTopLock, settings_.OnTop);
+    view_.SetTopMost(settings_.OnTop);
+    view_.SetChecked(CommandId::mnuHide, settings_.HidePass);
+    view_.SetChecked(CommandId::mnuShard, settings_.Shard);
+}
+
+void MainOptions::actTopLockExecute() {
+    settings_.OnTop = !settings_.OnTop;
+    view_.SetChecked(CommandId::actTopLock, settings_.OnTop);
+    view_.SetTopMost(settings_.OnTop);
+}
+
+void MainOptions::mnuShardClick() {
+    // Only the switch: a window rolled up stays so when the shade is switched off.
+    settings_.Shard = !settings_.Shard;
+    view_.SetChecked(CommandId::mnuShard, settings_.Shard);
+}
+
+bool MainOptions::NonClientDoubleClick(int y) {
+    if (!settings_.Shard)
+        return false;
+    const int strip = view_.CaptionStripHeight();
+    WindowBounds bounds = view_.Bounds();
+    if (y >= bounds.Top + strip)
+        return true; // the menu bar or the lower frame: nothing, not even the system's action
+    // Rolled up or not is told by the height alone.
+    if (strip < bounds.Height) {
+        settings_.orgHeight = bounds.Height;
+        bounds.Height = strip;
+    } else {
+        bounds.Height = settings_.orgHeight;
+    }
+    view_.SetBounds(bounds);
+    return true;
+}
+
+void MainOptions::mnuHideClick() {
+    settings_.HidePass = !settings_.HidePass;
+    view_.SetChecked(CommandId::mnuHide, settings_.HidePass);
+    list_.RemaskAll();
+}
+
+FilePath MainOptions::HelpFile() const { return ChangeFileExt(exePath_, ".HLP"); }
+
+void MainOptions::mnuContentsClick() { help_.ShowContents(HelpFile()); }
+
+void MainOptions::mnuSearchforHelpClick() { help_.SearchKeyword(HelpFile()); }
+
+} // namespace tobrix

@@ -1,0 +1,21 @@
+#pragma once
+// The system clipboard as the program hands text to other programs. Texts are CP932.
+
+#include "common/Cp932Literal.h"
+
+#include <string_view>
+
+namespace tobrix {
+
+inline constexpr std::string_view kMsgCannotOpenClipboard = sjis<u8"クリップボードを開くことができません">();
+
+class Clipboard {
+public:
+    virtual ~Clipboard() = default;
+    // Empties the clipboard, then puts the text on it as 8-bit text (its bytes and a zero
+    // byte). Throws AppError(kMsgCannotOpenClipboard) when the clipboard cannot be opened;
+    // when only the second opening fails, the clipboard is left empty.
+    virtual void SetText(std::string_view cp932) = 0;
+};
+
+} // namespace tobrix
