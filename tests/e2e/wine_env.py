@@ -636,6 +636,10 @@ class Probe:
         args = [hex(hwnd), row] + ([col] if col is not None else [])
         return tuple(map(int, self.call("lv-rect", *args)[0].split()))
 
+    def tb_rect(self, hwnd: int, id: int) -> tuple[int, int, int, int]:
+        """Screen rect of the toolbar button of that command id."""
+        return tuple(map(int, self.call("tb-rect", hex(hwnd), id)[0].split()))
+
     def lv_click_header(self, hwnd: int, col: int) -> bool:
         """Clicks a column header; False if the program was still busy with the click after 5 s
         (e.g. it opened a modal dialog)."""

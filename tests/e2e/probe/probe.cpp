@@ -42,6 +42,7 @@
 //                                         perpage, header, columns, "column <i> <width> <title>",
 //                                         "row <i> <cell> <cell>..."
 //   lv-rect <listview> <row> [col]        screen rect of a row (or of one cell)
+//   tb-rect <toolbar> <command id>        screen rect of a toolbar button
 //   lvclick-header <listview> <col>       left click in the middle of a column header; "handled 0" when
 //                                         the program is still busy with it after 5 s (e.g. a modal dialog)
 //   lvselect <listview> <row> [add]       selects and focuses a row; without "add" the others are cleared
@@ -621,6 +622,16 @@ RECT to_screen(HWND hwnd, RECT r) {
     return r;
 }
 
+void cmd_tb_rect(const Args& a) {
+    HWND toolbar = window_arg(arg_at(a, 0));
+    const auto id = static_cast<WPARAM>(int_arg(arg_at(a, 1)));
+    RemoteBuffer mem(toolbar, sizeof(RECT));
+    if (!send_or_fail(toolbar, TB_GETRECT, id, mem.lparam())) fail("no such button");
+    RECT r{};
+    mem.read(0, &r, sizeof r);
+    emit(rect_str(to_screen(toolbar, r)));
+}
+
 void cmd_lv_rect(const Args& a) {
     HWND lv = window_arg(arg_at(a, 0));
     const auto row = static_cast<WPARAM>(int_arg(arg_at(a, 1)));
@@ -988,6 +999,7 @@ const std::map<std::wstring, Handler>& commands() {
         {L"wait-gone", cmd_wait_gone},
         {L"lv", cmd_lv},
         {L"lv-rect", cmd_lv_rect},
+        {L"tb-rect", cmd_tb_rect},
         {L"lvclick-header", cmd_lvclick_header},
         {L"lvselect", cmd_lvselect},
         {L"msgbox", cmd_msgbox},
