@@ -73,15 +73,31 @@ TEST_F(MainWindowTest, CheckMarksSetByThePresenterReachTheMenuItemsOfTheCommandT
     }
 }
 
-TEST_F(MainWindowTest, TheFileMenuOffersExportOnlyWithEntries) {
+TEST_F(MainWindowTest, MenusAndToolbarFollowTheUpdateRules) {
     const HWND hwnd = Open();
-    const auto exportState = [&] {
+    const HWND toolBar = FindWindowExW(hwnd, nullptr, TOOLBARCLASSNAMEW, nullptr);
+    const auto exportGrayed = [&] {
         SendMessageW(hwnd, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(GetSubMenu(GetMenu(hwnd), 0)), 0);
-        return GetMenuState(GetMenu(hwnd), static_cast<UINT>(CommandId::mnuExport), MF_BYCOMMAND) & MF_GRAYED;
+        return (GetMenuState(GetMenu(hwnd), static_cast<UINT>(CommandId::mnuExport), MF_BYCOMMAND) & MF_GRAYED) != 0;
     };
-    EXPECT_NE(exportState(), 0u);
-    ItemList.AppendNew();
-    EXPECT_EQ(exportState(), 0u);
+    const auto buttonEnabled = [&](CommandId id) {
+        window->OnIdle();
+        return SendMessageW(toolBar, TB_ISBUTTONENABLED, static_cast<WPARAM>(id), 0) != 0;
+    };
+    ShowWindow(hwnd, SW_SHOWNOACTIVATE); // the rules run for a visible window only
+    EXPECT_TRUE(exportGrayed());
+    EXPECT_FALSE(buttonEnabled(CommandId::actDel));
+    EXPECT_TRUE(buttonEnabled(CommandId::actNew));
+
+    TVirtualItem& entry = ItemList.AppendNew();
+    entry.Title = "t";
+    entry.Password = "p";
+    window->SetRowCount(1);
+    window->SelectRow(0);
+    EXPECT_FALSE(exportGrayed());
+    EXPECT_TRUE(buttonEnabled(CommandId::actDel));
+    EXPECT_TRUE(buttonEnabled(CommandId::actPcopy));
+    EXPECT_FALSE(buttonEnabled(CommandId::actMcopy)); // no memo
 }
 
 TEST_F(MainWindowTest, TypingALetterInTheListLeavesTheSelectionWhereItIs) {
