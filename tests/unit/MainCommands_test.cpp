@@ -3,19 +3,17 @@
 #include "about/About.h"
 #include "store/Data.h"
 #include "store/ItemDataList.h"
-#include "support/FakeFiles.h"
 #include "support/FakeMainView.h"
-#include "support/FakePlatform.h"
+#include "support/FakeServices.h"
 #include "support/FakeSubView.h"
 #include "support/ErrorOf.h"
-#include "support/FakeRegistry.h"
 
 #include <gtest/gtest.h>
 
 namespace tobrix {
 namespace {
 
-class CommandsTest : public ::testing::Test {
+class CommandsTest : public ::testing::Test, protected test::FakeServices {
 protected:
     CommandsTest() {
         view.list.onSelect = [this](int row, bool selected) { frm.List().lsvListSelectItem(row, selected); };
@@ -31,20 +29,9 @@ protected:
     }
 
     test::FakeMainView view;
-    test::FakeRegistry registry;
-    test::FakeFiles files;
-    test::FakeMessages messages;
-    test::FakeSound sound;
-    test::FakeDesktop desktop;
-    test::FakeShell shell;
-    test::ByteCollation collation;
-    test::FakeClipboard clipboard;
-    test::FakeHelp help;
     ItemDataList items;
     TSettings settings;
-    TfrmMain frm{view,  MainServices{registry, files, messages, sound, desktop, shell, collation, clipboard, help},
-                 items, settings,
-                 "C:\\T\\Tobrix.exe"};
+    TfrmMain frm{view, Services(), items, settings, "C:\\T\\Tobrix.exe"};
 };
 
 TEST_F(CommandsTest, AddOpensTheEditorForNewEntriesAndItsSavesReachTheList) {

@@ -5,10 +5,8 @@
 #include "store/Data.h"
 #include "store/DataFile.h"
 #include "store/ItemDataList.h"
-#include "support/FakeFiles.h"
 #include "support/FakeMainView.h"
-#include "support/FakePlatform.h"
-#include "support/FakeRegistry.h"
+#include "support/FakeServices.h"
 #include "support/Scramble.h"
 
 #include <gtest/gtest.h>
@@ -19,7 +17,7 @@ namespace {
 const std::string kExe = "C:\\Program Files\\Tobrix\\Tobrix.exe";
 const std::string kData = "C:\\Program Files\\Tobrix\\Tobrix.DAT";
 
-class MainTest : public ::testing::Test {
+class MainTest : public ::testing::Test, protected test::FakeServices {
 protected:
     MainTest() {
         view.list.onSelect = [this](int row, bool selected) { frm.List().lsvListSelectItem(row, selected); };
@@ -31,18 +29,9 @@ protected:
     }
 
     test::FakeMainView view;
-    test::FakeRegistry registry;
-    test::FakeFiles files;
-    test::FakeMessages messages;
-    test::FakeSound sound;
     ItemDataList items;
     TSettings settings;
-    test::FakeDesktop desktop;
-    test::FakeShell shell;
-    test::ByteCollation collation;
-    test::FakeClipboard clipboard;
-    test::FakeHelp help;
-    TfrmMain frm{view, MainServices{registry, files, messages, sound, desktop, shell, collation, clipboard, help}, items, settings, kExe};
+    TfrmMain frm{view, Services(), items, settings, kExe};
 };
 
 TEST_F(MainTest, FirstStartUsesDefaultsAndTheFirstExitStoresThemWithoutADataFile) {

@@ -4,9 +4,7 @@
 
 #include "store/Data.h"
 #include "store/ItemDataList.h"
-#include "support/FakeFiles.h"
-#include "support/FakePlatform.h"
-#include "support/FakeRegistry.h"
+#include "support/FakeServices.h"
 #include "support/Scramble.h"
 #include "win32/Encoding.h"
 #include "win32/Win32Platform.h"
@@ -16,7 +14,7 @@
 namespace tobrix::win32 {
 namespace {
 
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public ::testing::Test, protected test::FakeServices {
 protected:
     void SetUp() override {
         INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES};
@@ -27,7 +25,7 @@ protected:
     void TearDown() override { ItemList.Clear(); }
 
     HWND Open() {
-        window = std::make_unique<MainWindow>(GetModuleHandleW(nullptr), services, main, FilePath(kExe));
+        window = std::make_unique<MainWindow>(GetModuleHandleW(nullptr), Services(), main, FilePath(kExe));
         EXPECT_TRUE(window->Create(SW_HIDE));
         return window->Handle();
     }
@@ -36,18 +34,8 @@ protected:
     }
 
     static constexpr const wchar_t* kExe = L"C:\\Tobrix\\Tobrix.exe";
-    test::FakeRegistry registry;
-    test::FakeFiles files;
-    test::FakeMessages shown;
-    test::FakeSound sound;
-    test::FakeDesktop desktop;
-    test::FakeShell shell;
-    test::ByteCollation collation;
-    test::FakeClipboard clipboard;
-    test::FakeHelp help;
     OwnerWindow main;
-    MainServices services{registry, files, shown, sound, desktop, shell, collation, clipboard, help};
-    std::unique_ptr<MainWindow> window;
+        std::unique_ptr<MainWindow> window;
 };
 
 TEST_F(MainWindowTest, CheckMarksSetByThePresenterReachTheMenuItemsOfTheCommandTable) {
@@ -57,7 +45,7 @@ TEST_F(MainWindowTest, CheckMarksSetByThePresenterReachTheMenuItemsOfTheCommandT
     EXPECT_TRUE(Checked(hwnd, CommandId::actTopLock));
     EXPECT_TRUE(Checked(hwnd, CommandId::mnuHide));
     EXPECT_FALSE(Checked(hwnd, CommandId::mnuShard));
-    EXPECT_TRUE(shown.shown.empty());
+    EXPECT_TRUE(messages.shown.empty());
 
     const HWND toolBar = FindWindowExW(hwnd, nullptr, TOOLBARCLASSNAMEW, nullptr);
     EXPECT_NE(SendMessageW(toolBar, TB_ISBUTTONCHECKED, static_cast<WPARAM>(CommandId::actTopLock), 0), 0);
