@@ -12,7 +12,7 @@
 
 #include <windowsx.h>
 
-#include <vector>
+#include <algorithm>
 
 namespace tobrix::win32 {
 
