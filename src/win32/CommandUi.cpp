@@ -43,9 +43,7 @@ CommandUi::CommandUi(HINSTANCE instance, std::function<int(int)> scale) : instan
     }
 
     menuBar_ = BuildMenu(std::begin(kMainMenu), std::end(kMainMenu), false);
-    contextMenu_ = CreatePopupMenu();
-    HMENU context = BuildMenu(std::begin(kContextMenu), std::end(kContextMenu), true);
-    AppendMenuW(contextMenu_, MF_POPUP, reinterpret_cast<UINT_PTR>(context), L"");
+    contextMenu_ = BuildMenu(std::begin(kContextMenu), std::end(kContextMenu), true);
 
     std::vector<ACCEL> keys;
     for (const CommandInfo& info : kCommands) {
@@ -162,7 +160,7 @@ bool CommandUi::TranslateShortcut(HWND window, MSG& message) const {
 }
 
 void CommandUi::ShowContextMenu(HWND owner, POINT at) const {
-    TrackPopupMenu(GetSubMenu(contextMenu_, 0), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, owner,
+    TrackPopupMenu(contextMenu_, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, owner,
                    nullptr);
 }
 
