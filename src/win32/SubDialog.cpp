@@ -94,9 +94,10 @@ LRESULT CALLBACK SubDialog::AddressProc(HWND control, UINT message, WPARAM wPara
                                         DWORD_PTR self) {
     // The dialog manager asks a field to select all its text when it is entered by the
     // keyboard (Tab, Shift+Tab, its mnemonic) or by the program; a click or a return from
-    // another program asks nothing and keeps the user's caret. That request is the address
-    // field's entry: the caret goes after the text instead.
-    if (message == EM_SETSEL && wParam == 0 && lParam == -1) {
+    // another program asks nothing and keeps the user's caret. That request (to the end: -1,
+    // or the largest length) is the address field's entry: the caret goes after the text
+    // instead.
+    if (message == EM_SETSEL && wParam == 0 && (lParam == -1 || lParam == 0x7FFFFFFF)) {
         try {
             reinterpret_cast<SubDialog*>(self)->presenter_.txtHTMLEnter();
         } catch (const std::exception& e) {
