@@ -2,6 +2,7 @@
 
 #include "about/About.h"
 #include "app/Main.h"
+#include "common/Cp932.h"
 #include "editor/Sub.h"
 #include "platform/Clipboard.h"
 #include "platform/Shell.h"
@@ -9,24 +10,6 @@
 #include "store/ItemDataList.h"
 
 namespace tobrix {
-
-namespace {
-
-// The editor's preset address: an entry that still holds it has no address to open or copy.
-constexpr std::string_view kNoAddress = "http://www.";
-
-bool StartsWithIgnoringAsciiCase(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size())
-        return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        const char a = text[i], b = prefix[i];
-        if ((a >= 'A' && a <= 'Z' ? static_cast<char>(a - 'A' + 'a') : a) != b)
-            return false;
-    }
-    return true;
-}
-
-} // namespace
 
 bool IsInternetAddress(std::string_view url) {
     for (const std::string_view prefix : {"http://", "https://", "ftp://", "mailto:", "www."})
@@ -46,7 +29,8 @@ bool MainCommands::Update(CommandId id) const {
     case CommandId::actEdit:
     case CommandId::actDel: return item != nullptr;
     case CommandId::actHTML:
-    case CommandId::actHcopy: return item != nullptr && !item->URL.empty() && item->URL != kNoAddress;
+    case CommandId::actHcopy: // an entry still holding the editor's preset has no address yet
+        return item != nullptr && !item->URL.empty() && item->URL != kPresetAddress;
     case CommandId::actTcopy: return item != nullptr && !item->Title.empty();
     case CommandId::actUcopy: return item != nullptr && !item->UserID.empty();
     case CommandId::actPcopy: return item != nullptr && !item->Password.empty();

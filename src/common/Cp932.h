@@ -20,6 +20,14 @@ std::size_t FindChar(std::string_view text, char c, std::size_t from = 0);
 // The text up to its first NUL byte (all of it when there is none).
 std::string_view UntilNul(std::string_view text);
 
+// Byte-wise equality with the ASCII letters compared without regard to case. Meant for an
+// ASCII word on one side: a lead byte never equals one of its bytes, so no second byte is
+// ever taken for a letter.
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
+inline bool StartsWithIgnoringAsciiCase(std::string_view text, std::string_view prefix) {
+    return text.size() >= prefix.size() && EqualsIgnoringAsciiCase(text.substr(0, prefix.size()), prefix);
+}
+
 // Splits a text into lines: a line ends at CR, at LF or at the pair CR LF; the first NUL
 // ends the text; the last line counts without a line end, and a line end at the very end
 // makes no further line.

@@ -11,17 +11,6 @@ constexpr int kAddressBuffer = 256; // at most 255 bytes of the address
 
 bool Contains(std::string_view text, std::string_view word) { return text.find(word) != std::string_view::npos; }
 
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i]))
-            return false;
-    }
-    return true;
-}
-
 } // namespace
 
 bool TGetBrowser::IsBrowserTitle(std::string_view title) const {
