@@ -4,6 +4,7 @@
 // After the run the ratios are printed; the goal is at most 3x the plain pass, but nothing
 // here fails on timing.
 
+#include "NullListControl.h"
 #include "app/MainList.h"
 #include "app/MainState.h"
 #include "platform/Collation.h"
@@ -387,13 +388,6 @@ void BM_EntryCopyOnly(benchmark::State& state) {
 
 // ---- Cell requests --------------------------------------------------------------------
 
-class NullListControl final : public ListControl {
-public:
-    void SetRowCount(int) override {}
-    void SelectRow(int) override {}
-    int SelectedRow() const override { return -1; }
-};
-
 // The cell requests never compare; byte order stands in for the user's locale.
 class ByteOrder final : public Collation {
 public:
@@ -407,7 +401,7 @@ void BM_CellRequest(benchmark::State& state) {
     const std::size_t count = static_cast<std::size_t>(state.range(0));
     ItemDataList list;
     FillList(TheData().entries, count, list);
-    NullListControl control;
+    bench::NullListControl control;
     TSettings settings;
     MainState mainState;
     const ByteOrder collation;

@@ -4,6 +4,7 @@
 //
 //   tobrix-sort-bench.exe [entries]      (default 100000)
 
+#include "../NullListControl.h"
 #include "app/MainList.h"
 #include "app/MainState.h"
 #include "store/Data.h"
@@ -24,13 +25,6 @@
 using namespace tobrix;
 
 namespace {
-
-class NullList final : public ListControl {
-public:
-    void SetRowCount(int) override {}
-    void SelectRow(int) override {}
-    int SelectedRow() const override { return 0; }
-};
 
 // Titles as people write them: Japanese words, Latin names in either case, digits.
 std::vector<std::string> MakeTitles(std::size_t count) {
@@ -78,7 +72,7 @@ int wmain(int argc, wchar_t** argv) {
     ItemDataList items;
     TSettings settings;
     MainState state;
-    NullList control;
+    tobrix::bench::NullListControl control(0);
     MainList list(control, items, settings, state, collation);
     auto fill = [&] {
         items.Clear();

@@ -29,7 +29,8 @@ TfrmMain::TfrmMain(MainView& view, const MainServices& services, ItemDataList& i
       list_(view.List(), items, settings, state_, services.collation),
       commands_(CommandContext{view, list_, items, state_, *this, services.sound, services.messages, services.desktop,
                                services.shell, services.clipboard}),
-      options_(view, list_, settings, services.help, exePath_) {}
+      options_(view, list_, settings, services.help, exePath_),
+      paste_(view, view.List(), items, state_, services.clipboard), drag_(view, view.List(), items, state_, list_) {}
 
 void TfrmMain::ShowError(std::string_view message) { services_.messages.ShowError(ErrorDisplayText(message)); }
 
@@ -98,6 +99,7 @@ void TfrmMain::Execute(CommandId id) {
     case CommandId::mnuHide: options_.mnuHideClick(); break;
     case CommandId::mnuContents: options_.mnuContentsClick(); break;
     case CommandId::mnuSearchforHelp: options_.mnuSearchforHelpClick(); break;
+    case CommandId::actAutoPaste: paste_.actAutoPasteExecute(); break;
     case CommandId::mnuInport:
     case CommandId::mnuExport: break; // nothing yet: the import and export dialogs are still to come
     default: commands_.Execute(id); break;
@@ -108,6 +110,12 @@ bool TfrmMain::Update(CommandId id) const {
     if (id == CommandId::mnuExport)
         return items_.Count() > 0;
     return commands_.Update(id);
+}
+
+std::optional<bool> TfrmMain::Checked(CommandId id) const {
+    if (id == CommandId::actAutoPaste)
+        return paste_.actAutoPasteChecked();
+    return std::nullopt;
 }
 
 void TfrmMain::FormDestroy() {

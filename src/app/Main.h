@@ -2,12 +2,15 @@
 // The main window's presenter: start-up state, shutdown, and the parts it owns.
 
 #include "app/MainCommands.h"
+#include "app/MainDrag.h"
 #include "app/MainList.h"
 #include "app/MainOptions.h"
+#include "app/MainPaste.h"
 #include "app/MainState.h"
 #include "editor/Sub.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -34,6 +37,12 @@ struct WindowBounds {
     bool operator==(const WindowBounds&) const = default;
 };
 
+// The main window's timers. Each ticks every 100 ms while enabled.
+enum class MainTimer {
+    timDrag,      // auto-scroll while a row is dragged
+    PasteRenewal, // the pause before a continuous paste offers the next field
+};
+
 // What TfrmMain needs of its window.
 class MainView {
 public:
@@ -54,6 +63,9 @@ public:
     // shade is this high.
     virtual int CaptionStripHeight() const = 0;
     virtual void Close() = 0;
+    virtual void SetTimer(MainTimer timer, bool enabled) = 0;
+    // Posts the continuous paste's renewal message to the window itself.
+    virtual void PostPasteStep() = 0;
     // Shows the dialog for the presenter modally, the main window as its owner.
     virtual void RunSubDialog(TfrmSub& sub) = 0;
     virtual void RunAboutDialog(TfrmAbout& about) = 0;
@@ -93,6 +105,9 @@ public:
     // Whether the command or menu item is enabled now. The File menu asks as it opens: its
     // export item is enabled exactly when the list has a row.
     bool Update(CommandId id) const;
+    // The check mark of a command whose mark follows the window's state; nothing for the
+    // others, whose marks are set as they switch.
+    std::optional<bool> Checked(CommandId id) const;
 
     // The user's session is ending: the process may be ended without FormDestroy, so
     // everything is saved now as at a normal exit.
@@ -104,6 +119,8 @@ public:
     MainList& List() { return list_; }
     MainCommands& Commands() { return commands_; }
     MainOptions& Options() { return options_; }
+    MainPaste& Paste() { return paste_; }
+    MainDrag& Drag() { return drag_; }
     const MainState& State() const { return state_; }
     MainState& State() { return state_; }
 
@@ -128,6 +145,8 @@ private:
     MainList list_;
     MainCommands commands_;
     MainOptions options_;
+    MainPaste paste_;
+    MainDrag drag_;
     bool dataFileUnreadable_ = false;
 };
 

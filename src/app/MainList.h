@@ -29,6 +29,16 @@ public:
     virtual void SelectRow(int row) = 0;
     // The selected row, or -1.
     virtual int SelectedRow() const = 0;
+
+    // For dragging rows. The row at a point of the list's client area, or -1.
+    virtual int HitTest(int x, int y) const = 0;
+    // The list's top edge inside the window's client area, and its height.
+    virtual int Top() const = 0;
+    virtual int Height() const = 0;
+    // The mouse pointer's vertical position in the list's client coordinates.
+    virtual int PointerY() const = 0;
+    // Scrolls the rows by dy pixels (negative: towards the top).
+    virtual void Scroll(int dy) = 0;
 };
 
 // One cell as the list control asks for it.

@@ -16,6 +16,13 @@ public:
     // byte). Throws AppError(kMsgCannotOpenClipboard) when the clipboard cannot be opened;
     // when only the second opening fails, the clipboard is left empty.
     virtual void SetText(std::string_view cp932) = 0;
+
+    // Delayed rendering. Empties the clipboard and puts a promise of 8-bit text on it, with
+    // the main window as the owner that is asked for the text when a program pastes.
+    // Failures are not reported: a clipboard held by another program keeps what it holds.
+    virtual void OfferText() = 0;
+    // Answers the request for the promised text with the bytes and a zero byte.
+    virtual void RenderText(std::string_view cp932) = 0;
 };
 
 } // namespace tobrix

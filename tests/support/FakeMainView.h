@@ -38,6 +38,18 @@ public:
         }
     }
     int SelectedRow() const override { return selected; }
+
+    // Rows `rowHeight` high from the list's top; below the last row there is none.
+    int rowHeight = 20, top = 26, height = 300, pointerY = 100;
+    std::vector<int> scrolls;
+    int HitTest(int, int y) const override {
+        const int row = y / rowHeight;
+        return y >= 0 && row < rowCount ? row : -1;
+    }
+    int Top() const override { return top; }
+    int Height() const override { return height; }
+    int PointerY() const override { return pointerY; }
+    void Scroll(int dy) override { scrolls.push_back(dy); }
 };
 
 class FakeMainView final : public MainView {
@@ -65,6 +77,10 @@ public:
     int ListTextHeight(std::string_view) const override { return textHeight; }
     int CaptionStripHeight() const override { return captionStrip; }
     void Close() override { closed = true; }
+    std::map<MainTimer, bool> timers;
+    int pasteStepsPosted = 0;
+    void SetTimer(MainTimer timer, bool enabled) override { timers[timer] = enabled; }
+    void PostPasteStep() override { ++pasteStepsPosted; }
 
     // What happens while a modal dialog is open: the test plays the user.
     std::function<void(TfrmSub&)> onSubDialog;

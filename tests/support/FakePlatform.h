@@ -67,6 +67,18 @@ public:
             throw AppError(std::string(kMsgCannotOpenClipboard));
         text = std::string(cp932);
     }
+    // Delayed rendering: a promise stands until it is answered or replaced.
+    bool promised = false;
+    int offers = 0;
+    void OfferText() override {
+        ++offers;
+        promised = true;
+        text.reset();
+    }
+    void RenderText(std::string_view cp932) override {
+        promised = false;
+        text = std::string(cp932);
+    }
 };
 
 class FakeHelp final : public Help {

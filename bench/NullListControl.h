@@ -1,0 +1,24 @@
+#pragma once
+// A list control that shows nothing, for measuring the list's work without a window.
+
+#include "app/MainList.h"
+
+namespace tobrix::bench {
+
+class NullListControl final : public ListControl {
+public:
+    explicit NullListControl(int selected = -1) : selected_(selected) {}
+    void SetRowCount(int) override {}
+    void SelectRow(int) override {}
+    int SelectedRow() const override { return selected_; }
+    int HitTest(int, int) const override { return -1; }
+    int Top() const override { return 0; }
+    int Height() const override { return 0; }
+    int PointerY() const override { return 0; }
+    void Scroll(int) override {}
+
+private:
+    int selected_;
+};
+
+} // namespace tobrix::bench

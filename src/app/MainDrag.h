@@ -1,0 +1,42 @@
+#pragma once
+// Reordering entries by dragging a row of the main list onto another row. The list detects
+// the drag itself; while it lasts, a timer scrolls the list when the pointer is held near
+// its upper or lower edge.
+
+#include <cstdint>
+
+namespace tobrix {
+
+class ItemDataList;
+class ListControl;
+class MainList;
+class MainView;
+struct MainState;
+
+class MainDrag {
+public:
+    MainDrag(MainView& view, ListControl& control, ItemDataList& items, MainState& state, MainList& list);
+
+    // A drag of the selected (pressed) row starts: the auto-scroll timer runs from now on.
+    void lsvListStartDrag();
+    // Whether a drop at a point would be taken. Only points over the list are asked about.
+    bool lsvListDragOver() const { return true; }
+    // The button was released over the list at (x, y), in the list's client coordinates:
+    // the dragged entry moves to the row there.
+    void lsvListDragDrop(int x, int y);
+    // The drag is over, dropped anywhere or cancelled.
+    void lsvListEndDrag();
+    // Every 100 ms while a drag lasts.
+    void timDragTimer();
+
+    std::int32_t DragIndex = 0; // the row being dragged; kept after the drag
+
+private:
+    MainView& view_;
+    ListControl& control_;
+    ItemDataList& items_;
+    MainState& state_;
+    MainList& list_;
+};
+
+} // namespace tobrix
