@@ -171,6 +171,19 @@ void CommandUi::SetChecked(HWND window, CommandId id, bool checked) {
         SendMessageW(toolBar_, TB_CHECKBUTTON, IdOf(id), MAKELPARAM(checked ? TRUE : FALSE, 0));
 }
 
+void CommandUi::FollowChecks(HWND window, const std::function<std::optional<bool>(CommandId)>& checked) {
+    for (const CommandInfo& info : kCommands) {
+        if (!info.checkable)
+            continue;
+        const std::optional<bool> wanted = checked(info.id);
+        if (!wanted)
+            continue;
+        const bool now = toolBar_ != nullptr && SendMessageW(toolBar_, TB_ISBUTTONCHECKED, IdOf(info.id), 0) != 0;
+        if (now != *wanted)
+            SetChecked(window, info.id, *wanted);
+    }
+}
+
 void CommandUi::EnableMenu(HMENU menu, const std::function<bool(CommandId)>& enabled) const {
     for (const CommandInfo& info : kCommands)
         EnableMenuItem(menu, IdOf(info.id), MF_BYCOMMAND | (enabled(info.id) ? MF_ENABLED : MF_GRAYED));

@@ -9,6 +9,7 @@
 #include <commctrl.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace tobrix::win32 {
@@ -37,6 +38,8 @@ public:
     void ShowContextMenu(HWND owner, POINT at) const;
 
     void SetChecked(HWND window, CommandId id, bool checked);
+    // The check marks that follow the window's state, brought up to date where they differ.
+    void FollowChecks(HWND window, const std::function<std::optional<bool>(CommandId)>& checked);
     // Each command's items in a menu about to open, enabled as `enabled` says.
     void EnableMenu(HMENU menu, const std::function<bool(CommandId)>& enabled) const;
     // Each toolbar button enabled as `enabled` says; buttons already so are left alone.

@@ -13,10 +13,19 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace tobrix::win32 {
 
 namespace {
+
+// The continuous paste's renewal, posted to the window itself.
+constexpr UINT WM_PASTESTEP = WM_USER + 100;
+constexpr UINT_PTR kDragTimer = 1;
+constexpr UINT_PTR kPasteTimer = 2;
+constexpr UINT kTimerInterval = 100; // ms
+// How far the pointer moves with the button held before a press becomes a drag.
+constexpr int kDragThreshold = 5;
 
 int ScreenDpi() {
     HDC screen = GetDC(nullptr);
@@ -60,11 +69,19 @@ bool MainWindow::Create(int showCommand) {
     return true;
 }
 
-bool MainWindow::TranslateShortcut(MSG& message) { return commands_.TranslateShortcut(Handle(), message); }
+bool MainWindow::TranslateShortcut(MSG& message) {
+    if (drag_ != Drag::None && message.message == WM_KEYDOWN && message.wParam == VK_ESCAPE) {
+        EndDrag(false);
+        return true;
+    }
+    return commands_.TranslateShortcut(Handle(), message);
+}
 
 void MainWindow::OnIdle() {
-    if (Handle() != nullptr && IsWindowEnabled(Handle()) && IsWindowVisible(Handle()))
+    if (Handle() != nullptr && IsWindowEnabled(Handle()) && IsWindowVisible(Handle())) {
         commands_.EnableToolBar([this](CommandId id) { return presenter_.Update(id); });
+        commands_.FollowChecks(Handle(), [this](CommandId id) { return presenter_.Checked(id); });
+    }
 }
 
 void MainWindow::OnCreate() {
@@ -129,7 +146,38 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND: OnCommand(LOWORD(wParam)); return 0;
     case WM_INITMENUPOPUP:
         commands_.EnableMenu(reinterpret_cast<HMENU>(wParam), [this](CommandId id) { return presenter_.Update(id); });
+        commands_.FollowChecks(Handle(), [this](CommandId id) { return presenter_.Checked(id); });
         return 0;
+    case WM_RENDERFORMAT:
+        if (wParam == CF_TEXT)
+            presenter_.Paste().WMRenderFormat();
+        return 0;
+    case WM_RENDERALLFORMATS:
+        // Not answered: a promise still standing at exit leaves no account data behind.
+        return 0;
+    case WM_PASTESTEP: presenter_.Paste().WMPasteStep(); return 0;
+    case WM_TIMER:
+        if (wParam == kDragTimer)
+            presenter_.Drag().timDragTimer();
+        else if (wParam == kPasteTimer)
+            presenter_.Paste().timPasteTimer();
+        return 0;
+    case WM_MOUSEMOVE:
+        if (drag_ != Drag::None)
+            DragMove();
+        return 0;
+    case WM_LBUTTONUP:
+        if (drag_ != Drag::None)
+            EndDrag(true);
+        return 0;
+    case WM_CAPTURECHANGED:
+        if (drag_ != Drag::None && reinterpret_cast<HWND>(lParam) != Handle())
+            EndDrag(false); // another window took the mouse: the drag is cancelled
+        return 0;
+    case WM_SETCURSOR:
+        if (drag_ == Drag::Dragging)
+            return TRUE; // the drag's cursor stays
+        break;
     case WM_MEASUREITEM:
         if (commands_.MeasureMenuImage(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)))
             return TRUE;
@@ -154,6 +202,8 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             presenter_.SessionEnding();
         return 0;
     case WM_DESTROY:
+        KillTimer(Handle(), kDragTimer);
+        KillTimer(Handle(), kPasteTimer);
         main_.hwnd = nullptr;
         presenter_.FormDestroy();
         PostQuitMessage(0);
@@ -211,6 +261,12 @@ LRESULT MainWindow::OnNotify(const NMHDR& header) {
         // Typing in the list searches nothing: the selection stays where it is.
         return -1;
     case NM_DBLCLK: presenter_.Commands().lsvListDblClick(); return 0;
+    case LVN_BEGINDRAG: {
+        POINT pressed = reinterpret_cast<const NMLISTVIEW&>(header).ptAction;
+        ClientToScreen(list_, &pressed);
+        BeginDrag(pressed);
+        return 0;
+    }
     default: return 0;
     }
 }
@@ -222,6 +278,54 @@ void MainWindow::OnCommand(int id) {
             return;
         }
     }
+}
+
+void MainWindow::BeginDrag(POINT pressed) {
+    if (drag_ != Drag::None || (GetKeyState(VK_LBUTTON) & 0x8000) == 0)
+        return;
+    dragFrom_ = pressed;
+    drag_ = Drag::Pending;
+    SetCapture(Handle());
+    DragMove(); // the list reports the start once the pointer has moved a little already
+}
+
+void MainWindow::DragMove() {
+    if (drag_ == Drag::Pending) {
+        POINT at{};
+        GetCursorPos(&at);
+        const int threshold = Scale(kDragThreshold);
+        if (std::abs(at.x - dragFrom_.x) <= threshold && std::abs(at.y - dragFrom_.y) <= threshold)
+            return;
+        drag_ = Drag::Dragging;
+        presenter_.Drag().lsvListStartDrag();
+    }
+    // No drag image: only the pointer tells where a drop would land.
+    const bool allowed = PointerOverList() && presenter_.Drag().lsvListDragOver();
+    SetCursor(LoadCursorW(nullptr, allowed ? IDC_ARROW : IDC_NO));
+}
+
+void MainWindow::EndDrag(bool drop) {
+    const bool dragging = drag_ == Drag::Dragging;
+    drag_ = Drag::None; // first: releasing the capture below comes back as WM_CAPTURECHANGED
+    if (GetCapture() == Handle())
+        ReleaseCapture();
+    if (!dragging)
+        return; // a plain click
+    if (drop && PointerOverList()) {
+        POINT at{};
+        GetCursorPos(&at);
+        ScreenToClient(list_, &at);
+        presenter_.Drag().lsvListDragDrop(at.x, at.y);
+    }
+    presenter_.Drag().lsvListEndDrag();
+    SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+}
+
+bool MainWindow::PointerOverList() const {
+    POINT at{};
+    GetCursorPos(&at);
+    const HWND under = WindowFromPoint(at);
+    return under == list_ || (under != nullptr && GetParent(under) == list_); // the rows or the column header
 }
 
 void MainWindow::OnContextMenu(HWND from, LPARAM at) {
@@ -308,6 +412,16 @@ int MainWindow::CaptionStripHeight() const {
 
 void MainWindow::Close() { PostMessageW(Handle(), WM_CLOSE, 0, 0); }
 
+void MainWindow::SetTimer(MainTimer timer, bool enabled) {
+    const UINT_PTR id = timer == MainTimer::timDrag ? kDragTimer : kPasteTimer;
+    if (enabled)
+        ::SetTimer(Handle(), id, kTimerInterval, nullptr);
+    else
+        KillTimer(Handle(), id);
+}
+
+void MainWindow::PostPasteStep() { PostMessageA(Handle(), WM_PASTESTEP, 0, 0); }
+
 void MainWindow::SetRowCount(int count) { ListView_SetItemCountEx(list_, count, LVSICF_NOSCROLL); }
 
 void MainWindow::SelectRow(int row) {
@@ -317,5 +431,34 @@ void MainWindow::SelectRow(int row) {
 }
 
 int MainWindow::SelectedRow() const { return ListView_GetNextItem(list_, -1, LVNI_SELECTED); }
+
+int MainWindow::HitTest(int x, int y) const {
+    LVHITTESTINFO hit{};
+    hit.pt = {x, y};
+    const int row = ListView_HitTest(list_, &hit);
+    return (hit.flags & LVHT_ONITEM) != 0 ? row : -1;
+}
+
+int MainWindow::Top() const {
+    RECT r{};
+    GetWindowRect(list_, &r);
+    MapWindowPoints(HWND_DESKTOP, Handle(), reinterpret_cast<POINT*>(&r), 2);
+    return r.top;
+}
+
+int MainWindow::Height() const {
+    RECT r{};
+    GetWindowRect(list_, &r);
+    return r.bottom - r.top;
+}
+
+int MainWindow::PointerY() const {
+    POINT at{};
+    GetCursorPos(&at);
+    ScreenToClient(list_, &at);
+    return at.y;
+}
+
+void MainWindow::Scroll(int dy) { ListView_Scroll(list_, 0, dy); }
 
 } // namespace tobrix::win32

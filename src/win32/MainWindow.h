@@ -39,6 +39,8 @@ public:
     int ListTextHeight(std::string_view text) const override;
     int CaptionStripHeight() const override;
     void Close() override;
+    void SetTimer(MainTimer timer, bool enabled) override;
+    void PostPasteStep() override;
 
     void RunSubDialog(TfrmSub& sub) override;
     void RunAboutDialog(TfrmAbout& about) override;
@@ -47,6 +49,11 @@ public:
     void SetRowCount(int count) override;
     void SelectRow(int row) override;
     int SelectedRow() const override;
+    int HitTest(int x, int y) const override;
+    int Top() const override;
+    int Height() const override;
+    int PointerY() const override;
+    void Scroll(int dy) override;
 
 private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -59,6 +66,11 @@ private:
     void OnCommand(int id);
     void OnContextMenu(HWND from, LPARAM at);
     void ReportError(const std::exception& e);
+    // Dragging a row: the list reports the start; the window follows the mouse from then on.
+    void BeginDrag(POINT pressed);
+    void DragMove();
+    void EndDrag(bool drop);
+    bool PointerOverList() const;
     int Scale(int pixels) const { return MulDiv(pixels, dpi_, 96); }
 
     HINSTANCE instance_;
@@ -70,6 +82,8 @@ private:
     HFONT font_ = nullptr;
     bool shown_ = false;
     std::wstring cellText_; // the last cell text handed to the list control
+    enum class Drag { None, Pending, Dragging } drag_ = Drag::None;
+    POINT dragFrom_{}; // where the button went down, in screen coordinates
 };
 
 } // namespace tobrix::win32

@@ -139,6 +139,20 @@ bool Put(UINT format, const void* data, std::size_t size) {
     return false;
 }
 
+// What accompanies the program's text on the open clipboard.
+void PutCompanions() {
+    // The text is Japanese whatever the system's code page: other programs' Unicode view of
+    // it is converted with code page 932.
+    const DWORD japanese = 0x0411;
+    Put(CF_LOCALE, &japanese, sizeof japanese);
+    // Account data stays out of the clipboard history and its cloud sync (Windows 10 and
+    // later); a program that pastes sees the same text.
+    const DWORD no = 0;
+    for (const wchar_t* name : {L"ExcludeClipboardContentFromMonitorProcessing", L"CanIncludeInClipboardHistory",
+                                L"CanUploadToCloudClipboard"})
+        Put(RegisterClipboardFormatW(name), &no, sizeof no);
+}
+
 } // namespace
 
 void Win32Clipboard::SetText(std::string_view cp932) {
@@ -150,21 +164,28 @@ void Win32Clipboard::SetText(std::string_view cp932) {
         throw AppError(std::string(kMsgCannotOpenClipboard));
     const std::string text(cp932);
     const bool stored = Put(CF_TEXT, text.c_str(), text.size() + 1); // the bytes as stored and a zero byte
-    if (stored) {
-        // The text is Japanese whatever the system's code page: other programs' Unicode
-        // view of it is converted with code page 932.
-        const DWORD japanese = 0x0411;
-        Put(CF_LOCALE, &japanese, sizeof japanese);
-        // Account data stays out of the clipboard history and its cloud sync (Windows 10
-        // and later); a program that pastes sees the same text.
-        const DWORD no = 0;
-        for (const wchar_t* name : {L"ExcludeClipboardContentFromMonitorProcessing", L"CanIncludeInClipboardHistory",
-                                    L"CanUploadToCloudClipboard"})
-            Put(RegisterClipboardFormatW(name), &no, sizeof no);
-    }
+    if (stored)
+        PutCompanions();
     CloseClipboard();
     if (!stored)
         throw AppError(std::string(kMsgCannotOpenClipboard));
+}
+
+void Win32Clipboard::OfferText() {
+    if (!OpenClipboard(main_.hwnd))
+        return;
+    EmptyClipboard();
+    // No data: Windows asks the owner with WM_RENDERFORMAT when a program wants the text.
+    // (The call returns no handle, so there is no result to check.)
+    SetClipboardData(CF_TEXT, nullptr);
+    PutCompanions();
+    CloseClipboard();
+}
+
+void Win32Clipboard::RenderText(std::string_view cp932) {
+    // The requesting program holds the clipboard open; the owner hands over without opening it.
+    const std::string text(cp932);
+    Put(CF_TEXT, text.c_str(), text.size() + 1);
 }
 
 void Win32Help::ShowContents(const FilePath& helpFile) { WinHelpW(main_.hwnd, helpFile.c_str(), HELP_FINDER, 0); }

@@ -70,6 +70,8 @@ class Win32Clipboard final : public Clipboard {
 public:
     explicit Win32Clipboard(const OwnerWindow& main) : main_(main) {}
     void SetText(std::string_view cp932) override;
+    void OfferText() override;
+    void RenderText(std::string_view cp932) override;
 
 private:
     const OwnerWindow& main_;

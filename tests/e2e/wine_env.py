@@ -222,6 +222,19 @@ class WineSession:
         time.sleep(0.05)
         self.xdotool("click", "--repeat", str(repeat), str(button))
 
+    def drag(self, start: tuple[int, int], end: tuple[int, int], steps: int = 8, hold: float = 0.0) -> None:
+        """Presses the left button at `start`, moves to `end` in steps, waits `hold` seconds and
+        releases it there."""
+        self.xdotool("mousemove", *start)
+        time.sleep(0.1)
+        self.xdotool("mousedown", "1")
+        for i in range(1, steps + 1):
+            time.sleep(0.05)
+            self.xdotool("mousemove", start[0] + (end[0] - start[0]) * i // steps,
+                         start[1] + (end[1] - start[1]) * i // steps)
+        time.sleep(0.2 + hold)
+        self.xdotool("mouseup", "1")
+
     def screenshot(self, path: str | os.PathLike) -> bool:
         result = subprocess.run(["import", "-display", self.display, "-window", "root", str(path)],
                                 env=self.env, capture_output=True, timeout=30)

@@ -36,5 +36,37 @@ TEST(Clipboard, TextGoesOnAsStoredMarkedJapaneseAndKeptOutOfHistory) {
     CloseClipboard();
 }
 
+Win32Clipboard* renderer = nullptr;
+
+LRESULT CALLBACK Owner(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_RENDERFORMAT && wParam == CF_TEXT && renderer != nullptr)
+        renderer->RenderText("\x82\xD0\x82\xDD\x82\xC2"); // ひみつ
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+TEST(Clipboard, APromiseCarriesTheCompanionsAndIsAnsweredOnRequest) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = Owner;
+    wc.lpszClassName = L"TobrixPasteOwner";
+    RegisterClassW(&wc);
+    OwnerWindow main{CreateWindowW(wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr)};
+    ASSERT_NE(main.hwnd, nullptr);
+    Win32Clipboard clipboard(main);
+    clipboard.OfferText();
+    renderer = &clipboard;
+
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EXPECT_EQ(GetClipboardOwner(), main.hwnd);
+    EXPECT_TRUE(IsClipboardFormatAvailable(CF_TEXT));
+    EXPECT_TRUE(IsClipboardFormatAvailable(RegisterClipboardFormatW(L"CanIncludeInClipboardHistory")));
+    // A program that asks for Unicode gets the Japanese text: the locale goes with the promise.
+    const std::string wide = Data(CF_UNICODETEXT);
+    EXPECT_EQ(std::wstring(reinterpret_cast<const wchar_t*>(wide.c_str())), L"\u3072\u307F\u3064");
+    EXPECT_EQ(std::string(Data(CF_TEXT).c_str()), "\x82\xD0\x82\xDD\x82\xC2");
+    CloseClipboard();
+    renderer = nullptr;
+    DestroyWindow(main.hwnd);
+}
+
 } // namespace
 } // namespace tobrix::win32
