@@ -210,7 +210,10 @@ public:
     std::string written;
 
     bool Exists(const FilePath&) override { return true; }
+    bool IsDirectory(const FilePath&) override { return false; }
+    bool IsFile(const FilePath&) override { return true; }
     std::unique_ptr<ByteSource> OpenRead(const FilePath&) override { return std::make_unique<MemorySource>(stored); }
+    std::unique_ptr<ByteSource> OpenReadShared(const FilePath& path) override { return OpenRead(path); }
     std::unique_ptr<WritableFile> CreateTemp(const FilePath& target, FilePath& tempPath) override {
         tempPath = target;
         written.clear(); // keeps the capacity
@@ -221,6 +224,7 @@ public:
     NewFile CreateNew(const FilePath&) override { return {}; }
     bool Remove(const FilePath&) override { return true; }
     std::string DisplayName(const FilePath& path) const override { return path.string(); }
+    FilePath PathOf(std::string_view cp932) const override { return FilePath(std::string(cp932)); }
 };
 
 void FillList(const std::vector<Entry>& entries, std::size_t count, ItemDataList& list) {

@@ -34,8 +34,15 @@ public:
     // that exists but cannot be looked at (no access, held by another program) counts as
     // existing, so that it is never taken for absent and replaced.
     virtual bool Exists(const FilePath& path) = 0;
+    // True only for an existing folder (a drive's root included).
+    virtual bool IsDirectory(const FilePath& path) = 0;
+    // True only for an existing file that is not a folder.
+    virtual bool IsFile(const FilePath& path) = 0;
     // nullptr when the file cannot be opened for reading (missing, locked, no access).
+    // Others may go on reading the file, not writing it.
     virtual std::unique_ptr<ByteSource> OpenRead(const FilePath& path) = 0;
+    // For a look at a file that another program may be writing: nothing is denied to others.
+    virtual std::unique_ptr<ByteSource> OpenReadShared(const FilePath& path) = 0;
     // Creates a new empty file in the folder of `target`, for a replacement of `target` that
     // is written completely before it takes its place; when `target` exists, the new file
     // gets its attributes and access rights. nullptr when the folder takes no new file, the
@@ -56,6 +63,8 @@ public:
     // The path as the user reads it in a message (CP932; a character that code page 932
     // cannot hold shows as '?').
     virtual std::string DisplayName(const FilePath& path) const = 0;
+    // The path that a name typed or stored as CP932 text stands for.
+    virtual FilePath PathOf(std::string_view cp932) const = 0;
 };
 
 // The path with the extension of its file name replaced (a name without one gets it

@@ -6,6 +6,8 @@
 
 namespace tobrix {
 
+enum class MessageIcon { None, Information, Warning, Error };
+
 class Messages {
 public:
     virtual ~Messages() = default;
@@ -15,6 +17,8 @@ public:
     virtual void ShowInformation(std::string_view text) = 0;
     // No icon: the item editor's report of an unexpected error.
     virtual void ShowPlain(std::string_view text) = 0;
+    // A message with a caption of its own instead of the application's title.
+    virtual void ShowCaptioned(std::string_view text, std::string_view caption, MessageIcon icon) = 0;
 };
 
 } // namespace tobrix

@@ -12,21 +12,36 @@ Dialog::~Dialog() {
         DeleteObject(font);
 }
 
-INT_PTR Dialog::RunModal(HWND owner, int clientWidth, int clientHeight) {
+namespace {
+
+// An empty template: the size and the controls are set in pixels once the window exists.
+struct BlankTemplate {
+    DLGTEMPLATE header;
+    WORD menu, windowClass, title;
+};
+
+} // namespace
+
+INT_PTR Dialog::RunModal(HWND owner, int clientWidth, int clientHeight, DWORD style) {
     clientWidth_ = clientWidth;
     clientHeight_ = clientHeight;
-    // An empty template: the size and the controls are set in pixels once the window exists.
-    struct {
-        DLGTEMPLATE header;
-        WORD menu, windowClass, title;
-    } blank{};
-    blank.header.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER;
+    BlankTemplate blank{};
+    blank.header.style = style;
     return DialogBoxIndirectParamW(GetModuleHandleW(nullptr), &blank.header, owner, &Dialog::Procedure,
                                    reinterpret_cast<LPARAM>(this));
 }
 
-HFONT Dialog::MakeFont(int height, bool underline) {
-    HFONT font = CreateFontW(-Scale(height), 0, 0, 0, FW_NORMAL, FALSE, underline, FALSE, SHIFTJIS_CHARSET,
+HWND Dialog::CreateModeless(HWND owner, int clientWidth, int clientHeight, DWORD style) {
+    clientWidth_ = clientWidth;
+    clientHeight_ = clientHeight;
+    BlankTemplate blank{};
+    blank.header.style = style;
+    return CreateDialogIndirectParamW(GetModuleHandleW(nullptr), &blank.header, owner, &Dialog::Procedure,
+                                      reinterpret_cast<LPARAM>(this));
+}
+
+HFONT Dialog::MakeFont(int height, bool underline, int weight) {
+    HFONT font = CreateFontW(-Scale(height), 0, 0, 0, weight, FALSE, underline, FALSE, SHIFTJIS_CHARSET,
                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
                              Widen(kFormFontFace).c_str());
     fonts_.push_back(font);

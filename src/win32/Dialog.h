@@ -32,8 +32,13 @@ public:
     HWND Handle() const { return hwnd_; }
 
 protected:
+    static constexpr DWORD kFixedStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER;
+
     // Runs the dialog modally over `owner`; returns the code given to EndModal.
-    INT_PTR RunModal(HWND owner, int clientWidth, int clientHeight);
+    INT_PTR RunModal(HWND owner, int clientWidth, int clientHeight, DWORD style = kFixedStyle);
+    // Creates the dialog without a loop of its own (the caller pumps the messages and
+    // destroys it); nullptr on failure.
+    HWND CreateModeless(HWND owner, int clientWidth, int clientHeight, DWORD style = kFixedStyle);
     void EndModal(INT_PTR code) { EndDialog(hwnd_, code); }
 
     // Creates the controls in table order (which is also the tab order) and sets the font.
@@ -41,7 +46,7 @@ protected:
     HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
     int Scale(int pixels) const { return MulDiv(pixels, dpi_, 96); }
     // The forms' font at a character height in 96-DPI pixels; the dialog deletes it.
-    HFONT MakeFont(int height, bool underline = false);
+    HFONT MakeFont(int height, bool underline = false, int weight = FW_NORMAL);
     void SetItemText(int id, std::string_view cp932);
     // The control's text, or nothing when it holds characters that code page 932 cannot hold.
     std::optional<std::string> ItemText(int id) const;

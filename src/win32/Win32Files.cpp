@@ -134,12 +134,34 @@ bool Win32Files::Exists(const FilePath& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES || !IsAbsence(GetLastError());
 }
 
-std::unique_ptr<ByteSource> Win32Files::OpenRead(const FilePath& path) {
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+bool Win32Files::IsDirectory(const FilePath& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool Win32Files::IsFile(const FilePath& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+namespace {
+
+std::unique_ptr<ByteSource> OpenForReading(const FilePath& path, DWORD share, std::string displayName) {
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return nullptr;
-    return std::make_unique<FileSource>(file, DisplayName(path));
+    return std::make_unique<FileSource>(file, std::move(displayName));
+}
+
+} // namespace
+
+std::unique_ptr<ByteSource> Win32Files::OpenRead(const FilePath& path) {
+    return OpenForReading(path, FILE_SHARE_READ, DisplayName(path));
+}
+
+std::unique_ptr<ByteSource> Win32Files::OpenReadShared(const FilePath& path) {
+    return OpenForReading(path, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, DisplayName(path));
 }
 
 std::unique_ptr<WritableFile> Win32Files::CreateTemp(const FilePath& target, FilePath& tempPath) {
@@ -206,6 +228,8 @@ NewFile Win32Files::CreateNew(const FilePath& path) {
 bool Win32Files::Remove(const FilePath& path) { return DeleteFileW(path.c_str()) != FALSE; }
 
 std::string Win32Files::DisplayName(const FilePath& path) const { return Narrow(path.native()); }
+
+FilePath Win32Files::PathOf(std::string_view cp932) const { return FilePath(Widen(cp932)); }
 
 FilePath ExecutablePath() {
     std::wstring path(MAX_PATH, L'\0');

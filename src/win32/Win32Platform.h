@@ -1,6 +1,7 @@
 #pragma once
 // The small platform services on Windows.
 
+#include "app/Identity.h"
 #include "platform/Clipboard.h"
 #include "platform/Desktop.h"
 #include "platform/Help.h"
@@ -59,9 +60,10 @@ public:
     void ShowWarning(std::string_view text) override { Show(text, MB_ICONWARNING); }
     void ShowInformation(std::string_view text) override { Show(text, MB_ICONINFORMATION); }
     void ShowPlain(std::string_view text) override { Show(text, 0); }
+    void ShowCaptioned(std::string_view text, std::string_view caption, MessageIcon icon) override;
 
 private:
-    void Show(std::string_view text, UINT icon);
+    void Show(std::string_view text, UINT icon, std::string_view caption = kAppTitle);
     const OwnerWindow& main_;
 };
 

@@ -24,12 +24,18 @@ public:
     struct Shown {
         char kind; // 'E' error, 'W' warning, 'I' information, 'P' plain
         std::string text;
+        std::string caption = {}; // empty: the application's title
+        MessageIcon icon = MessageIcon::None;
     };
     std::vector<Shown> shown;
     void ShowError(std::string_view text) override { shown.push_back({'E', std::string(text)}); }
     void ShowWarning(std::string_view text) override { shown.push_back({'W', std::string(text)}); }
     void ShowInformation(std::string_view text) override { shown.push_back({'I', std::string(text)}); }
     void ShowPlain(std::string_view text) override { shown.push_back({'P', std::string(text)}); }
+    void ShowCaptioned(std::string_view text, std::string_view caption, MessageIcon icon) override {
+        static constexpr char kKinds[] = {'P', 'I', 'W', 'E'};
+        shown.push_back({kKinds[static_cast<int>(icon)], std::string(text), std::string(caption), icon});
+    }
     std::vector<std::string> Errors() const {
         std::vector<std::string> out;
         for (const auto& s : shown)
