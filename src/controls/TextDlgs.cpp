@@ -7,7 +7,9 @@
 
 namespace tobrix {
 
-std::string PreviewBytesAsTheyAre(std::string_view firstBytes) { return std::string(firstBytes); }
+std::string PreviewBytesAsTheyAre(std::string_view firstBytes) {
+    return std::string(firstBytes);
+}
 
 std::optional<std::string> FilterExtension(std::string_view filter, int index) {
     if (index < 1)
