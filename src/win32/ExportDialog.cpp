@@ -2,6 +2,7 @@
 
 #include "win32/Encoding.h"
 
+#include <cderr.h>
 #include <commctrl.h>
 #include <commdlg.h>
 
@@ -119,8 +120,15 @@ SaveDialogResult ExportDialog::RunSaveDialog(SaveDialogState& state) {
     // No overwrite prompt and no default extension: the export dialog decides both. The
     // program's current folder stays as it was.
     dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_ENABLESIZING | OFN_NOCHANGEDIR;
-    if (!GetSaveFileNameW(&dialog))
-        return SaveDialogResult::Cancelled;
+    if (!GetSaveFileNameW(&dialog)) {
+        // A start name the dialog cannot take (a '*' in it, say) keeps it from opening at all:
+        // open it without one rather than seem to ignore the button.
+        if (CommDlgExtendedError() != FNERR_INVALIDFILENAME || file[0] == L'\0')
+            return SaveDialogResult::Cancelled;
+        file[0] = L'\0';
+        if (!GetSaveFileNameW(&dialog))
+            return SaveDialogResult::Cancelled;
+    }
     state.FilterIndex = static_cast<int>(dialog.nFilterIndex);
     std::optional<std::string> chosen = NarrowExact(file.data());
     if (!chosen)
