@@ -6,6 +6,7 @@
 #include "store/Data.h"
 #include "store/DataFile.h"
 #include "store/ItemDataList.h"
+#include "transfer/Export.h"
 
 #include <exception>
 #include <utility>
@@ -89,6 +90,11 @@ void TfrmMain::FormShow() {
 
 void TfrmMain::mnuExitClick() { view_.Close(); }
 
+void TfrmMain::mnuExportClick() {
+    TfrmExport exporter(items_, settings_, services_.files, services_.messages, services_.sound);
+    view_.RunExportDialog(exporter);
+}
+
 void TfrmMain::Execute(CommandId id) {
     if (!Update(id))
         return;
@@ -100,8 +106,8 @@ void TfrmMain::Execute(CommandId id) {
     case CommandId::mnuContents: options_.mnuContentsClick(); break;
     case CommandId::mnuSearchforHelp: options_.mnuSearchforHelpClick(); break;
     case CommandId::actAutoPaste: paste_.actAutoPasteExecute(); break;
-    case CommandId::mnuInport:
-    case CommandId::mnuExport: break; // nothing yet: the import and export dialogs are still to come
+    case CommandId::mnuInport: break; // nothing yet: the import dialog is still to come
+    case CommandId::mnuExport: mnuExportClick(); break;
     default: commands_.Execute(id); break;
     }
 }

@@ -27,6 +27,7 @@ class Registry;
 class Shell;
 class Sound;
 class TfrmAbout;
+class TfrmExport;
 struct TSettings;
 
 struct WindowBounds {
@@ -69,6 +70,7 @@ public:
     // Shows the dialog for the presenter modally, the main window as its owner.
     virtual void RunSubDialog(TfrmSub& sub) = 0;
     virtual void RunAboutDialog(TfrmAbout& about) = 0;
+    virtual void RunExportDialog(TfrmExport& exporter) = 0;
 };
 
 // The services the main window uses.
@@ -98,6 +100,8 @@ public:
     // settings saved, data file written when the entries changed.
     void FormDestroy();
     void mnuExitClick();
+    // Writes every entry to a delimited text file through the export dialog.
+    void mnuExportClick();
 
     // A command or menu item was chosen (menu, context menu, toolbar, shortcut key): its
     // handler runs when it is enabled.

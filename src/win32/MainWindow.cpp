@@ -6,6 +6,7 @@
 #include "store/ItemDataList.h"
 #include "win32/AboutDialog.h"
 #include "win32/Encoding.h"
+#include "win32/ExportDialog.h"
 #include "win32/SubDialog.h"
 #include "win32/Win32Platform.h"
 #include "win32/resource.h"
@@ -351,6 +352,11 @@ void MainWindow::RunSubDialog(TfrmSub& sub) {
 
 void MainWindow::RunAboutDialog(TfrmAbout& about) {
     AboutDialog dialog(about, [this](const std::exception& e) { ReportError(e); });
+    dialog.Run(Handle());
+}
+
+void MainWindow::RunExportDialog(TfrmExport& exporter) {
+    ExportDialog dialog(exporter, [this](const std::exception& e) { ReportError(e); });
     dialog.Run(Handle());
 }
 

@@ -44,6 +44,7 @@ public:
 
     void RunSubDialog(TfrmSub& sub) override;
     void RunAboutDialog(TfrmAbout& about) override;
+    void RunExportDialog(TfrmExport& exporter) override;
 
     // ListControl
     void SetRowCount(int count) override;

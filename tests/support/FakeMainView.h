@@ -85,7 +85,8 @@ public:
     // What happens while a modal dialog is open: the test plays the user.
     std::function<void(TfrmSub&)> onSubDialog;
     std::function<void(TfrmAbout&)> onAboutDialog;
-    int subDialogs = 0, aboutDialogs = 0;
+    std::function<void(TfrmExport&)> onExportDialog;
+    int subDialogs = 0, aboutDialogs = 0, exportDialogs = 0;
     void RunSubDialog(TfrmSub& sub) override {
         ++subDialogs;
         if (onSubDialog)
@@ -95,6 +96,11 @@ public:
         ++aboutDialogs;
         if (onAboutDialog)
             onAboutDialog(about);
+    }
+    void RunExportDialog(TfrmExport& exporter) override {
+        ++exportDialogs;
+        if (onExportDialog)
+            onExportDialog(exporter);
     }
 };
 
