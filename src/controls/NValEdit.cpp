@@ -5,8 +5,8 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdlib>
 #include <cmath>
-#include <limits>
 #include <utility>
 
 namespace tobrix {
@@ -25,11 +25,13 @@ std::string Fixed(long double v, int decimals) {
     return s;
 }
 
-// The number with up to 14 decimals and no trailing zeros ("1.5", "12", "0.3"), within the
-// significant digits that the type holds, so that 1234567.891 is not shown with binary noise.
+// The number with up to 14 decimals and no trailing zeros ("1.5", "12", "0.3"). No field
+// shows more than 15 digits, and within 15 significant digits a number that went through a
+// double (1234567.891) is free of binary noise.
 std::string Plain(long double a) {
+    constexpr int kSignificant = 15;
     const int integerDigits = static_cast<int>(Fixed(std::fabs(a), 0).size());
-    const int decimals = std::clamp(std::numeric_limits<long double>::digits10 - integerDigits, 0, 14);
+    const int decimals = std::clamp(kSignificant - integerDigits, 0, 14);
     std::string s = Fixed(a, decimals);
     if (s.find('.') != std::string::npos) {
         s.erase(s.find_last_not_of('0') + 1);
@@ -78,9 +80,10 @@ std::optional<long double> ToNumber(std::string_view s) {
     }
     if (!digit || points > 1)
         return std::nullopt;
-    long double v = 0;
-    if (std::from_chars(s.data(), s.data() + s.size(), v, std::chars_format::fixed).ec != std::errc())
-        return std::nullopt;
+    // strtold rather than from_chars: some runtimes parse a long double only to double
+    // precision there. The program never changes the C locale, so the point is ".".
+    const std::string digits(s);
+    const long double v = std::strtold(digits.c_str(), nullptr);
     return negative ? -v : v;
 }
 
