@@ -312,6 +312,8 @@ void TNValEdit::Show(long double v) {
     view_->SetText(text);
     outsideText_ = true;
     view_->PlaceCaretAtEnd();
+    if (OnChange)
+        OnChange();
 }
 
 void TNValEdit::ResetAll() {

@@ -6,6 +6,7 @@
 // read back into a number.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -72,6 +73,8 @@ public:
     bool EnterNext = false;
     bool ArrowNext = false;
     bool AutoSelect = true;
+    // Runs after every text the field writes (not before it is attached).
+    std::function<void()> OnChange;
 
     // The text as the control shows it; it is set only through Value.
     std::string Text() const;

@@ -148,10 +148,9 @@ std::optional<std::string> NValEditControl::ClipboardText() const {
 }
 
 void NValEditControl::SwitchImeOff() {
-    if (HIMC context = ImmGetContext(edit_)) {
-        ImmSetOpenStatus(context, FALSE);
-        ImmReleaseContext(edit_, context);
-    }
+    // Without an input context at all: a composition's result would be inserted by the edit
+    // control itself, past the field.
+    ImmAssociateContextEx(edit_, nullptr, 0);
 }
 
 void NValEditControl::SetReadOnly(bool readOnly) { SendMessageW(edit_, EM_SETREADONLY, readOnly, 0); }
@@ -184,7 +183,14 @@ LRESULT NValEditControl::OnEditMessage(UINT message, WPARAM wParam, LPARAM lPara
             code &= ~static_cast<LRESULT>(DLGC_WANTALLKEYS);
         return code;
     }
-    case WM_KEYDOWN: return field_.KeyDown(KeyOf(wParam)) ? 0 : byDefault();
+    case WM_KEYDOWN:
+        // Shift+Insert pastes inside the control without a paste message: make it one.
+        if (wParam == VK_INSERT && GetKeyState(VK_SHIFT) < 0 && GetKeyState(VK_CONTROL) >= 0) {
+            if (!field_.ReadOnly())
+                SendMessageW(edit_, WM_PASTE, 0, 0);
+            return 0;
+        }
+        return field_.KeyDown(KeyOf(wParam)) ? 0 : byDefault();
     case WM_CHAR:
     case WM_IME_CHAR: return field_.KeyPress(CharOf(wParam)) ? byDefault() : 0;
     case WM_PASTE: field_.Paste(); return 0;

@@ -165,9 +165,12 @@ TEST(NValEdit, ReadingTextTakesFullWidthDigitsAndWholeDigitGroupsOnly) {
 
 TEST(NValEdit, PastedUndoneAndOutsideTextIsReadIntoTheValue) {
     Field f;
+    int changes = 0;
+    f.edit.OnChange = [&] { ++changes; };
     f.view.clipboard = "12,345.6";
     f.edit.Paste();
     EXPECT_EQ(f.view.text, "12,345.6");
+    EXPECT_EQ(changes, 1);
     EXPECT_EQ(f.edit.Value(), 12345.6L);
     f.view.clipboard.reset();
     f.edit.Paste();

@@ -76,6 +76,15 @@ TEST_F(NValEditControlTest, TypedPastedAndSetTextBecomesTheFieldsNumber) {
     SendMessageW(edit, WM_CUT, 0, 0);
     EXPECT_EQ(Text(), "");
     EXPECT_EQ(control.Field().Value(), 0);
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_SHIFT] = 0x80;
+    SetKeyboardState(keys);
+    SendMessageW(edit, WM_KEYDOWN, VK_INSERT, 0); // Shift+Insert: the cut "42" comes back as a number
+    keys[VK_SHIFT] = 0;
+    SetKeyboardState(keys);
+    EXPECT_EQ(Text(), "42");
+    EXPECT_EQ(control.Field().Value(), 42);
 
     EXPECT_EQ(SendMessageW(edit, WM_GETDLGCODE, 0, 0) & DLGC_WANTALLKEYS, 0);
     control.Field().EnterNext = true;
