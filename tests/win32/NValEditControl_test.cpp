@@ -86,9 +86,6 @@ TEST_F(NValEditControlTest, TypedPastedAndSetTextBecomesTheFieldsNumber) {
     EXPECT_EQ(Text(), "42");
     EXPECT_EQ(control.Field().Value(), 42);
 
-    EXPECT_EQ(SendMessageW(edit, WM_GETDLGCODE, 0, 0) & DLGC_WANTALLKEYS, 0);
-    control.Field().EnterNext = true;
-    EXPECT_NE(SendMessageW(edit, WM_GETDLGCODE, 0, 0) & DLGC_WANTALLKEYS, 0);
 }
 
 TEST_F(NValEditControlTest, ArrowsStepTheValueWithinTheFieldsBoundsAndFollowTyping) {
@@ -125,6 +122,46 @@ TEST_F(NValEditControlTest, ArrowsStepTheValueWithinTheFieldsBoundsAndFollowTypi
     EXPECT_EQ(GetTextColor(dc), RGB(255, 0, 0));
     ReleaseDC(edit, dc);
     EXPECT_EQ(SendMessageW(upDown, UDM_GETPOS32, 0, 0), 0);
+}
+
+} // namespace
+} // namespace tobrix::win32
+
+namespace tobrix::win32 {
+namespace {
+
+INT_PTR CALLBACK RecordOk(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    if (message == WM_COMMAND && LOWORD(wParam) == IDOK)
+        SetWindowLongPtrW(dialog, DWLP_USER, 1);
+    return FALSE;
+}
+
+// Enter in a form: the dialog manager hands it to the field only when EnterNext asks for it.
+TEST(NValEditControlInDialog, EnterMovesOnWithEnterNextAndElsePressesTheDefaultButton) {
+    struct {
+        DLGTEMPLATE header;
+        WORD menu, windowClass, title;
+    } blank{};
+    blank.header.style = WS_POPUP;
+    for (const bool enterNext : {true, false}) {
+        HWND dialog = CreateDialogIndirectParamW(nullptr, &blank.header, nullptr, RecordOk, 0);
+        ASSERT_NE(dialog, nullptr);
+        HWND edit = CreateWindowW(L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | NValEditControl::kStyle, 0, 0,
+                                  40, 20, dialog, reinterpret_cast<HMENU>(1000), nullptr, nullptr);
+        HWND next = CreateWindowW(L"BUTTON", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 30, 40, 20, dialog,
+                                  reinterpret_cast<HMENU>(1001), nullptr, nullptr);
+        test::FakeSound sound;
+        NValEditControl control(sound, [](const std::exception& e) { FAIL() << e.what(); });
+        control.Attach(edit);
+        control.Field().EnterNext = enterNext;
+        SetFocus(edit);
+        ASSERT_EQ(GetFocus(), edit);
+        MSG down{edit, WM_KEYDOWN, VK_RETURN, 0, 0, {}};
+        EXPECT_TRUE(IsDialogMessageW(dialog, &down));
+        EXPECT_EQ(GetFocus(), enterNext ? next : edit) << enterNext;
+        EXPECT_EQ(GetWindowLongPtrW(dialog, DWLP_USER), enterNext ? 0 : 1) << enterNext;
+        DestroyWindow(dialog);
+    }
 }
 
 } // namespace
