@@ -85,7 +85,6 @@ TEST_F(NValEditControlTest, TypedPastedAndSetTextBecomesTheFieldsNumber) {
     SetKeyboardState(keys);
     EXPECT_EQ(Text(), "42");
     EXPECT_EQ(control.Field().Value(), 42);
-
 }
 
 TEST_F(NValEditControlTest, ArrowsStepTheValueWithinTheFieldsBoundsAndFollowTyping) {
