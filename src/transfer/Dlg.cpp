@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <cstring>
 #include <memory>
 
 namespace tobrix {
@@ -22,6 +21,15 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
     return lines;
 }
 
+std::size_t CountLines(std::string_view text) {
+    LineReader reader(text);
+    std::string_view line;
+    std::size_t count = 0;
+    while (reader.Next(line))
+        ++count;
+    return count;
+}
+
 int DelimiterCodeOf(std::string_view ch, const Delimiters& delimiters) {
     int code = 0;
     for (std::size_t k = 0; k < delimiters.size(); ++k)
@@ -31,6 +39,11 @@ int DelimiterCodeOf(std::string_view ch, const Delimiters& delimiters) {
 }
 
 std::string_view UnquoteField(std::string_view field, std::string_view quote) {
+    if (quote.size() == 1) { // the usual case, without a comparison call per field
+        if (field.empty() || field.front() != quote[0] || field.back() != quote[0])
+            return field;
+        return field.size() == 1 ? std::string_view() : field.substr(1, field.size() - 2);
+    }
     if (quote.empty() || !field.starts_with(quote) || !field.ends_with(quote))
         return field;
     if (field.size() == quote.size())
@@ -41,7 +54,9 @@ std::string_view UnquoteField(std::string_view field, std::string_view quote) {
 }
 
 namespace {
-constexpr unsigned char kLead = 6; // not a code: a lead byte, the start of a double-byte character
+// Kinds of bytes besides the delimiter codes 1 to 5 (0 is an ordinary byte).
+constexpr unsigned char kLead = 6;      // the start of a double-byte character
+constexpr unsigned char kSeparator = 7; // 0x08, the data file's field separator
 } // namespace
 
 LineParser::LineParser(const Delimiters& delimiters, std::string_view quote, bool sameAsOne, bool hidePass)
@@ -52,7 +67,7 @@ LineParser::LineParser(const Delimiters& delimiters, std::string_view quote, boo
         // is looked up apart.
         const auto code = static_cast<unsigned char>(DelimiterCodeOf(std::string_view(&ch, 1), delimiters));
         const bool lead = IsLeadByte(static_cast<unsigned char>(b));
-        byteCodes_[static_cast<std::size_t>(b)] = lead ? kLead : code;
+        byteCodes_[static_cast<std::size_t>(b)] = lead ? kLead : code == 0 && ch == '\x08' ? kSeparator : code;
         loneLeadCodes_[static_cast<std::size_t>(b)] = lead ? code : 0;
     }
     for (std::string_view d : delimiters)
@@ -66,6 +81,7 @@ void LineParser::Parse(std::string_view line, TVirtualItem& item) const {
     int number = 1;
     std::size_t fieldStart = 0;
     int previous = 0;
+    bool separator = false; // the field begun so far holds a 0x08
     std::size_t i = 0;
     while (i < size) {
         unsigned char kind = byteCodes_[static_cast<unsigned char>(data[i])];
@@ -73,6 +89,11 @@ void LineParser::Parse(std::string_view line, TVirtualItem& item) const {
             kind = byteCodes_[static_cast<unsigned char>(data[i])];
         if (i == size)
             break;
+        if (kind == kSeparator) {
+            separator = true;
+            ++i;
+            continue;
+        }
         int code = kind;
         std::size_t length = 1;
         if (kind == kLead) {
@@ -90,7 +111,8 @@ void LineParser::Parse(std::string_view line, TVirtualItem& item) const {
             if (sameAsOne_ && code == previous && i == fieldStart) {
                 fieldStart = i + length; // a run of the same delimiter counts as one
             } else {
-                Store(line.substr(fieldStart, i - fieldStart), number, item);
+                Store(line.substr(fieldStart, i - fieldStart), number, separator, item);
+                separator = false;
                 if (++number > 5)
                     return; // later fields are dropped
                 fieldStart = i + length;
@@ -99,10 +121,10 @@ void LineParser::Parse(std::string_view line, TVirtualItem& item) const {
         }
         i += length;
     }
-    Store(line.substr(fieldStart), number, item);
+    Store(line.substr(fieldStart), number, separator, item);
 }
 
-void LineParser::Store(std::string_view field, int number, TVirtualItem& item) const {
+void LineParser::Store(std::string_view field, int number, bool separator, TVirtualItem& item) const {
     std::string* target = nullptr;
     switch (number) {
     case 1: target = &item.Title; break;
@@ -114,10 +136,14 @@ void LineParser::Store(std::string_view field, int number, TVirtualItem& item) c
     }
     target->assign(UnquoteField(field, quote_));
     // 0x08 is never the second byte of a character, so a byte-wise replacement is safe.
-    if (std::memchr(target->data(), '\x08', target->size()) != nullptr)
+    if (separator)
         std::replace(target->begin(), target->end(), '\x08', ' ');
-    if (number == 3)
-        item.MaskedPassword = hidePass_ ? MaskOf(item.Password) : item.Password;
+    if (number == 3) {
+        if (hidePass_)
+            item.MaskedPassword.assign(item.Password.size(), '*'); // as MaskOf, without a temporary
+        else
+            item.MaskedPassword = item.Password;
+    }
 }
 
 namespace {
@@ -178,17 +204,23 @@ void TfrmDlg::ReadTextFile() {
     const Cp932Text text = FileText(ReadWholeFile(), codec_);
     UnmappableCount = text.unmappable;
     UnmappableLine = text.firstUnmappableLine;
-    const std::vector<std::string_view> lines = SplitLines(text.text);
+    // Counted first and then cut again as they are parsed: a second scan costs less than a
+    // list of a million lines.
+    const std::size_t total = CountLines(text.text);
     const std::size_t skip = SkipLines > 0 ? static_cast<std::size_t>(SkipLines) : 0;
-    const std::size_t count = skip < lines.size() ? lines.size() - skip : 0;
+    const std::size_t count = skip < total ? total - skip : 0;
     view.SetProgressMax(static_cast<int>(std::min<std::size_t>(count, INT_MAX)));
     view.Repaint();
 
     const LineParser parser({TabDelim, CommaDelim, SpaceDelim, SemiDelim, EtcDelim}, QuoteChar, SameAsOne, hidePass_);
     importList_.Reserve(static_cast<std::size_t>(importList_.Count()) + count);
-    for (std::size_t i = skip; i < lines.size(); ++i) {
-        if (!lines[i].empty())
-            parser.Parse(lines[i], importList_.AppendNew());
+    LineReader reader(text.text);
+    std::string_view line;
+    for (std::size_t i = 0; i < skip && reader.Next(line); ++i) {
+    }
+    while (reader.Next(line)) {
+        if (!line.empty())
+            parser.Parse(line, importList_.AppendNew());
         view.StepProgress();
         view.ProcessPendingEvents();
         if (!Running)

@@ -23,6 +23,8 @@ inline constexpr std::string_view kDlgButtonCancel = sjis<u8"キャンセル">()
 // The lines of a text: a line ends at CR, LF or CR LF; the first NUL ends the text; the
 // last line counts without a line end. The views point into `text`.
 std::vector<std::string_view> SplitLines(std::string_view text);
+// How many lines SplitLines would give, without keeping them.
+std::size_t CountLines(std::string_view text);
 
 // The delimiters in the order of their codes 1 to 5 (tab, comma, space, semicolon, other);
 // an empty one is inactive.
@@ -46,7 +48,8 @@ public:
     void Parse(std::string_view line, TVirtualItem& item) const;
 
 private:
-    void Store(std::string_view field, int number, TVirtualItem& item) const;
+    // `separator`: the field holds a byte 0x08.
+    void Store(std::string_view field, int number, bool separator, TVirtualItem& item) const;
 
     std::array<unsigned char, 256> byteCodes_{};     // codes of the one-byte characters
     std::array<unsigned char, 256> loneLeadCodes_{}; // codes of lead bytes with nothing after them
