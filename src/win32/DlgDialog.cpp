@@ -73,13 +73,14 @@ void DlgDialog::ShowPosition() {
 
 void DlgDialog::Repaint() {
     ShowPosition();
-    RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    // What changed has invalidated itself; only that is painted, now.
+    RedrawWindow(Handle(), nullptr, nullptr, RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
 void DlgDialog::ProcessPendingEvents() {
-    // The clock is cheap, the queue is not: between two looks at the queue nothing can have
-    // pressed Cancel, so skipping a look changes nothing but the bar's smoothness.
-    const auto now = std::chrono::steady_clock::now();
+    // The tick count is cheap, the queue is not: between two looks at the queue nothing can
+    // have pressed Cancel, so skipping a look changes nothing but the bar's smoothness.
+    const ULONGLONG now = GetTickCount64();
     if (now < nextPump_)
         return;
     ShowPosition();
@@ -87,7 +88,7 @@ void DlgDialog::ProcessPendingEvents() {
         presenter_.cmdCancelClick(); // the program is asked to end
     if (busy_)
         SetCursor(LoadCursorW(nullptr, IDC_WAIT)); // whatever window the mouse passed over
-    nextPump_ = std::chrono::steady_clock::now() + kPumpInterval;
+    nextPump_ = GetTickCount64() + static_cast<ULONGLONG>(pumpInterval_.count());
 }
 
 void DlgDialog::SetBusyCursor(bool busy) {
@@ -110,10 +111,10 @@ bool PumpWaitingMessages(HWND dialog) {
     return true;
 }
 
-void RunReader(HWND owner, TfrmDlg& dlg) {
+void RunReader(HWND owner, TfrmDlg& dlg, std::chrono::milliseconds pumpInterval) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
-    DlgDialog window(dlg);
+    DlgDialog window(dlg, pumpInterval);
     const bool shown = window.Create(owner);
     // The window beneath takes no input meanwhile, so that no second import can start
     // inside this one.

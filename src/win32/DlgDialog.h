@@ -11,7 +11,10 @@ namespace tobrix::win32 {
 
 class DlgDialog final : public Dialog, public DlgView {
 public:
-    explicit DlgDialog(TfrmDlg& presenter) : presenter_(presenter) {}
+    // Waiting messages are let through at most every `pumpInterval`: under Wine every look at
+    // the queue is a round trip to the server, far dearer than parsing a line.
+    explicit DlgDialog(TfrmDlg& presenter, std::chrono::milliseconds pumpInterval = std::chrono::milliseconds(15))
+        : presenter_(presenter), pumpInterval_(pumpInterval) {}
     ~DlgDialog() override;
 
     // Creates the window, hidden; false when that fails.
@@ -25,10 +28,6 @@ public:
     void ProcessPendingEvents() override;
     void SetBusyCursor(bool busy) override;
 
-    // Waiting messages are let through at most this often: under Wine every look at the
-    // queue is a round trip to the server, far dearer than parsing a line.
-    static constexpr std::chrono::milliseconds kPumpInterval{15};
-
 private:
     bool OnInit() override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
@@ -36,10 +35,11 @@ private:
     void ShowPosition();
 
     TfrmDlg& presenter_;
+    std::chrono::milliseconds pumpInterval_;
     int position_ = 0;
     int shownPosition_ = 0;
     bool busy_ = false;
-    std::chrono::steady_clock::time_point nextPump_{};
+    ULONGLONG nextPump_ = 0; // tick count of the next look at the queue
 };
 
 // Runs every message that is waiting now, the way a modal loop would (keys reach the
@@ -49,6 +49,7 @@ bool PumpWaitingMessages(HWND dialog);
 // Shows the progress window over `owner` (which is disabled meanwhile), reads the file with
 // dlg's options, then hides and destroys the window and lets waiting events run. An error
 // of the read reaches the caller after that clean-up.
-void RunReader(HWND owner, TfrmDlg& dlg);
+// `pumpInterval` is for measurements.
+void RunReader(HWND owner, TfrmDlg& dlg, std::chrono::milliseconds pumpInterval = std::chrono::milliseconds(15));
 
 } // namespace tobrix::win32
