@@ -100,6 +100,7 @@ void LineParser::Parse(std::string_view line, TVirtualItem& item) const {
             if (i + 1 < size) {
                 length = 2;
                 code = 0;
+                separator = separator || data[i + 1] == '\x08'; // an invalid pair, but bytes all the same
                 for (const DoubleByteDelimiter& d : doubleByte_)
                     if (d.lead == data[i] && d.trail == data[i + 1])
                         code = d.code;
@@ -135,9 +136,17 @@ void LineParser::Store(std::string_view field, int number, bool separator, TVirt
     default: return;
     }
     target->assign(UnquoteField(field, quote_));
-    // 0x08 is never the second byte of a character, so a byte-wise replacement is safe.
     if (separator)
         std::replace(target->begin(), target->end(), '\x08', ' ');
+    // A field never ends in half a character (a lead byte alone at the end of the line, or
+    // one whose second byte was a closing quote): wherever a separator follows the field,
+    // in the data file or in an export, it would be taken for the missing second byte.
+    // A lead byte after the last byte that is none ends a character when the run is even.
+    std::size_t run = 0;
+    while (run < target->size() && IsLeadByte(static_cast<unsigned char>((*target)[target->size() - 1 - run])))
+        ++run;
+    if (run % 2 != 0)
+        target->back() = '?';
     if (number == 3) {
         if (hidePass_)
             item.MaskedPassword.assign(item.Password.size(), '*'); // as MaskOf, without a temporary

@@ -44,7 +44,8 @@ public:
     LineParser(const Delimiters& delimiters, std::string_view quote, bool sameAsOne, bool hidePass);
     // Fills the fields of a new entry (positions 1 to 5: title, user ID, password, memo,
     // address; later ones are dropped). A byte 0x08 becomes a blank, since the data file
-    // uses it to separate the fields.
+    // uses it to separate the fields; a lead byte without its second byte at the end of a
+    // field becomes '?'.
     void Parse(std::string_view line, TVirtualItem& item) const;
 
 private:

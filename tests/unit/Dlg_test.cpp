@@ -89,7 +89,11 @@ TEST_F(DlgTest, EachLineIsParsedIntoTheFiveFields) {
         {"a,b", commaOther, {"a", "b"}},
         {"a,b\tc", none, {"a,b\tc"}},
         {"a\x08" "b,c", {}, {"a b", "c"}}, // the data file's separator never gets in
-        {"a,\x83", {}, {"a", "\x83"}},    // a lead byte alone at the end stays as it is
+        {"a\x83\x08,b", {}, {"a\x83 ", "b"}}, // even as an invalid second byte
+        // Half a character never ends a field: the data file's separator would become its
+        // second byte.
+        {"\x83,a,\x83", {}, {"\x83,a", "?"}},
+        {"\"ab\x83\",c", {}, {"ab?", "c"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);
