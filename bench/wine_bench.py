@@ -4,6 +4,8 @@ and never fail on timing:
 
 - the header-click sort with the system's locale comparison against std::sort with strcmp on the
   same keys (tobrix-sort-bench.exe);
+- an import of a delimited file with the progress window against the same read without a window
+  (tobrix-reader-bench.exe);
 - how long Tobrix.exe takes from its start until its window shows the list, with an empty start
   and with a data file of many entries.
 
@@ -54,11 +56,12 @@ def main() -> int:
     data = tobrix.data_file_bytes(list(entries(args.entries)))
     with wine_env.WineSession(args.build_dir) as session:
         wine_env.set_session(session)
-        sort = session.run(session.find_exe("tobrix-sort-bench.exe"), [str(args.entries)], timeout=600)
-        print(sort.stdout.decode("ascii", "replace").replace("\r", ""), end="")
-        if sort.returncode != 0:
-            print(sort.stderr.decode("ascii", "replace"), file=sys.stderr)
-            return 1
+        for bench in ("tobrix-sort-bench.exe", "tobrix-reader-bench.exe"):
+            result = session.run(session.find_exe(bench), [str(args.entries)], timeout=600)
+            print(result.stdout.decode("ascii", "replace").replace("\r", ""), end="")
+            if result.returncode != 0:
+                print(result.stderr.decode("ascii", "replace"), file=sys.stderr)
+                return 1
         results = {}
         for name, rows in (("empty", 0), (f"{args.entries} entries", args.entries)):
             best = float("inf")
