@@ -27,6 +27,8 @@ class Registry;
 class Shell;
 class Sound;
 class TfrmAbout;
+class TfrmInport;
+class TextCodec;
 struct TSettings;
 
 struct WindowBounds {
@@ -69,6 +71,7 @@ public:
     // Shows the dialog for the presenter modally, the main window as its owner.
     virtual void RunSubDialog(TfrmSub& sub) = 0;
     virtual void RunAboutDialog(TfrmAbout& about) = 0;
+    virtual void RunInportDialog(TfrmInport& inport) = 0;
 };
 
 // The services the main window uses.
@@ -82,6 +85,7 @@ struct MainServices {
     const Collation& collation;
     Clipboard& clipboard;
     Help& help;
+    const TextCodec& codec;
 };
 
 class TfrmMain final : public SubHost {
@@ -98,6 +102,7 @@ public:
     // settings saved, data file written when the entries changed.
     void FormDestroy();
     void mnuExitClick();
+    void mnuInportClick();
 
     // A command or menu item was chosen (menu, context menu, toolbar, shortcut key): its
     // handler runs when it is enabled.

@@ -44,6 +44,7 @@ public:
 
     void RunSubDialog(TfrmSub& sub) override;
     void RunAboutDialog(TfrmAbout& about) override;
+    void RunInportDialog(TfrmInport& inport) override;
 
     // ListControl
     void SetRowCount(int count) override;
@@ -75,6 +76,7 @@ private:
 
     HINSTANCE instance_;
     OwnerWindow& main_;
+    Sound& sound_; // for the dialogs' own fields
     TfrmMain presenter_;
     int dpi_;
     CommandUi commands_;

@@ -6,6 +6,7 @@
 #include "support/FakeFiles.h"
 #include "support/FakePlatform.h"
 #include "support/FakeRegistry.h"
+#include "support/IconvTextCodec.h"
 
 namespace tobrix::test {
 
@@ -19,9 +20,10 @@ struct FakeServices {
     ByteCollation collation;
     FakeClipboard clipboard;
     FakeHelp help;
+    IconvTextCodec codec;
 
     MainServices Services() {
-        return {registry, files, messages, sound, desktop, shell, collation, clipboard, help};
+        return {registry, files, messages, sound, desktop, shell, collation, clipboard, help, codec};
     }
 };
 
