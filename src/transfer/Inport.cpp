@@ -57,7 +57,8 @@ private:
 
 TfrmInport::TfrmInport(ItemDataList& items, TSettings& settings, Files& files, Messages& messages,
                        const TextCodec& codec)
-    : dlgOpen(files, PreviewDecoderFor(codec)), items_(items), settings_(settings), files_(files),
+    : dlgOpen(files, [&codec](std::string_view first) { return FilePrefixText(std::string(first), codec).text; }),
+      items_(items), settings_(settings), files_(files),
       messages_(messages), codec_(codec) {}
 
 void TfrmInport::FormCreate() {
@@ -65,6 +66,8 @@ void TfrmInport::FormCreate() {
     dlgOpen.Title = std::string(kInportCaption);
     dlgOpen.Filter = std::string(kInportFilter);
     dlgOpen.FilterIndex = 2;
+    dlgOpen.Options = {.HideReadOnly = true, .PathMustExist = true, .FileMustExist = true, .EnableSizing = true};
+    dlgOpen.SetPreview(true);
 }
 
 void TfrmInport::SetCheck(InportCheck box, bool checked) {

@@ -105,10 +105,10 @@ bool InportDialog::OnInit() {
     TNValEdit& field = numStart_.Field();
     field.SetMaxDigits(2);
     field.SetFixDecimal(0);
-    field.SetDelAllClear(true);
+    field.DelAllClear = true;
     field.SetZeroDisplay(true);
-    field.SetEnterNext(true);
-    field.SetArrowNext(true);
+    field.EnterNext = true;
+    field.ArrowNext = true;
     numStart_.AttachUpDown(kUpStart, 0, 100, 0);
 
     SetFocus(Item(kFileName));
@@ -134,10 +134,10 @@ void InportDialog::SetChecked(InportCheck box, bool checked) {
     CheckDlgButton(Handle(), IdOf(box), checked ? BST_CHECKED : BST_UNCHECKED);
 }
 
-double InportDialog::StartValue() const { return numStart_.Field().Value(); }
+double InportDialog::StartValue() const { return static_cast<double>(numStart_.Field().Value()); }
 
 void InportDialog::SetStartValue(double value) {
-    numStart_.Field().SetValue(value);
+    numStart_.Field().SetValue(static_cast<long double>(value));
     numStart_.SetUpDownPosition(static_cast<int>(numStart_.Field().Value()));
 }
 
