@@ -7,6 +7,7 @@
 #include "store/DataFile.h"
 #include "store/ItemDataList.h"
 #include "transfer/Inport.h"
+#include "transfer/Export.h"
 
 #include <exception>
 #include <utility>
@@ -90,6 +91,11 @@ void TfrmMain::FormShow() {
 
 void TfrmMain::mnuExitClick() { view_.Close(); }
 
+void TfrmMain::mnuExportClick() {
+    TfrmExport exporter(items_, settings_, services_.files, services_.messages, services_.sound);
+    view_.RunExportDialog(exporter);
+}
+
 void TfrmMain::Execute(CommandId id) {
     if (!Update(id))
         return;
@@ -102,7 +108,7 @@ void TfrmMain::Execute(CommandId id) {
     case CommandId::mnuSearchforHelp: options_.mnuSearchforHelpClick(); break;
     case CommandId::actAutoPaste: paste_.actAutoPasteExecute(); break;
     case CommandId::mnuInport: mnuInportClick(); break;
-    case CommandId::mnuExport: break; // nothing yet: the export dialog is still to come
+    case CommandId::mnuExport: mnuExportClick(); break;
     default: commands_.Execute(id); break;
     }
 }

@@ -29,6 +29,7 @@ class Sound;
 class TfrmAbout;
 class TfrmInport;
 class TextCodec;
+class TfrmExport;
 struct TSettings;
 
 struct WindowBounds {
@@ -72,6 +73,7 @@ public:
     virtual void RunSubDialog(TfrmSub& sub) = 0;
     virtual void RunAboutDialog(TfrmAbout& about) = 0;
     virtual void RunInportDialog(TfrmInport& inport) = 0;
+    virtual void RunExportDialog(TfrmExport& exporter) = 0;
 };
 
 // The services the main window uses.
@@ -103,6 +105,8 @@ public:
     void FormDestroy();
     void mnuExitClick();
     void mnuInportClick();
+    // Writes every entry to a delimited text file through the export dialog.
+    void mnuExportClick();
 
     // A command or menu item was chosen (menu, context menu, toolbar, shortcut key): its
     // handler runs when it is enabled.

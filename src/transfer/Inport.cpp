@@ -2,7 +2,6 @@
 
 #include "common/Cp932.h"
 #include "common/Error.h"
-#include "editor/Sub.h"
 #include "platform/Messages.h"
 #include "platform/TextCodec.h"
 #include "store/Data.h"
@@ -116,8 +115,7 @@ void TfrmInport::txtETCChange() {
 std::optional<std::string> TfrmInport::KeptText(InportText box) {
     std::optional<std::string> text = View().Text(box);
     if (!text) {
-        messages_.ShowWarning(Substitute(
-            kMsgNotCp932, box == InportText::txtFileName ? kInportFileNameField : kInportEtcField));
+        messages_.ShowWarning(box == InportText::txtFileName ? kMsgInportNameNotCp932 : kMsgInportEtcNotCp932);
         View().Focus(box);
     }
     return text;

@@ -8,6 +8,7 @@
 #include "win32/Encoding.h"
 #include "win32/InportDialog.h"
 #include "win32/ListCells.h"
+#include "win32/ExportDialog.h"
 #include "win32/SubDialog.h"
 #include "win32/Win32Platform.h"
 #include "win32/resource.h"
@@ -339,6 +340,11 @@ void MainWindow::RunAboutDialog(TfrmAbout& about) {
 
 void MainWindow::RunInportDialog(TfrmInport& inport) {
     InportDialog dialog(inport, sound_, [this](const std::exception& e) { ReportError(e); });
+    dialog.Run(Handle());
+}
+
+void MainWindow::RunExportDialog(TfrmExport& exporter) {
+    ExportDialog dialog(exporter, [this](const std::exception& e) { ReportError(e); });
     dialog.Run(Handle());
 }
 

@@ -45,6 +45,7 @@ public:
     void RunSubDialog(TfrmSub& sub) override;
     void RunAboutDialog(TfrmAbout& about) override;
     void RunInportDialog(TfrmInport& inport) override;
+    void RunExportDialog(TfrmExport& exporter) override;
 
     // ListControl
     void SetRowCount(int count) override;

@@ -7,3 +7,7 @@
 
 // Main window controls
 #define IDC_LIST 100
+
+// The text-preview open dialog's panel (TextOpenDialog.rc, template "ENHDLG1")
+#define IDC_PREVIEW_CHECK 1300
+#define IDC_PREVIEW_TEXT 1301

@@ -87,7 +87,8 @@ public:
     std::function<void(TfrmSub&)> onSubDialog;
     std::function<void(TfrmAbout&)> onAboutDialog;
     std::function<void(TfrmInport&)> onInportDialog;
-    int subDialogs = 0, aboutDialogs = 0;
+    std::function<void(TfrmExport&)> onExportDialog;
+    int subDialogs = 0, aboutDialogs = 0, exportDialogs = 0;
     void RunSubDialog(TfrmSub& sub) override {
         ++subDialogs;
         if (onSubDialog)
@@ -101,6 +102,11 @@ public:
     void RunInportDialog(TfrmInport& inport) override {
         if (onInportDialog)
             onInportDialog(inport);
+    }
+    void RunExportDialog(TfrmExport& exporter) override {
+        ++exportDialogs;
+        if (onExportDialog)
+            onExportDialog(exporter);
     }
 };
 

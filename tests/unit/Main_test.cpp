@@ -313,12 +313,16 @@ TEST_F(MainTest, HelpOpensTheHelpFileBesideTheProgram) {
                                                      "search C:\\Program Files\\Tobrix\\Tobrix.HLP"}));
 }
 
-TEST_F(MainTest, TheExportItemIsEnabledExactlyWhenTheListHasARow) {
+TEST_F(MainTest, TheExportItemIsEnabledAndOpensTheDialogExactlyWhenTheListHasARow) {
     frm.FormCreate();
     EXPECT_FALSE(frm.Update(CommandId::mnuExport));
     EXPECT_TRUE(frm.Update(CommandId::mnuInport));
+    frm.Execute(CommandId::mnuExport);
+    EXPECT_EQ(view.exportDialogs, 0);
     items.AppendNew();
     EXPECT_TRUE(frm.Update(CommandId::mnuExport));
+    frm.Execute(CommandId::mnuExport);
+    EXPECT_EQ(view.exportDialogs, 1);
 }
 
 TEST(ChangeFileExt, ReplacesTheExtensionOfTheFileNameOnly) {

@@ -1,0 +1,213 @@
+#include "transfer/Export.h"
+
+#include "app/MainList.h"
+#include "common/Cp932.h"
+#include "common/Error.h"
+#include "platform/Messages.h"
+#include "platform/Sound.h"
+#include "store/Data.h"
+#include "store/ItemDataList.h"
+
+#include <exception>
+#include <memory>
+
+namespace tobrix {
+
+namespace {
+
+constexpr std::string_view kMsgPathMissing =
+    sjis<u8"指定したファイル「%s」のパスが存在しません。\r\n存在するパスを指定してください。">();
+constexpr std::string_view kCaptionPathMissing = sjis<u8"パスが存在しません">();
+constexpr std::string_view kMsgExported = sjis<u8"%s に書き出しました。">();
+constexpr std::string_view kCaptionExported = sjis<u8"正常終了">();
+// A name the settings could not keep, and that would name another file once converted.
+constexpr std::string_view kMsgFileNameNotCp932 =
+    sjis<u8"保存先ファイル名に、シフトJISで表せない文字が含まれています。\r\n"
+         u8"その文字を含まない名前を指定してください。">();
+
+// Removes a file that was being written unless it was kept.
+class PartialFile {
+public:
+    PartialFile(Files& files, FilePath path) : files_(files), path_(std::move(path)) {}
+    PartialFile(const PartialFile&) = delete;
+    PartialFile& operator=(const PartialFile&) = delete;
+    ~PartialFile() {
+        if (!path_.empty())
+            files_.Remove(path_);
+    }
+    void Keep() { path_.clear(); }
+
+private:
+    Files& files_;
+    FilePath path_;
+};
+
+void WriteAndClose(WritableFile& file, std::string_view text) {
+    WriteAll(file, text.data(), text.size());
+    if (!file.Flush() || !file.Close())
+        throw AppError(std::string(kMsgWriteError));
+}
+
+// Sets the hourglass for as long as it lives.
+class BusyCursor {
+public:
+    explicit BusyCursor(ExportView& view) : view_(view) { view_.SetBusy(true); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+    ~BusyCursor() { view_.SetBusy(false); }
+
+private:
+    ExportView& view_;
+};
+
+} // namespace
+
+std::string ExportLine(std::string_view title, std::string_view userId, std::string_view password,
+                       std::string_view memo, std::string_view url, const ExportFormat& format) {
+    const char delimiter = format.delimIndex == kDelimComma ? ',' : '\t';
+    const std::string_view quote = format.dblQ ? "\"" : "";
+    std::string line;
+    line.reserve(title.size() + userId.size() + password.size() + memo.size() + url.size() + 16);
+    bool first = true;
+    for (const std::string_view field : {title, userId, password, memo, url}) {
+        if (!first)
+            line += delimiter;
+        first = false;
+        line += quote;
+        line += field;
+        line += quote;
+    }
+    line += "\r\n";
+    return line;
+}
+
+std::string ExportText(const ItemDataList& items, const ExportFormat& format) {
+    std::string text;
+    if (format.head)
+        text += ExportLine(kColumnCaptions[0], kColumnCaptions[1], kColumnCaptions[2], kColumnCaptions[3],
+                           kColumnCaptions[4], format);
+    for (int i = 0; i < items.Count(); ++i) {
+        const TVirtualItem& item = items.At(i);
+        text += ExportLine(item.Title, item.UserID, item.Password, item.Memo, item.URL, format);
+    }
+    return text;
+}
+
+BrowseResult ApplySaveFilter(std::string_view path, int filterIndex) {
+    const bool textFilter = filterIndex == 1;
+    BrowseResult result{std::string(path), textFilter ? kDelimTab : kDelimComma};
+    const std::string_view name = path.substr(DirectoryPart(path).size());
+    if (FindChar(name, '.') == std::string_view::npos)
+        result.path += textFilter ? ".txt" : ".csv";
+    return result;
+}
+
+void WriteExportFile(Files& files, const FilePath& path, std::string_view text, std::string_view shownName) {
+    FilePath tempPath;
+    if (std::unique_ptr<WritableFile> file = files.CreateTemp(path, tempPath)) {
+        PartialFile partial(files, tempPath);
+        WriteAndClose(*file, text);
+        file.reset(); // closed before it is renamed or removed
+        if (files.Replace(tempPath, path)) {
+            partial.Keep();
+            return;
+        }
+    }
+    // No new file could be made beside it or take its place (a folder that takes no new
+    // files, rights that cannot be carried over): the file is written where it is. What
+    // fails half-way is removed rather than left looking like a whole export. A read-only
+    // file is refused here too.
+    std::unique_ptr<WritableFile> file;
+    if (files.IsFile(path)) {
+        file = files.Overwrite(path);
+    } else {
+        NewFile created = files.CreateNew(path);
+        file = std::move(created.file);
+    }
+    if (!file)
+        throw AppError(Substitute(kMsgCannotCreate, shownName));
+    PartialFile partial(files, path);
+    WriteAndClose(*file, text);
+    partial.Keep();
+}
+
+void TfrmExport::FormShow() {
+    View().SetFileName(settings_.ExportFile);
+    // Any stored index but the comma's writes tabs: show it as the tab choice it stands for.
+    View().SetDelimIndex(settings_.ExpDelim == kDelimComma ? kDelimComma : kDelimTab);
+    View().SetDblQ(settings_.DblQ);
+    View().SetHead(settings_.Head);
+}
+
+void TfrmExport::cmdShowClick() {
+    const std::optional<std::string> typed = View().FileName();
+    if (typed && !typed->empty()) {
+        const std::string_view directory = DirectoryPart(*typed);
+        if (!directory.empty() && files_.IsDirectory(files_.PathOf(directory))) {
+            dlgSave.InitialDir = directory;
+            dlgSave.FileName = *typed;
+        }
+    }
+    switch (View().RunSaveDialog(dlgSave)) {
+    case SaveDialogResult::Cancelled: return;
+    case SaveDialogResult::NotCp932:
+        messages_.ShowWarning(kMsgFileNameNotCp932);
+        return;
+    case SaveDialogResult::Chosen: break;
+    }
+    const BrowseResult chosen = ApplySaveFilter(dlgSave.FileName, dlgSave.FilterIndex);
+    View().SetDelimIndex(chosen.delimIndex);
+    View().SetFileName(chosen.path);
+    View().FocusFileName();
+}
+
+std::optional<std::string> TfrmExport::TakeFileName() {
+    std::optional<std::string> name = View().FileName();
+    if (!name) {
+        messages_.ShowWarning(kMsgFileNameNotCp932);
+        View().FocusFileName();
+        return std::nullopt;
+    }
+    if (name->empty()) {
+        sound_.Beep(kBeepDefault);
+        View().FocusFileName();
+        return std::nullopt;
+    }
+    // A bare file name is refused too: it would go wherever the current folder happens to be.
+    const std::string_view directory = DirectoryPart(*name);
+    if (directory.empty() || !files_.IsDirectory(files_.PathOf(directory))) {
+        messages_.ShowCaptioned(Substitute(kMsgPathMissing, *name), kCaptionPathMissing, MessageIcon::Warning);
+        View().FocusFileName();
+        return std::nullopt;
+    }
+    return name;
+}
+
+void TfrmExport::cmdOKClick() {
+    // An error is shown and the dialog stays open, the settings as they were.
+    try {
+        const std::optional<std::string> name = TakeFileName();
+        if (name)
+            Write(*name);
+    } catch (const std::exception& e) {
+        messages_.ShowError(ErrorDisplayText(MessageOf(e)));
+    }
+}
+
+void TfrmExport::Write(const std::string& name) {
+    const ExportFormat format{View().DelimIndex(), View().DblQ(), View().Head()};
+    {
+        BusyCursor busy(View());
+        WriteExportFile(files_, files_.PathOf(name), ExportText(items_, format), name);
+    }
+    settings_.ExportFile = name;
+    settings_.ExpDelim = format.delimIndex;
+    settings_.DblQ = format.dblQ;
+    settings_.Head = format.head;
+    messages_.ShowCaptioned(Substitute(kMsgExported, name), kCaptionExported, MessageIcon::Information);
+    View().Close();
+}
+
+void TfrmExport::cmdCancelClick() { View().Close(); }
+
+} // namespace tobrix

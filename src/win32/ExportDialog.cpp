@@ -1,0 +1,162 @@
+#include "win32/ExportDialog.h"
+
+#include "win32/Encoding.h"
+
+#include <cderr.h>
+#include <commctrl.h>
+#include <commdlg.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace tobrix::win32 {
+
+namespace {
+
+enum : int {
+    kLabel = 1301,
+    kFileName,
+    kShow,
+    kDelim,
+    kComma,
+    kTab,
+    kDblQ,
+    kHead,
+    kWrite,
+    kCancel = IDCANCEL, // Esc
+};
+
+// Room for the longest path the wide file functions take.
+constexpr DWORD kPathCapacity = 32768;
+
+// The filter list as the dialog takes it: pairs of NUL-terminated strings, one more NUL at the end.
+std::wstring FilterList(std::string_view cp932) {
+    std::wstring list = Widen(cp932);
+    for (wchar_t& c : list)
+        if (c == L'|')
+            c = L'\0';
+    list.push_back(L'\0');
+    return list;
+}
+
+} // namespace
+
+void ExportDialog::Run(HWND owner) {
+    // No border icons: no system menu, so no close box either.
+    RunModal(owner, 400, 176, WS_POPUP | WS_CAPTION | DS_MODALFRAME | DS_CENTER);
+}
+
+bool ExportDialog::OnInit() {
+    SetWindowTextW(Handle(), Widen(kExportCaption).c_str());
+    constexpr DWORD check = WS_TABSTOP | BS_AUTOCHECKBOX;
+    // Creation order is tab order. The group box passes its mnemonic on to the first radio
+    // button; the radio buttons are one group that the arrow keys move through.
+    CreateControls(
+        {
+            {kLabel, WC_STATICW, Widen(kExportLabelFileName), 8, 12, 200, 17, SS_LEFT | SS_CENTERIMAGE},
+            {kFileName, WC_EDITW, L"", 8, 32, 318, 21, WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE},
+            {kShow, WC_BUTTONW, Widen(kExportButtonShow), 332, 31, 60, 23, BS_PUSHBUTTON},
+            {kDelim, WC_BUTTONW, Widen(kExportDelimCaption), 8, 64, 150, 72, BS_GROUPBOX},
+            {kComma, WC_BUTTONW, Widen(kExportDelimComma), 20, 84, 120, 20,
+             WS_GROUP | WS_TABSTOP | BS_AUTORADIOBUTTON},
+            {kTab, WC_BUTTONW, Widen(kExportDelimTab), 20, 108, 120, 20, BS_AUTORADIOBUTTON},
+            {kDblQ, WC_BUTTONW, Widen(kExportDblQ), 172, 76, 220, 20, WS_GROUP | check},
+            {kHead, WC_BUTTONW, Widen(kExportHead), 172, 104, 220, 20, check},
+            {kWrite, WC_BUTTONW, Widen(kExportButtonOK), 226, 143, 81, 25, WS_TABSTOP | BS_PUSHBUTTON},
+            {kCancel, WC_BUTTONW, Widen(kExportButtonCancel), 311, 143, 81, 25, WS_TABSTOP | BS_PUSHBUTTON},
+        },
+        MakeFont(12));
+    // Paths can be longer than the edit control's default limit.
+    SendMessageW(Item(kFileName), EM_SETLIMITTEXT, kPathCapacity - 1, 0);
+    presenter_.Attach(*this);
+    presenter_.FormShow();
+    FocusFileName();
+    return false;
+}
+
+std::optional<std::string> ExportDialog::FileName() const { return ItemText(kFileName); }
+
+void ExportDialog::SetFileName(std::string_view cp932) { SetItemText(kFileName, cp932); }
+
+void ExportDialog::FocusFileName() {
+    SendMessageW(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(kFileName)), TRUE);
+}
+
+bool ExportDialog::IsChecked(int id) const { return SendMessageW(Item(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+void ExportDialog::SetChecked(int id, bool on) {
+    SendMessageW(Item(id), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+int ExportDialog::DelimIndex() const { return IsChecked(kTab) ? kDelimTab : kDelimComma; }
+
+void ExportDialog::SetDelimIndex(int index) {
+    SetChecked(kComma, index == kDelimComma);
+    SetChecked(kTab, index != kDelimComma);
+}
+
+bool ExportDialog::DblQ() const { return IsChecked(kDblQ); }
+void ExportDialog::SetDblQ(bool on) { SetChecked(kDblQ, on); }
+bool ExportDialog::Head() const { return IsChecked(kHead); }
+void ExportDialog::SetHead(bool on) { SetChecked(kHead, on); }
+
+SaveDialogResult ExportDialog::RunSaveDialog(SaveDialogState& state) {
+    std::vector<wchar_t> file(kPathCapacity, L'\0');
+    const std::wstring start = Widen(state.FileName).substr(0, kPathCapacity - 1);
+    std::copy(start.begin(), start.end(), file.begin());
+    const std::wstring filter = FilterList(kExportFilter);
+    const std::wstring title = Widen(kExportCaption);
+    const std::wstring initialDir = Widen(state.InitialDir);
+
+    OPENFILENAMEW dialog{};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = Handle();
+    dialog.lpstrFilter = filter.c_str();
+    dialog.nFilterIndex = static_cast<DWORD>(state.FilterIndex);
+    dialog.lpstrFile = file.data();
+    dialog.nMaxFile = kPathCapacity;
+    dialog.lpstrInitialDir = initialDir.empty() ? nullptr : initialDir.c_str();
+    dialog.lpstrTitle = title.c_str();
+    // No overwrite prompt and no default extension: the export dialog decides both. The
+    // program's current folder stays as it was.
+    dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_ENABLESIZING | OFN_NOCHANGEDIR;
+    if (!GetSaveFileNameW(&dialog)) {
+        // A start name the dialog cannot take (a '*' in it, say) keeps it from opening at all:
+        // open it without one rather than seem to ignore the button.
+        if (CommDlgExtendedError() != FNERR_INVALIDFILENAME || file[0] == L'\0')
+            return SaveDialogResult::Cancelled;
+        file[0] = L'\0';
+        if (!GetSaveFileNameW(&dialog))
+            return SaveDialogResult::Cancelled;
+    }
+    state.FilterIndex = static_cast<int>(dialog.nFilterIndex);
+    std::optional<std::string> chosen = NarrowExact(file.data());
+    if (!chosen)
+        return SaveDialogResult::NotCp932;
+    state.FileName = std::move(*chosen);
+    return SaveDialogResult::Chosen;
+}
+
+void ExportDialog::SetBusy(bool busy) {
+    if (busy) {
+        restoreCursor_ = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+        return;
+    }
+    SetCursor(restoreCursor_ != nullptr ? restoreCursor_ : LoadCursorW(nullptr, IDC_ARROW));
+    restoreCursor_ = nullptr;
+}
+
+bool ExportDialog::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
+    result = 0;
+    if (message != WM_COMMAND || HIWORD(wParam) != BN_CLICKED)
+        return false;
+    switch (LOWORD(wParam)) {
+    case kShow: presenter_.cmdShowClick(); return true;
+    case kWrite: presenter_.cmdOKClick(); return true;
+    case kCancel: presenter_.cmdCancelClick(); return true;
+    case IDOK: return true; // Enter presses the focused button only: no button is the default
+    default: return false;
+    }
+}
+
+} // namespace tobrix::win32

@@ -1,0 +1,78 @@
+#pragma once
+// The numeric field on a real EDIT control: the control is subclassed and every message
+// that matters is handed to the TNValEdit it owns. It can also own an up-down control that
+// steps the field's value.
+
+#include "controls/NValEdit.h"
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <exception>
+#include <functional>
+#include <optional>
+#include <string>
+#include <utility>
+
+namespace tobrix {
+class Sound;
+}
+
+namespace tobrix::win32 {
+
+class NValEditControl final : public NValEditView {
+public:
+    // Styles to add to WS_CHILD | WS_VISIBLE | WS_TABSTOP for the EDIT: one line shown by a
+    // multi-line control (which lets the field answer Enter and Esc itself), right-aligned.
+    static constexpr DWORD kStyle = ES_MULTILINE | ES_RIGHT | ES_AUTOHSCROLL;
+
+    NValEditControl(Sound& sound, std::function<void(const std::exception&)> reportError);
+    NValEditControl(const NValEditControl&) = delete;
+    NValEditControl& operator=(const NValEditControl&) = delete;
+    ~NValEditControl() override;
+
+    // Subclasses the edit created from a dialog's control table (and its parent, which paints
+    // the field's colour and hears the up-down); the field then writes its first text.
+    void Attach(HWND edit);
+    TNValEdit& Field() { return field_; }
+    // Creates the up-down arrows right beside the edit, in its parent: buddy = the edit,
+    // range min..max, no wrap-around, one step per click. Clicks set the field's Value; every
+    // value the field shows moves the arrows' position along.
+    void AttachUpDown(int upDownId, int min, int max, int pos);
+    void SetUpDownPosition(int pos);
+    HWND Handle() const { return edit_; }
+    HWND UpDown() const { return upDown_; }
+
+    // NValEditView
+    std::string Text() const override;
+    void SetText(std::string_view cp932) override;
+    bool HasSelection() const override;
+    bool AllSelected() const override;
+    void SelectAll() override;
+    void PlaceCaretAtEnd() override;
+    void SetTextColor(Color color) override;
+    void MoveFocus(bool previous) override;
+    std::optional<std::string> ClipboardText() const override;
+    void SwitchImeOff() override;
+    void SetReadOnly(bool readOnly) override;
+
+private:
+    static LRESULT CALLBACK EditProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                     DWORD_PTR self);
+    static LRESULT CALLBACK ParentProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                       DWORD_PTR self);
+    LRESULT OnEditMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnParentMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    std::pair<DWORD, DWORD> Selection() const;
+    void Detach();
+
+    TNValEdit field_;
+    std::function<void(const std::exception&)> reportError_;
+    HWND edit_ = nullptr;
+    HWND parent_ = nullptr;
+    HWND upDown_ = nullptr;
+    COLORREF textColor_;
+};
+
+} // namespace tobrix::win32

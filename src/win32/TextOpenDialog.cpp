@@ -1,0 +1,307 @@
+#include "win32/TextOpenDialog.h"
+
+#include "win32/Encoding.h"
+#include "win32/resource.h"
+
+#include <commdlg.h>
+#include <dlgs.h>
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace tobrix::win32 {
+
+namespace {
+
+// The longest path the dialog can hand back.
+constexpr DWORD kPathChars = 32768;
+
+// The open dialog while it is shown: the presenter's view, living in the hook's child
+// dialog (the template), whose parent is the system's dialog.
+class TextOpenWindow final : public OpenDialogView {
+public:
+    TextOpenWindow(TTextOpenDialog& dlg, std::function<void(const std::exception&)> reportError)
+        : dlg_(dlg), reportError_(std::move(reportError)) {}
+    ~TextOpenWindow() override { DeleteFont(); }
+
+    static UINT_PTR CALLBACK Hook(HWND child, UINT message, WPARAM wParam, LPARAM lParam);
+
+    // OpenDialogView
+    std::optional<std::string> FileNameBoxText() const override;
+    void SetFileNameBoxText(std::string_view cp932) override;
+    void SetDefaultExt(std::string_view ext) override;
+    FilePath CurrentFileName() const override;
+    void CreatePanel() override;
+    void DestroyPanel() override { panel_ = std::nullopt; }
+    void CreatePreviewControls(bool checked) override;
+    void DestroyPreviewControls() override;
+    bool PreviewChecked() const override { return IsDlgButtonChecked(child_, IDC_PREVIEW_CHECK) == BST_CHECKED; }
+    void SetPreviewChecked(bool checked) override {
+        CheckDlgButton(child_, IDC_PREVIEW_CHECK, checked ? BST_CHECKED : BST_UNCHECKED);
+    }
+    void SetPreviewText(std::string_view cp932) override {
+        SetDlgItemTextW(child_, IDC_PREVIEW_TEXT, Widen(cp932).c_str());
+    }
+
+private:
+    void OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void Report(const std::exception& e) noexcept;
+    int FileNameBoxId() const { return GetDlgItem(dialog_, cmb13) != nullptr ? cmb13 : edt1; }
+    int Scale(int pixels) const { return MulDiv(pixels, dpi_, 96); }
+    RECT PanelRect() const;
+    void Layout();
+    void DeleteFont();
+
+    TTextOpenDialog& dlg_;
+    std::function<void(const std::exception&)> reportError_;
+    HWND child_ = nullptr;
+    HWND dialog_ = nullptr;
+    int dpi_ = 96;
+    bool shown_ = false;
+    std::optional<RECT> panel_;
+    bool controls_ = false;
+    HFONT font_ = nullptr;
+    std::wstring defaultExt_; // CDM_SETDEFEXT keeps the pointer
+};
+
+std::optional<std::string> TextOpenWindow::FileNameBoxText() const {
+    HWND box = GetDlgItem(dialog_, FileNameBoxId());
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(box)) + 1, L'\0');
+    const int n = GetWindowTextW(box, text.data(), static_cast<int>(text.size()));
+    text.resize(static_cast<std::size_t>(n > 0 ? n : 0));
+    return NarrowExact(text);
+}
+
+void TextOpenWindow::SetFileNameBoxText(std::string_view cp932) {
+    const std::wstring text = Widen(cp932);
+    SendMessageW(dialog_, CDM_SETCONTROLTEXT, static_cast<WPARAM>(FileNameBoxId()),
+                 reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void TextOpenWindow::SetDefaultExt(std::string_view ext) {
+    defaultExt_ = Widen(ext);
+    SendMessageW(dialog_, CDM_SETDEFEXT, 0, reinterpret_cast<LPARAM>(defaultExt_.c_str()));
+}
+
+FilePath TextOpenWindow::CurrentFileName() const {
+    std::wstring path(kPathChars, L'\0');
+    const LRESULT n =
+        SendMessageW(dialog_, CDM_GETFILEPATH, static_cast<WPARAM>(path.size()), reinterpret_cast<LPARAM>(path.data()));
+    if (n <= 0 || static_cast<std::size_t>(n) > path.size())
+        return {};
+    path.resize(wcsnlen(path.c_str(), path.size()));
+    return FilePath(path);
+}
+
+RECT TextOpenWindow::PanelRect() const {
+    // Over the whole client area but the standard controls, reaching 10 pixels into the
+    // margin below them.
+    RECT client{};
+    GetClientRect(child_, &client);
+    RECT standard{};
+    GetWindowRect(GetDlgItem(child_, stc32), &standard);
+    MapWindowPoints(nullptr, child_, reinterpret_cast<POINT*>(&standard), 2);
+    client.top = standard.bottom - Scale(10);
+    if (client.bottom < client.top)
+        client.bottom = client.top;
+    return client;
+}
+
+void TextOpenWindow::CreatePanel() {
+    panel_ = PanelRect();
+}
+
+void TextOpenWindow::CreatePreviewControls(bool checked) {
+    SetDlgItemTextW(child_, IDC_PREVIEW_CHECK, Widen(kPreviewCheckCaption).c_str());
+    SetPreviewChecked(checked);
+    DeleteFont();
+    font_ = CreateFontW(-Scale(12), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
+                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, Widen(kPreviewFontFace).c_str());
+    SendDlgItemMessageW(child_, IDC_PREVIEW_TEXT, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    controls_ = true;
+    Layout();
+}
+
+void TextOpenWindow::DestroyPreviewControls() {
+    // The controls belong to the template and go with the dialog; only the font is ours.
+    controls_ = false;
+    SendDlgItemMessageW(child_, IDC_PREVIEW_TEXT, WM_SETFONT, 0, FALSE);
+    DeleteFont();
+}
+
+void TextOpenWindow::DeleteFont() {
+    if (font_ != nullptr)
+        DeleteObject(font_);
+    font_ = nullptr;
+}
+
+void TextOpenWindow::Layout() {
+    if (!panel_ || !controls_)
+        return;
+    const RECT& panel = *panel_;
+    const int width = panel.right - panel.left, height = panel.bottom - panel.top;
+    MoveWindow(GetDlgItem(child_, IDC_PREVIEW_CHECK), panel.left + Scale(5), panel.top + Scale(2), Scale(200),
+               Scale(25), TRUE);
+    int textWidth = width - Scale(10);
+    // The size grip sits in the bottom right corner of a resizable dialog: keep it free.
+    if (dlg_.Options.EnableSizing)
+        textWidth -= GetSystemMetrics(SM_CXVSCROLL);
+    MoveWindow(GetDlgItem(child_, IDC_PREVIEW_TEXT), panel.left + Scale(5), panel.top + Scale(25),
+               textWidth > 0 ? textWidth : 0, height > Scale(30) ? height - Scale(30) : 0, TRUE);
+}
+
+void TextOpenWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_NOTIFY: {
+        const auto* notify = reinterpret_cast<const OFNOTIFYW*>(lParam);
+        switch (notify->hdr.code) {
+        case CDN_INITDONE: // the standard controls have their places now
+            dialog_ = GetParent(child_);
+            shown_ = true;
+            dlg_.DoShow(*this);
+            break;
+        case CDN_SELCHANGE:
+            if (shown_)
+                dlg_.DoSelectionChange();
+            break;
+        case CDN_FOLDERCHANGE:
+            if (shown_)
+                dlg_.DoFolderChange();
+            break;
+        case CDN_TYPECHANGE:
+            if (shown_)
+                dlg_.DoTypeChange(static_cast<int>(notify->lpOFN->nFilterIndex));
+            break;
+        default:
+            break;
+        }
+        break;
+    }
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDC_PREVIEW_CHECK && HIWORD(wParam) == BN_CLICKED)
+            dlg_.chkPreviewClick();
+        break;
+    case WM_SIZE:
+        if (panel_) {
+            panel_ = PanelRect();
+            Layout();
+        }
+        break;
+    case WM_DESTROY:
+        if (shown_)
+            dlg_.DoClose();
+        shown_ = false;
+        break;
+    default:
+        break;
+    }
+}
+
+void TextOpenWindow::Report(const std::exception& e) noexcept {
+    try {
+        if (reportError_)
+            reportError_(e);
+    } catch (...) {
+        // Nothing more can be shown.
+    }
+}
+
+UINT_PTR CALLBACK TextOpenWindow::Hook(HWND child, UINT message, WPARAM wParam, LPARAM lParam) {
+    TextOpenWindow* self = nullptr;
+    if (message == WM_INITDIALOG) {
+        self = reinterpret_cast<TextOpenWindow*>(reinterpret_cast<const OPENFILENAMEW*>(lParam)->lCustData);
+        self->child_ = child;
+        HDC screen = GetDC(nullptr);
+        self->dpi_ = GetDeviceCaps(screen, LOGPIXELSY);
+        ReleaseDC(nullptr, screen);
+        SetWindowLongPtrW(child, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
+        return TRUE;
+    }
+    self = reinterpret_cast<TextOpenWindow*>(GetWindowLongPtrW(child, DWLP_USER));
+    if (self == nullptr)
+        return 0;
+    try {
+        self->OnMessage(message, wParam, lParam);
+    } catch (const std::exception& e) {
+        self->Report(e);
+    } catch (...) {
+        self->Report(std::runtime_error("Unexpected error"));
+    }
+    return 0; // the system's own handling goes on
+}
+
+DWORD FlagsOf(const OpenDialogOptions& options) {
+    // The process keeps its working folder: browsing must not hold the chosen folder open
+    // (it could not be deleted or renamed while the program runs).
+    DWORD flags = OFN_EXPLORER | OFN_ENABLEHOOK | OFN_ENABLETEMPLATE | OFN_NOCHANGEDIR;
+    if (options.HideReadOnly)
+        flags |= OFN_HIDEREADONLY;
+    if (options.PathMustExist)
+        flags |= OFN_PATHMUSTEXIST;
+    if (options.FileMustExist)
+        flags |= OFN_FILEMUSTEXIST;
+    if (options.EnableSizing)
+        flags |= OFN_ENABLESIZING;
+    return flags;
+}
+
+// "desc|patterns|..." as the system wants it: each part ends with a NUL, and one more ends
+// the list. Only a real "|" splits: a CP932 character whose second byte is 0x7C is one wide
+// character by now.
+std::wstring SystemFilter(std::string_view filter) {
+    std::wstring out = Widen(filter);
+    for (wchar_t& c : out)
+        if (c == L'|')
+            c = L'\0';
+    out.push_back(L'\0');
+    out.push_back(L'\0');
+    return out;
+}
+
+} // namespace
+
+std::optional<FilePath> RunTextOpenDialog(TTextOpenDialog& dlg, HWND owner,
+                                          std::function<void(const std::exception&)> reportError) {
+    dlg.BeforeExecute();
+    TextOpenWindow window(dlg, std::move(reportError));
+
+    const std::wstring filter = SystemFilter(dlg.Filter);
+    const std::wstring title = Widen(dlg.Title);
+    const std::wstring defaultExt = Widen(dlg.DefaultExt);
+    const std::wstring initialDir = dlg.InitialDir.wstring();
+    std::vector<wchar_t> file(kPathChars, L'\0');
+    const std::wstring name = dlg.FileName.wstring();
+    if (name.size() < file.size())
+        name.copy(file.data(), name.size());
+
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = owner;
+    ofn.hInstance = GetModuleHandleW(nullptr);
+    ofn.lpstrFilter = dlg.Filter.empty() ? nullptr : filter.c_str();
+    ofn.nFilterIndex = static_cast<DWORD>(dlg.FilterIndex > 0 ? dlg.FilterIndex : 1);
+    ofn.lpstrFile = file.data();
+    ofn.nMaxFile = static_cast<DWORD>(file.size());
+    ofn.lpstrInitialDir = initialDir.empty() ? nullptr : initialDir.c_str();
+    ofn.lpstrTitle = title.empty() ? nullptr : title.c_str();
+    ofn.lpstrDefExt = defaultExt.empty() ? nullptr : defaultExt.c_str();
+    ofn.Flags = FlagsOf(dlg.Options);
+    ofn.lpfnHook = &TextOpenWindow::Hook;
+    ofn.lpTemplateName = L"ENHDLG1";
+    ofn.lCustData = reinterpret_cast<LPARAM>(&window);
+    ofn.FlagsEx = dlg.ShowPlacesBar ? 0 : OFN_EX_NOPLACESBAR;
+
+    const BOOL chosen = GetOpenFileNameW(&ofn);
+    dlg.FilterIndex = static_cast<int>(ofn.nFilterIndex);
+    if (!chosen) {
+        const DWORD error = CommDlgExtendedError();
+        if (error != 0) // not a cancel: say so rather than pass it off as one
+            throw std::runtime_error("The file dialog failed (" + std::to_string(error) + ")");
+        return std::nullopt;
+    }
+    dlg.FileName = FilePath(std::wstring(file.data()));
+    return dlg.FileName;
+}
+
+} // namespace tobrix::win32
