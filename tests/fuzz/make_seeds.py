@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
-"""Writes the fuzz seed corpora: small data files (scrambled) in corpus/datafile/ and, in
-corpus/cp932/, the same clear texts behind a byte to search for. Run it again after a change
+"""Writes the fuzz seed corpora: small data files (scrambled) in corpus/datafile/; in
+corpus/cp932/, the same clear texts behind a byte to search for; in corpus/reader/, delimited
+text behind an options byte and the other delimiter. Run it again after a change
 here; the files it writes are kept in the repository."""
 
 import os
@@ -52,6 +53,20 @@ def main() -> None:
         write("cp932", name, SEP + clear)
     write("cp932", "search_lead_byte", b"\x83" + TITLE + b"\x83")
     write("cp932", "search_backslash", b"\\" + b"\x95\x5ca\\")
+    # Options: bits 0-4 tab, comma, space, semicolon, other; bit 5 runs as one; bits 6-7 the
+    # quote (none, double, single, the other delimiter).
+    for name, options, other, text in READER:
+        write("reader", name, bytes([options]) + other + text)
+
+
+READER = [
+    ("comma_quoted", 0x42, b"|", b'"abc,def",ghi\r\n"",x,"a""b"\r\n1,2,3,4,5,6,7'),
+    ("space_as_one", 0x24, b"|", b"a  b\n  c\n\n,,a"),
+    ("all_as_one", 0x3F, b"|", b"a,\t;| b||c\r\rd\x00e"),
+    ("other_backslash", 0x12, b"\\", b"\x83\x5c\\x,\x95\\\r\n" + TITLE + b"\\" + MEMO),
+    ("other_double_byte", 0xD0, b"\x81\x45", b"a\x81\x45b\x81\x45\x81\x45c\x81\x45\x81"),
+    ("separator_and_lone_lead", 0x02, b"|", b"a\x08b,c\x83\r\n\x83,d"),
+]
 
 
 if __name__ == "__main__":

@@ -1,0 +1,188 @@
+#include "platform/TextCodec.h"
+
+namespace tobrix {
+
+namespace {
+
+constexpr char16_t kReplacement = 0xFFFD; // never held by code page 932: it becomes '?'
+
+bool IsContinuation(unsigned char b) { return (b & 0xC0) == 0x80; }
+
+// UTF-8 to UTF-16. A malformed sequence (its longest start that could still have become a
+// character) is one replacement character; at the end of a prefix a sequence that is only
+// cut short is dropped instead.
+std::u16string DecodeUtf8(std::string_view in, bool prefix) {
+    std::u16string out;
+    out.reserve(in.size());
+    std::size_t i = 0;
+    while (i < in.size()) {
+        const unsigned char lead = static_cast<unsigned char>(in[i]);
+        if (lead < 0x80) {
+            out.push_back(lead);
+            ++i;
+            continue;
+        }
+        int extra = 0;
+        unsigned char low = 0x80, high = 0xBF; // allowed range of the second byte
+        char32_t code = 0;
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            extra = 1;
+            code = lead & 0x1Fu;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            extra = 2;
+            code = lead & 0x0Fu;
+            if (lead == 0xE0)
+                low = 0xA0; // no overlong forms
+            else if (lead == 0xED)
+                high = 0x9F; // no surrogates
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            extra = 3;
+            code = lead & 0x07u;
+            if (lead == 0xF0)
+                low = 0x90;
+            else if (lead == 0xF4)
+                high = 0x8F; // nothing above U+10FFFF
+        } else {
+            out.push_back(kReplacement);
+            ++i;
+            continue;
+        }
+        std::size_t j = i + 1;
+        int taken = 0;
+        while (taken < extra && j < in.size()) {
+            const unsigned char b = static_cast<unsigned char>(in[j]);
+            if (taken == 0 ? (b < low || b > high) : !IsContinuation(b))
+                break;
+            code = (code << 6) | (b & 0x3Fu);
+            ++j;
+            ++taken;
+        }
+        if (taken < extra) {
+            if (!(prefix && j == in.size()))
+                out.push_back(kReplacement);
+        } else if (code >= 0x10000) {
+            code -= 0x10000;
+            out.push_back(static_cast<char16_t>(0xD800 + (code >> 10)));
+            out.push_back(static_cast<char16_t>(0xDC00 + (code & 0x3FF)));
+        } else {
+            out.push_back(static_cast<char16_t>(code));
+        }
+        i = j;
+    }
+    return out;
+}
+
+bool IsHigh(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool IsLow(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
+// UTF-16 LE bytes to UTF-16, lone surrogates and an odd last byte replaced (dropped at the
+// end of a prefix, where they may be a character cut in two).
+std::u16string DecodeUtf16Le(std::string_view in, bool prefix) {
+    std::u16string out;
+    out.reserve(in.size() / 2 + 1);
+    const std::size_t units = in.size() / 2;
+    for (std::size_t k = 0; k < units; ++k) {
+        const char16_t c = static_cast<char16_t>(static_cast<unsigned char>(in[2 * k]) |
+                                                 static_cast<unsigned char>(in[2 * k + 1]) << 8);
+        if (IsHigh(c)) {
+            if (k + 1 < units) {
+                const char16_t next = static_cast<char16_t>(static_cast<unsigned char>(in[2 * k + 2]) |
+                                                            static_cast<unsigned char>(in[2 * k + 3]) << 8);
+                if (IsLow(next)) {
+                    out.push_back(c);
+                    out.push_back(next);
+                    ++k;
+                    continue;
+                }
+            } else if (prefix) {
+                return out; // the pair is cut off
+            }
+            out.push_back(kReplacement);
+        } else if (IsLow(c)) {
+            out.push_back(kReplacement);
+        } else {
+            out.push_back(c);
+        }
+    }
+    if (in.size() % 2 != 0 && !prefix)
+        out.push_back(kReplacement);
+    return out;
+}
+
+// Converts line by line, and the lines that lose characters character by character, so that
+// each such character is one '?' and is counted with its line. Lines end as the line
+// splitter ends them (CR, LF, CR LF); CR and LF are the same single bytes in CP932.
+Cp932Text ConvertCounting(std::u16string_view text, const TextCodec& codec) {
+    Cp932Text out;
+    out.text.reserve(text.size());
+    int line = 1;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        std::size_t end = pos;
+        while (end < text.size() && text[end] != u'\r' && text[end] != u'\n')
+            ++end;
+        const std::u16string_view body = text.substr(pos, end - pos);
+        bool lossy = false;
+        std::string converted = codec.FromUtf16(body, lossy);
+        if (!lossy) {
+            out.text += converted;
+        } else {
+            for (std::size_t k = 0; k < body.size();) {
+                const std::size_t units = IsHigh(body[k]) && k + 1 < body.size() ? 2 : 1;
+                bool lost = false;
+                std::string one = codec.FromUtf16(body.substr(k, units), lost);
+                if (lost) {
+                    out.text += '?';
+                    if (out.unmappable++ == 0)
+                        out.firstUnmappableLine = line;
+                } else {
+                    out.text += one;
+                }
+                k += units;
+            }
+        }
+        if (end < text.size()) {
+            out.text += static_cast<char>(text[end]);
+            if (text[end] == u'\r' && end + 1 < text.size() && text[end + 1] == u'\n') {
+                out.text += '\n';
+                ++end;
+            }
+            ++end;
+            ++line;
+        }
+        pos = end;
+    }
+    return out;
+}
+
+Cp932Text Decode(std::string bytes, const TextCodec& codec, bool prefix) {
+    const TextMark mark = DetectTextMark(bytes);
+    if (mark.encoding == TextEncoding::Cp932)
+        return {std::move(bytes), 0, 0};
+    const std::string_view body = std::string_view(bytes).substr(mark.length);
+    std::u16string wide = mark.encoding == TextEncoding::Utf8 ? DecodeUtf8(body, prefix) : DecodeUtf16Le(body, prefix);
+    const std::size_t nul = wide.find(u'\0');
+    if (nul != std::u16string::npos)
+        wide.resize(nul);
+    bool lossy = false;
+    std::string whole = codec.FromUtf16(wide, lossy);
+    if (!lossy)
+        return {std::move(whole), 0, 0};
+    return ConvertCounting(wide, codec);
+}
+
+} // namespace
+
+TextMark DetectTextMark(std::string_view bytes) {
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF")
+        return {TextEncoding::Utf8, 3};
+    if (bytes.substr(0, 2) == "\xFF\xFE")
+        return {TextEncoding::Utf16Le, 2};
+    return {};
+}
+
+Cp932Text FileText(std::string bytes, const TextCodec& codec) { return Decode(std::move(bytes), codec, false); }
+
+Cp932Text FilePrefixText(std::string bytes, const TextCodec& codec) { return Decode(std::move(bytes), codec, true); }
+
+} // namespace tobrix

@@ -1,0 +1,48 @@
+#pragma once
+// Text files that carry a Unicode mark are turned into the program's CP932 text before
+// anything else looks at them; files without a mark are taken byte for byte.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace tobrix {
+
+enum class TextEncoding { Cp932, Utf8, Utf16Le };
+
+struct TextMark {
+    TextEncoding encoding = TextEncoding::Cp932;
+    std::size_t length = 0; // bytes of the mark (0 for none)
+};
+
+// EF BB BF opens UTF-8, FF FE opens UTF-16 LE; anything else is CP932 without a mark.
+TextMark DetectTextMark(std::string_view bytes);
+
+// Unicode to CP932, the one conversion that needs the system's own table.
+class TextCodec {
+public:
+    virtual ~TextCodec() = default;
+    // The text (well-formed UTF-16: no lone surrogates) in CP932. Every character that code
+    // page 932 cannot hold becomes '?', never a look-alike; `lossy` tells whether that
+    // happened. Stateless: converting two pieces one after the other gives the bytes of
+    // converting them together.
+    virtual std::string FromUtf16(std::u16string_view text, bool& lossy) const = 0;
+};
+
+struct Cp932Text {
+    std::string text;
+    int unmappable = 0;       // characters that became '?'
+    int firstUnmappableLine = 0; // the first line (from 1) that holds one; 0 when none
+};
+
+// A whole file's bytes as CP932 text. With a mark, the mark is dropped and the rest decoded
+// and converted; a malformed sequence counts as one character that cannot be held. The text
+// ends at its first NUL character, as the line splitter would end it anyway. Without a mark
+// the bytes come back as they are.
+Cp932Text FileText(std::string bytes, const TextCodec& codec);
+
+// The same for the first bytes of a file only (a preview): a character cut off at the end
+// is dropped rather than counted.
+Cp932Text FilePrefixText(std::string bytes, const TextCodec& codec);
+
+} // namespace tobrix

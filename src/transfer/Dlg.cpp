@@ -1,0 +1,231 @@
+#include "transfer/Dlg.h"
+
+#include "common/Cp932.h"
+#include "common/Error.h"
+#include "platform/Files.h"
+#include "platform/TextCodec.h"
+#include "store/ItemDataList.h"
+
+#include <algorithm>
+#include <climits>
+#include <memory>
+
+namespace tobrix {
+
+std::vector<std::string_view> SplitLines(std::string_view text) {
+    std::vector<std::string_view> lines;
+    LineReader reader(text);
+    std::string_view line;
+    while (reader.Next(line))
+        lines.push_back(line);
+    return lines;
+}
+
+std::size_t CountLines(std::string_view text) {
+    LineReader reader(text);
+    std::string_view line;
+    std::size_t count = 0;
+    while (reader.Next(line))
+        ++count;
+    return count;
+}
+
+int DelimiterCodeOf(std::string_view ch, const Delimiters& delimiters) {
+    int code = 0;
+    for (std::size_t k = 0; k < delimiters.size(); ++k)
+        if (!delimiters[k].empty() && delimiters[k] == ch)
+            code = static_cast<int>(k) + 1;
+    return code;
+}
+
+std::string_view UnquoteField(std::string_view field, std::string_view quote) {
+    if (quote.size() == 1) { // the usual case, without a comparison call per field
+        if (field.empty() || field.front() != quote[0] || field.back() != quote[0])
+            return field;
+        return field.size() == 1 ? std::string_view() : field.substr(1, field.size() - 2);
+    }
+    if (quote.empty() || !field.starts_with(quote) || !field.ends_with(quote))
+        return field;
+    if (field.size() == quote.size())
+        return {}; // the quote character alone
+    if (field.size() < 2 * quote.size())
+        return field; // a double-byte quote whose two ends overlap
+    return field.substr(quote.size(), field.size() - 2 * quote.size());
+}
+
+namespace {
+// Kinds of bytes besides the delimiter codes 1 to 5 (0 is an ordinary byte).
+constexpr unsigned char kLead = 6;      // the start of a double-byte character
+constexpr unsigned char kSeparator = 7; // 0x08, the data file's field separator
+} // namespace
+
+LineParser::LineParser(const Delimiters& delimiters, std::string_view quote, bool sameAsOne, bool hidePass)
+    : quote_(quote), sameAsOne_(sameAsOne), hidePass_(hidePass) {
+    for (int b = 0; b < 256; ++b) {
+        const char ch = static_cast<char>(b);
+        // A lead byte is a character of its own only at the end of a line, where its code
+        // is looked up apart.
+        const auto code = static_cast<unsigned char>(DelimiterCodeOf(std::string_view(&ch, 1), delimiters));
+        const bool lead = IsLeadByte(static_cast<unsigned char>(b));
+        byteCodes_[static_cast<std::size_t>(b)] = lead ? kLead : code == 0 && ch == '\x08' ? kSeparator : code;
+        loneLeadCodes_[static_cast<std::size_t>(b)] = lead ? code : 0;
+    }
+    for (std::string_view d : delimiters)
+        if (d.size() == 2 && IsLeadByte(static_cast<unsigned char>(d[0])))
+            doubleByte_.push_back({d[0], d[1], DelimiterCodeOf(d, delimiters)});
+}
+
+void LineParser::Parse(std::string_view line, TVirtualItem& item) const {
+    const char* const data = line.data();
+    const std::size_t size = line.size();
+    int number = 1;
+    std::size_t fieldStart = 0;
+    int previous = 0;
+    bool separator = false; // the field begun so far holds a 0x08
+    std::size_t i = 0;
+    while (i < size) {
+        unsigned char kind = byteCodes_[static_cast<unsigned char>(data[i])];
+        while (kind == 0 && ++i < size)
+            kind = byteCodes_[static_cast<unsigned char>(data[i])];
+        if (i == size)
+            break;
+        if (kind == kSeparator) {
+            separator = true;
+            ++i;
+            continue;
+        }
+        int code = kind;
+        std::size_t length = 1;
+        if (kind == kLead) {
+            if (i + 1 < size) {
+                length = 2;
+                code = 0;
+                for (const DoubleByteDelimiter& d : doubleByte_)
+                    if (d.lead == data[i] && d.trail == data[i + 1])
+                        code = d.code;
+            } else {
+                code = loneLeadCodes_[static_cast<unsigned char>(data[i])]; // a character of its own
+            }
+        }
+        if (code != 0) {
+            if (sameAsOne_ && code == previous && i == fieldStart) {
+                fieldStart = i + length; // a run of the same delimiter counts as one
+            } else {
+                Store(line.substr(fieldStart, i - fieldStart), number, separator, item);
+                separator = false;
+                if (++number > 5)
+                    return; // later fields are dropped
+                fieldStart = i + length;
+            }
+            previous = code;
+        }
+        i += length;
+    }
+    Store(line.substr(fieldStart), number, separator, item);
+}
+
+void LineParser::Store(std::string_view field, int number, bool separator, TVirtualItem& item) const {
+    std::string* target = nullptr;
+    switch (number) {
+    case 1: target = &item.Title; break;
+    case 2: target = &item.UserID; break;
+    case 3: target = &item.Password; break;
+    case 4: target = &item.Memo; break;
+    case 5: target = &item.URL; break;
+    default: return;
+    }
+    target->assign(UnquoteField(field, quote_));
+    // 0x08 is never the second byte of a character, so a byte-wise replacement is safe.
+    if (separator)
+        std::replace(target->begin(), target->end(), '\x08', ' ');
+    if (number == 3) {
+        if (hidePass_)
+            item.MaskedPassword.assign(item.Password.size(), '*'); // as MaskOf, without a temporary
+        else
+            item.MaskedPassword = item.Password;
+    }
+}
+
+namespace {
+
+// For a run without a window (benchmarks, tools).
+class NoView final : public DlgView {
+public:
+    void SetCaptionText(std::string_view) override {}
+    void SetProgressMax(int) override {}
+    void StepProgress() override {}
+    void Repaint() override {}
+    void ProcessPendingEvents() override {}
+    void SetBusyCursor(bool) override {}
+};
+
+class BusyCursor {
+public:
+    explicit BusyCursor(DlgView& view) : view_(view) { view_.SetBusyCursor(true); }
+    ~BusyCursor() { view_.SetBusyCursor(false); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+
+private:
+    DlgView& view_;
+};
+
+} // namespace
+
+std::string TfrmDlg::ReadWholeFile() const {
+    // An empty name is no file at all, whatever the system would make of it.
+    std::unique_ptr<ByteSource> file = FileName.empty() ? nullptr : files_.OpenRead(files_.PathOf(FileName));
+    if (!file)
+        throw AppError(Substitute(kMsgCannotOpen, FileName));
+    std::string data;
+    std::size_t chunk = std::size_t{1} << 16;
+    for (;;) {
+        const std::size_t old = data.size();
+        data.resize(old + chunk);
+        const std::size_t got = file->Read(data.data() + old, chunk);
+        data.resize(old + got);
+        if (got < chunk)
+            return data;
+        chunk = std::min(chunk * 2, std::size_t{1} << 24);
+    }
+}
+
+void TfrmDlg::ReadTextFile() {
+    NoView noView;
+    DlgView& view = view_ != nullptr ? *view_ : noView;
+    Running = true;
+    UnmappableCount = 0;
+    UnmappableLine = 0;
+    const BusyCursor busy(view);
+    std::string caption = FileName;
+    caption += kDlgReading;
+    view.SetCaptionText(caption);
+
+    const Cp932Text text = FileText(ReadWholeFile(), codec_);
+    UnmappableCount = text.unmappable;
+    UnmappableLine = text.firstUnmappableLine;
+    // Counted first and then cut again as they are parsed: a second scan costs less than a
+    // list of a million lines.
+    const std::size_t total = CountLines(text.text);
+    const std::size_t skip = SkipLines > 0 ? static_cast<std::size_t>(SkipLines) : 0;
+    const std::size_t count = skip < total ? total - skip : 0;
+    view.SetProgressMax(static_cast<int>(std::min<std::size_t>(count, INT_MAX)));
+    view.Repaint();
+
+    const LineParser parser({TabDelim, CommaDelim, SpaceDelim, SemiDelim, EtcDelim}, QuoteChar, SameAsOne, hidePass_);
+    importList_.Reserve(static_cast<std::size_t>(importList_.Count()) + count);
+    LineReader reader(text.text);
+    std::string_view line;
+    for (std::size_t i = 0; i < skip && reader.Next(line); ++i) {
+    }
+    while (reader.Next(line)) {
+        if (!line.empty())
+            parser.Parse(line, importList_.AppendNew());
+        view.StepProgress();
+        view.ProcessPendingEvents();
+        if (!Running)
+            break;
+    }
+}
+
+} // namespace tobrix

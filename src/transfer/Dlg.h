@@ -1,0 +1,116 @@
+#pragma once
+// The delimited text reader: reads a text file into entries of the import list, one entry
+// per line, inside a small progress window with a Cancel button.
+
+#include "common/Cp932Literal.h"
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tobrix {
+
+class Files;
+class ItemDataList;
+class TextCodec;
+struct TVirtualItem;
+
+inline constexpr std::string_view kDlgCaption = sjis<u8"取り込み中...">();
+inline constexpr std::string_view kDlgReading = sjis<u8" を読み込み中．．．">();
+inline constexpr std::string_view kDlgButtonCancel = sjis<u8"キャンセル">();
+
+// The lines of a text: a line ends at CR, LF or CR LF; the first NUL ends the text; the
+// last line counts without a line end. The views point into `text`.
+std::vector<std::string_view> SplitLines(std::string_view text);
+// How many lines SplitLines would give, without keeping them.
+std::size_t CountLines(std::string_view text);
+
+// The delimiters in the order of their codes 1 to 5 (tab, comma, space, semicolon, other);
+// an empty one is inactive.
+using Delimiters = std::array<std::string_view, 5>;
+
+// The code (1 to 5) of the last delimiter equal to the character, 0 when none is.
+int DelimiterCodeOf(std::string_view ch, const Delimiters& delimiters);
+
+// The field without its enclosing quote characters: only when it starts and ends with the
+// quote (one quote alone gives the empty field); anything else comes back unchanged.
+std::string_view UnquoteField(std::string_view field, std::string_view quote);
+
+// Turns one line into an entry's fields, walking it character by character so that the
+// second byte of a double-byte character is never taken for a delimiter.
+class LineParser {
+public:
+    LineParser(const Delimiters& delimiters, std::string_view quote, bool sameAsOne, bool hidePass);
+    // Fills the fields of a new entry (positions 1 to 5: title, user ID, password, memo,
+    // address; later ones are dropped). A byte 0x08 becomes a blank, since the data file
+    // uses it to separate the fields.
+    void Parse(std::string_view line, TVirtualItem& item) const;
+
+private:
+    // `separator`: the field holds a byte 0x08.
+    void Store(std::string_view field, int number, bool separator, TVirtualItem& item) const;
+
+    std::array<unsigned char, 256> byteCodes_{};     // codes of the one-byte characters
+    std::array<unsigned char, 256> loneLeadCodes_{}; // codes of lead bytes with nothing after them
+    struct DoubleByteDelimiter {
+        char lead, trail;
+        int code;
+    };
+    std::vector<DoubleByteDelimiter> doubleByte_; // delimiters that are double-byte characters
+    std::string quote_;
+    bool sameAsOne_;
+    bool hidePass_;
+};
+
+// What TfrmDlg needs of its window.
+class DlgView {
+public:
+    virtual ~DlgView() = default;
+    virtual void SetCaptionText(std::string_view cp932) = 0; // lblCaption
+    // The progress bar runs from 0 to max and goes back to 0.
+    virtual void SetProgressMax(int max) = 0;
+    virtual void StepProgress() = 0;
+    virtual void Repaint() = 0;
+    // Lets the user-interface events that are waiting run (repaint, the Cancel button). The
+    // window may leave out calls that come too close after each other.
+    virtual void ProcessPendingEvents() = 0;
+    virtual void SetBusyCursor(bool busy) = 0;
+};
+
+class TfrmDlg {
+public:
+    TfrmDlg(ItemDataList& importList, bool hidePass, Files& files, const TextCodec& codec)
+        : importList_(importList), hidePass_(hidePass), files_(files), codec_(codec) {}
+
+    void SetView(DlgView& view) { view_ = &view; } // before ReadTextFile
+
+    std::string FileName; // CP932 as typed
+    int SkipLines = 0;
+    std::string QuoteChar, TabDelim, CommaDelim, SpaceDelim, SemiDelim, EtcDelim;
+    bool SameAsOne = false;
+    // True from the start of a run; the Cancel button turns it off.
+    bool Running = false;
+    int UnmappableCount = 0; // characters of a Unicode file that became '?'
+    int UnmappableLine = 0;  // the first line (from 1) that holds one; 0 when none
+
+    // Appends one entry per non-empty line after the skipped ones. Throws AppError when the
+    // file cannot be opened or read, with the cursor restored.
+    void ReadTextFile();
+    void cmdCancelClick() { Running = false; }
+
+    int DelimiterCode(std::string_view ch) const { return DelimiterCodeOf(ch, ActiveDelimiters()); }
+    std::string Unquote(std::string_view field) const { return std::string(UnquoteField(field, QuoteChar)); }
+
+private:
+    Delimiters ActiveDelimiters() const { return {TabDelim, CommaDelim, SpaceDelim, SemiDelim, EtcDelim}; }
+    std::string ReadWholeFile() const;
+
+    ItemDataList& importList_;
+    bool hidePass_;
+    Files& files_;
+    const TextCodec& codec_;
+    DlgView* view_ = nullptr;
+};
+
+} // namespace tobrix

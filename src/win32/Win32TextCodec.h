@@ -1,0 +1,13 @@
+#pragma once
+// Unicode to CP932 with the system's own code page 932 table.
+
+#include "platform/TextCodec.h"
+
+namespace tobrix::win32 {
+
+class Win32TextCodec final : public TextCodec {
+public:
+    std::string FromUtf16(std::u16string_view text, bool& lossy) const override;
+};
+
+} // namespace tobrix::win32

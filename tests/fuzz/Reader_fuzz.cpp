@@ -1,0 +1,120 @@
+// Input: a byte of options (bits 0-4 the delimiters tab, comma, space, semicolon, other;
+// bit 5 runs as one; bits 6-7 the quote: none, '"', '\'', the other delimiter), then the
+// other delimiter (one byte, or two when the first is a lead byte), then the text. Compares
+// the reader's splitter and parser with a walk that follows the rules literally, character
+// by character; aborts on any difference.
+
+#include "Reference.h"
+
+#include "store/ItemDataList.h"
+#include "transfer/Dlg.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+using namespace tobrix;
+using namespace tobrix::fuzz;
+
+struct Options {
+    Delimiters delimiters;
+    std::string quote;
+    bool sameAsOne;
+};
+
+int RefCode(std::string_view ch, const Delimiters& delimiters) {
+    int code = 0;
+    for (int k = 0; k < 5; ++k)
+        if (!delimiters[k].empty() && ch == delimiters[k])
+            code = k + 1;
+    return code;
+}
+
+std::string RefUnquote(std::string_view field, std::string_view quote) {
+    if (quote.size() == 1 && !field.empty() && field.front() == quote[0] && field.back() == quote[0])
+        return field.size() == 1 ? std::string() : std::string(field.substr(1, field.size() - 2));
+    if (quote.size() == 2 && field.size() >= 4 && field.substr(0, 2) == quote && field.substr(field.size() - 2) == quote)
+        return std::string(field.substr(2, field.size() - 4));
+    if (quote.size() == 2 && field == quote)
+        return {};
+    return std::string(field);
+}
+
+std::vector<std::string> RefParse(std::string_view line, const Options& o) {
+    std::vector<std::string> chars;
+    for (std::size_t i = 0; i < line.size();) {
+        const std::size_t n = RefIsLead(line[i]) && i + 1 < line.size() ? 2 : 1;
+        chars.emplace_back(line.substr(i, n));
+        i += n;
+    }
+    std::vector<std::string> fields;
+    std::size_t start = 1;
+    int previous = 0;
+    const auto take = [&](std::size_t from, std::size_t to) { // positions from 1, `to` excluded
+        std::string text;
+        for (std::size_t p = from; p < to; ++p)
+            text += chars[p - 1];
+        text = RefUnquote(text, o.quote);
+        for (char& c : text)
+            if (c == '\x08')
+                c = ' ';
+        fields.push_back(text);
+    };
+    for (std::size_t pos = 1; pos <= chars.size(); ++pos) {
+        const int code = RefCode(chars[pos - 1], o.delimiters);
+        if (code == 0)
+            continue;
+        if (o.sameAsOne && code == previous && pos == start) {
+            start = pos + 1;
+        } else {
+            take(start, pos);
+            start = pos + 1;
+        }
+        previous = code;
+    }
+    take(start, chars.size() + 1);
+    fields.resize(5);
+    return fields;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size < 2)
+        return 0;
+    const std::uint8_t flags = data[0];
+    const std::size_t otherLength = RefIsLead(static_cast<char>(data[1])) && size > 2 ? 2 : 1;
+    const std::string other(reinterpret_cast<const char*>(data) + 1, otherLength);
+    const std::string_view text(reinterpret_cast<const char*>(data) + 1 + otherLength, size - 1 - otherLength);
+
+    static const char* const kFixed[4] = {"\t", ",", " ", ";"};
+    Options o;
+    for (int k = 0; k < 4; ++k)
+        o.delimiters[k] = (flags >> k & 1) != 0 ? kFixed[k] : "";
+    o.delimiters[4] = (flags & 0x10) != 0 ? std::string_view(other) : std::string_view();
+    o.sameAsOne = (flags & 0x20) != 0;
+    static const char* const kQuotes[3] = {"", "\"", "'"};
+    o.quote = (flags >> 6) == 3 ? other : kQuotes[flags >> 6];
+
+    const std::vector<std::string_view> lines = SplitLines(text);
+    const std::vector<RefLine> expected = RefLines(text);
+    Check(lines.size() == expected.size(), "as many lines as the splitter");
+    const LineParser parser(o.delimiters, o.quote, o.sameAsOne, true);
+    for (std::size_t n = 0; n < lines.size(); ++n) {
+        Check(lines[n] == expected[n].text, "the same line as the splitter");
+        TVirtualItem item;
+        parser.Parse(lines[n], item);
+        const std::vector<std::string> fields = RefParse(lines[n], o);
+        Check(item.Title == fields[0] && item.UserID == fields[1] && item.Password == fields[2] &&
+                  item.Memo == fields[3] && item.URL == fields[4],
+              "the fields of the literal walk");
+        Check(item.MaskedPassword == std::string(item.Password.size(), '*'), "one '*' per byte of the password");
+        for (const std::string* f : {&item.Title, &item.UserID, &item.Password, &item.Memo, &item.URL})
+            Check(f->find('\x08') == std::string::npos, "no data-file separator in a field");
+    }
+    return 0;
+}
