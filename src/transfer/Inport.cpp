@@ -27,9 +27,12 @@ inline constexpr std::string_view kUnmappableNotice[] = {
 std::string NoticeOf(const TfrmDlg& reader) {
     if (reader.UnmappableCount == 0)
         return {};
-    return std::string(kUnmappableNotice[0]) + std::to_string(reader.UnmappableCount) +
-           std::string(kUnmappableNotice[1]) + std::to_string(reader.UnmappableLine) +
-           std::string(kUnmappableNotice[2]);
+    std::string notice(kUnmappableNotice[0]);
+    notice.append(std::to_string(reader.UnmappableCount));
+    notice.append(kUnmappableNotice[1]);
+    notice.append(std::to_string(reader.UnmappableLine));
+    notice.append(kUnmappableNotice[2]);
+    return notice;
 }
 
 std::int32_t WholeNumber(double value) {
@@ -169,10 +172,14 @@ void TfrmInport::Import() {
     static constexpr std::string_view kQuotes[] = {"\"", "'", ""};
     const int quote = View().QuoteIndex();
     reader.QuoteChar = kQuotes[quote >= 0 && quote <= 2 ? quote : 2];
-    reader.TabDelim = View().Checked(InportCheck::chkTab) ? "\t" : "";
-    reader.CommaDelim = View().Checked(InportCheck::chkComma) ? "," : "";
-    reader.SpaceDelim = View().Checked(InportCheck::chkSpace) ? " " : "";
-    reader.SemiDelim = View().Checked(InportCheck::chkSemi) ? ";" : "";
+    // A delimiter whose box is off stays empty, and so inactive.
+    const auto active = [this](InportCheck box, char delimiter) {
+        return std::string(View().Checked(box) ? 1 : 0, delimiter);
+    };
+    reader.TabDelim = active(InportCheck::chkTab, '\t');
+    reader.CommaDelim = active(InportCheck::chkComma, ',');
+    reader.SpaceDelim = active(InportCheck::chkSpace, ' ');
+    reader.SemiDelim = active(InportCheck::chkSemi, ';');
     reader.EtcDelim = etc ? *etcText : std::string();
     reader.SameAsOne = View().Checked(InportCheck::chkSame);
     {

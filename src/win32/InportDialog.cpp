@@ -105,6 +105,7 @@ bool InportDialog::OnInit() {
     TNValEdit& field = numStart_.Field();
     field.SetMaxDigits(2);
     field.SetFixDecimal(0);
+    field.SetPrmtNegative(false); // no line count is negative
     field.DelAllClear = true;
     field.SetZeroDisplay(true);
     field.EnterNext = true;

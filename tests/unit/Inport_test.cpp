@@ -7,6 +7,7 @@
 #include "support/FakeInportView.h"
 #include "support/FakeMainView.h"
 #include "support/FakeServices.h"
+#include "support/IconvTextCodec.h"
 
 #include <gtest/gtest.h>
 
@@ -23,7 +24,7 @@ protected:
     }
     // A dialog as the main window opens it, its window shown.
     std::unique_ptr<TfrmInport> Open(test::FakeInportView& view) {
-        auto frm = std::make_unique<TfrmInport>(items, settings, files, messages, codec);
+        auto frm = std::make_unique<TfrmInport>(items, settings, files, messages, cp932);
         frm->Attach(view);
         frm->FormCreate();
         frm->FormShow();
@@ -33,6 +34,7 @@ protected:
         view.texts[InportText::txtFileName] = file;
     }
 
+    test::IconvTextCodec cp932;
     ItemDataList items;
     TSettings settings;
 };
