@@ -48,7 +48,7 @@ class ImportTest(TobrixTestCase):
         self.click(dialog, READ)
 
         window, rows = self.preview()
-        self.assertEqual(rows.rows, [["ソ", "id", "ひみつ", "memo", "http://x/"], ["B", "u2", "", "", ""]])
+        self.assertEqual(list(rows.rows.values()), [["ソ", "id", "ひみつ", "memo", "http://x/"], ["B", "u2", "", "", ""]])
         self.probe.post(self.item(window, PREVIEW_OK), BM_CLICK)
         self.probe.wait_gone(dialog)
         view = self.wait_for_list(lv, 3)
@@ -80,7 +80,7 @@ class ImportTest(TobrixTestCase):
         self.probe.set_text(self.item(dialog, FILE_NAME), winpath(full))
         self.click(dialog, READ)
         window, rows = self.preview()
-        self.assertEqual(rows.rows, [["a", "b", "c", "", ""]])
+        self.assertEqual(list(rows.rows.values()), [["a", "b", "c", "", ""]])
         self.probe.post(self.item(window, CANCEL), BM_CLICK)
         self.probe.wait_gone(window)
         self.assertTrue(self.probe.info(dialog).visible)  # still open for another try
