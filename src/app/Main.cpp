@@ -6,6 +6,7 @@
 #include "store/Data.h"
 #include "store/DataFile.h"
 #include "store/ItemDataList.h"
+#include "transfer/Inport.h"
 #include "transfer/Export.h"
 
 #include <exception>
@@ -106,9 +107,20 @@ void TfrmMain::Execute(CommandId id) {
     case CommandId::mnuContents: options_.mnuContentsClick(); break;
     case CommandId::mnuSearchforHelp: options_.mnuSearchforHelpClick(); break;
     case CommandId::actAutoPaste: paste_.actAutoPasteExecute(); break;
-    case CommandId::mnuInport: break; // nothing yet: the import dialog is still to come
+    case CommandId::mnuInport: mnuInportClick(); break;
     case CommandId::mnuExport: mnuExportClick(); break;
     default: commands_.Execute(id); break;
+    }
+}
+
+void TfrmMain::mnuInportClick() {
+    const int firstNew = items_.Count();
+    TfrmInport inport(items_, settings_, services_.files, services_.messages, services_.codec);
+    inport.FormCreate();
+    view_.RunInportDialog(inport);
+    if (inport.Imported && items_.Count() > 0) {
+        state_.SetModified();
+        list_.RefreshList(firstNew);
     }
 }
 

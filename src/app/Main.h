@@ -27,6 +27,8 @@ class Registry;
 class Shell;
 class Sound;
 class TfrmAbout;
+class TfrmInport;
+class TextCodec;
 class TfrmExport;
 struct TSettings;
 
@@ -70,6 +72,7 @@ public:
     // Shows the dialog for the presenter modally, the main window as its owner.
     virtual void RunSubDialog(TfrmSub& sub) = 0;
     virtual void RunAboutDialog(TfrmAbout& about) = 0;
+    virtual void RunInportDialog(TfrmInport& inport) = 0;
     virtual void RunExportDialog(TfrmExport& exporter) = 0;
 };
 
@@ -84,6 +87,7 @@ struct MainServices {
     const Collation& collation;
     Clipboard& clipboard;
     Help& help;
+    const TextCodec& codec;
 };
 
 class TfrmMain final : public SubHost {
@@ -100,6 +104,7 @@ public:
     // settings saved, data file written when the entries changed.
     void FormDestroy();
     void mnuExitClick();
+    void mnuInportClick();
     // Writes every entry to a delimited text file through the export dialog.
     void mnuExportClick();
 

@@ -3,6 +3,7 @@
 // and column and holds no rows of its own.
 
 #include "common/Cp932Literal.h"
+#include "controls/CellInfo.h"
 #include "store/Data.h"
 
 #include <cstdint>
@@ -39,14 +40,6 @@ public:
     virtual int PointerY() const = 0;
     // Scrolls the rows by dy pixels (negative: towards the top).
     virtual void Scroll(int dy) = 0;
-};
-
-// One cell as the list control asks for it.
-struct CellInfo {
-    std::string_view Text;
-    std::int32_t ImageIndex = -1;
-    std::uintptr_t Param = 0;
-    std::uint32_t State = 0; // state the control passes in; the entry's state bits are added
 };
 
 class MainList {

@@ -27,6 +27,14 @@ std::size_t FindChar(std::string_view text, char c, std::size_t from) {
     return std::string_view::npos;
 }
 
+std::string_view DirectoryPart(std::string_view path) {
+    std::size_t end = 0;
+    for (std::size_t pos = 0; pos < path.size(); pos += CharLength(path, pos))
+        if (path[pos] == '\\' || path[pos] == '/')
+            end = pos + 1;
+    return path.substr(0, end);
+}
+
 std::string_view UntilNul(std::string_view text) {
     if (text.empty())
         return text;

@@ -17,6 +17,11 @@ std::size_t CharLength(std::string_view text, std::size_t pos);
 // `from` must be the start of a character.
 std::size_t FindChar(std::string_view text, char c, std::size_t from = 0);
 
+// The folder part of a path typed as text: everything up to and including the last "\" or
+// "/" that is a character of its own (never the second byte of a double-byte character);
+// empty for a bare file name, and for "C:name", which depends on the drive's current folder.
+std::string_view DirectoryPart(std::string_view path);
+
 // The text up to its first NUL byte (all of it when there is none).
 std::string_view UntilNul(std::string_view text);
 

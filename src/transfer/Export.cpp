@@ -25,8 +25,6 @@ constexpr std::string_view kMsgFileNameNotCp932 =
     sjis<u8"保存先ファイル名に、シフトJISで表せない文字が含まれています。\r\n"
          u8"その文字を含まない名前を指定してください。">();
 
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
-
 // Removes a file that was being written unless it was kept.
 class PartialFile {
 public:
@@ -93,14 +91,6 @@ std::string ExportText(const ItemDataList& items, const ExportFormat& format) {
         text += ExportLine(item.Title, item.UserID, item.Password, item.Memo, item.URL, format);
     }
     return text;
-}
-
-std::string_view DirectoryPart(std::string_view path) {
-    std::size_t end = 0;
-    for (std::size_t i = 0; i < path.size(); i += CharLength(path, i))
-        if (IsSeparator(path[i]))
-            end = i + 1;
-    return path.substr(0, end);
 }
 
 BrowseResult ApplySaveFilter(std::string_view path, int filterIndex) {

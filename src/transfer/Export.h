@@ -50,11 +50,6 @@ std::string ExportLine(std::string_view title, std::string_view userId, std::str
 // plain passwords.
 std::string ExportText(const ItemDataList& items, const ExportFormat& format);
 
-// Everything of a CP932 path up to and including its last separator ('\' or '/'); empty for a
-// bare file name (and for "C:name", which depends on the drive's current folder). A '\' that
-// is the second byte of a character does not count.
-std::string_view DirectoryPart(std::string_view path);
-
 // What the browse does with the save dialog's answer (filterIndex from 1, as the dialog counts):
 // the delimiter that goes with the filter, and the path with ".txt" (first filter) or ".csv"
 // (any other) appended when its file name has no extension.

@@ -6,6 +6,8 @@
 #include "store/ItemDataList.h"
 #include "win32/AboutDialog.h"
 #include "win32/Encoding.h"
+#include "win32/InportDialog.h"
+#include "win32/ListCells.h"
 #include "win32/ExportDialog.h"
 #include "win32/SubDialog.h"
 #include "win32/Win32Platform.h"
@@ -38,7 +40,7 @@ int ScreenDpi() {
 } // namespace
 
 MainWindow::MainWindow(HINSTANCE instance, const MainServices& services, OwnerWindow& main, FilePath exePath)
-    : instance_(instance), main_(main), presenter_(*this, services, ItemList, Settings, std::move(exePath)),
+    : instance_(instance), main_(main), sound_(services.sound), presenter_(*this, services, ItemList, Settings, std::move(exePath)),
       dpi_(ScreenDpi()), commands_(instance, [this](int pixels) { return Scale(pixels); }) {}
 
 MainWindow::~MainWindow() {
@@ -108,15 +110,7 @@ void MainWindow::CreateList() {
     // The commands' images, shared with the toolbar; the rows show none of them.
     ListView_SetImageList(list_, commands_.Images(), LVSIL_SMALL);
     ListView_SetExtendedListViewStyle(list_, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
-    for (int i = 0; i < kColumnCount; ++i) {
-        std::wstring caption = Widen(kColumnCaptions[i]);
-        LVCOLUMNW column{};
-        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-        column.pszText = caption.data();
-        column.cx = kDesignColumnWidths[i];
-        column.iSubItem = i;
-        ListView_InsertColumn(list_, i, &column);
-    }
+    AddEntryColumns(list_);
     Layout();
 }
 
@@ -231,18 +225,7 @@ LRESULT MainWindow::OnNotify(const NMHDR& header) {
         CellInfo cell;
         cell.State = item.state;
         presenter_.List().lsvListVMGetItemInfo(item.iItem, item.iSubItem, cell);
-        if ((item.mask & LVIF_TEXT) != 0 && item.pszText != nullptr && item.cchTextMax > 0) {
-            cellText_ = Widen(cell.Text);
-            const std::size_t n = std::min<std::size_t>(cellText_.size(), static_cast<std::size_t>(item.cchTextMax - 1));
-            cellText_.copy(item.pszText, n);
-            item.pszText[n] = L'\0';
-        }
-        if ((item.mask & LVIF_IMAGE) != 0)
-            item.iImage = cell.ImageIndex;
-        if ((item.mask & LVIF_PARAM) != 0)
-            item.lParam = static_cast<LPARAM>(cell.Param);
-        if ((item.mask & LVIF_STATE) != 0)
-            item.state = cell.State;
+        AnswerCellRequest(item, cell, cellText_);
         return 0;
     }
     case LVN_ITEMCHANGED: {
@@ -352,6 +335,11 @@ void MainWindow::RunSubDialog(TfrmSub& sub) {
 
 void MainWindow::RunAboutDialog(TfrmAbout& about) {
     AboutDialog dialog(about, [this](const std::exception& e) { ReportError(e); });
+    dialog.Run(Handle());
+}
+
+void MainWindow::RunInportDialog(TfrmInport& inport) {
+    InportDialog dialog(inport, sound_, [this](const std::exception& e) { ReportError(e); });
     dialog.Run(Handle());
 }
 

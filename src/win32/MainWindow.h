@@ -44,6 +44,7 @@ public:
 
     void RunSubDialog(TfrmSub& sub) override;
     void RunAboutDialog(TfrmAbout& about) override;
+    void RunInportDialog(TfrmInport& inport) override;
     void RunExportDialog(TfrmExport& exporter) override;
 
     // ListControl
@@ -76,6 +77,7 @@ private:
 
     HINSTANCE instance_;
     OwnerWindow& main_;
+    Sound& sound_; // for the dialogs' own fields
     TfrmMain presenter_;
     int dpi_;
     CommandUi commands_;

@@ -36,6 +36,7 @@ public:
     // the field's colour and hears the up-down); the field then writes its first text.
     void Attach(HWND edit);
     TNValEdit& Field() { return field_; }
+    const TNValEdit& Field() const { return field_; }
     // Creates the up-down arrows right beside the edit, in its parent: buddy = the edit,
     // range min..max, no wrap-around, one step per click. Clicks set the field's Value; every
     // value the field shows moves the arrows' position along.

@@ -6,6 +6,7 @@
 #include "win32/Win32Files.h"
 #include "win32/Win32Platform.h"
 #include "win32/Win32Registry.h"
+#include "win32/Win32TextCodec.h"
 
 #include <windows.h>
 
@@ -21,7 +22,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     if (!ClaimSingleInstance(lock, desktop, sound))
         return 0;
 
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES | ICC_UPDOWN_CLASS | ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
 
     OwnerWindow main;
@@ -32,8 +33,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     Win32Collation collation;
     Win32Clipboard clipboard(main);
     Win32Help help(main);
+    Win32TextCodec codec;
     MainWindow window(instance,
-                      MainServices{registry, files, messages, sound, desktop, shell, collation, clipboard, help}, main,
+                      MainServices{registry, files, messages, sound, desktop, shell, collation, clipboard, help, codec},
+                      main,
                       ExecutablePath());
     if (!window.Create(showCommand))
         return 0;

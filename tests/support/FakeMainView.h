@@ -2,6 +2,7 @@
 // The main window without a window: it keeps what the presenter set and answers with it.
 
 #include "app/Main.h"
+#include "transfer/Inport.h"
 
 #include <functional>
 #include <map>
@@ -85,6 +86,7 @@ public:
     // What happens while a modal dialog is open: the test plays the user.
     std::function<void(TfrmSub&)> onSubDialog;
     std::function<void(TfrmAbout&)> onAboutDialog;
+    std::function<void(TfrmInport&)> onInportDialog;
     std::function<void(TfrmExport&)> onExportDialog;
     int subDialogs = 0, aboutDialogs = 0, exportDialogs = 0;
     void RunSubDialog(TfrmSub& sub) override {
@@ -96,6 +98,10 @@ public:
         ++aboutDialogs;
         if (onAboutDialog)
             onAboutDialog(about);
+    }
+    void RunInportDialog(TfrmInport& inport) override {
+        if (onInportDialog)
+            onInportDialog(inport);
     }
     void RunExportDialog(TfrmExport& exporter) override {
         ++exportDialogs;

@@ -6,8 +6,22 @@
 #include "support/FakeFiles.h"
 #include "support/FakePlatform.h"
 #include "support/FakeRegistry.h"
+#include "platform/TextCodec.h"
 
 namespace tobrix::test {
+
+// For tests that read no Unicode file: ASCII passes, anything else becomes '?'.
+class AsciiTextCodec final : public TextCodec {
+public:
+    std::string FromUtf16(std::u16string_view text, bool& lossy) const override {
+        std::string out;
+        for (const char16_t c : text) {
+            lossy = lossy || c > 0x7F;
+            out += c > 0x7F ? '?' : static_cast<char>(c);
+        }
+        return out;
+    }
+};
 
 struct FakeServices {
     FakeRegistry registry;
@@ -19,9 +33,10 @@ struct FakeServices {
     ByteCollation collation;
     FakeClipboard clipboard;
     FakeHelp help;
+    AsciiTextCodec codec;
 
     MainServices Services() {
-        return {registry, files, messages, sound, desktop, shell, collation, clipboard, help};
+        return {registry, files, messages, sound, desktop, shell, collation, clipboard, help, codec};
     }
 };
 

@@ -1,5 +1,6 @@
 #include "transfer/Export.h"
 
+#include "common/Cp932.h"
 #include "store/Data.h"
 #include "store/ItemDataList.h"
 #include "support/FakeFiles.h"

@@ -1,0 +1,222 @@
+#include "transfer/Inport.h"
+
+#include "common/Cp932.h"
+#include "common/Error.h"
+#include "platform/Messages.h"
+#include "platform/TextCodec.h"
+#include "store/Data.h"
+#include "store/ItemDataList.h"
+#include "transfer/Dlg.h"
+#include "transfer/Preview.h"
+
+#include <cmath>
+#include <limits>
+
+namespace tobrix {
+
+namespace {
+
+inline constexpr std::string_view kUnmappableNotice[] = {
+    sjis<u8"ファイルの文字のうち ">(),
+    sjis<u8" 文字はシフトJISで表せないため「?」に置き換えました（最初は ">(),
+    sjis<u8" 行目）。">(),
+};
+
+// What the user must know before taking over the entries of a file whose text was changed
+// as it was read; empty when nothing was changed.
+std::string NoticeOf(const TfrmDlg& reader) {
+    if (reader.UnmappableCount == 0)
+        return {};
+    std::string notice(kUnmappableNotice[0]);
+    notice.append(std::to_string(reader.UnmappableCount));
+    notice.append(kUnmappableNotice[1]);
+    notice.append(std::to_string(reader.UnmappableLine));
+    notice.append(kUnmappableNotice[2]);
+    return notice;
+}
+
+std::int32_t WholeNumber(double value) {
+    if (!(value > 0))
+        return 0;
+    if (value >= static_cast<double>(std::numeric_limits<std::int32_t>::max()))
+        return std::numeric_limits<std::int32_t>::max();
+    return static_cast<std::int32_t>(std::trunc(value));
+}
+
+// Clears a flag on every way out of a scope.
+class Raised {
+public:
+    explicit Raised(bool& flag) : flag_(flag) { flag_ = true; }
+    Raised(const Raised&) = delete;
+    Raised& operator=(const Raised&) = delete;
+    ~Raised() { flag_ = false; }
+
+private:
+    bool& flag_;
+};
+
+} // namespace
+
+TfrmInport::TfrmInport(ItemDataList& items, TSettings& settings, Files& files, Messages& messages,
+                       const TextCodec& codec)
+    : dlgOpen(files, [&codec](std::string_view first) { return FilePrefixText(std::string(first), codec).text; }),
+      items_(items), settings_(settings), files_(files),
+      messages_(messages), codec_(codec) {}
+
+void TfrmInport::FormCreate() {
+    Imported = false;
+    dlgOpen.Title = std::string(kInportCaption);
+    dlgOpen.Filter = std::string(kInportFilter);
+    dlgOpen.FilterIndex = 2;
+    dlgOpen.Options = {.HideReadOnly = true, .PathMustExist = true, .FileMustExist = true, .EnableSizing = true};
+    dlgOpen.SetPreview(true);
+}
+
+void TfrmInport::SetCheck(InportCheck box, bool checked) {
+    if (View().Checked(box) == checked)
+        return;
+    View().SetChecked(box, checked);
+    if (box == InportCheck::chkSpace)
+        chkSpaceClick();
+    else if (box == InportCheck::chkETC)
+        chkETCClick();
+}
+
+void TfrmInport::SetEtcText(std::string_view text) {
+    if (View().Text(InportText::txtETC) == std::optional<std::string>(text))
+        return;
+    View().SetText(InportText::txtETC, text);
+    txtETCChange();
+}
+
+void TfrmInport::FormShow() {
+    View().SetText(InportText::txtFileName, settings_.InportFile);
+    View().SetStartValue(settings_.StartNum);
+    SetCheck(InportCheck::chkTab, settings_.Tab);
+    SetCheck(InportCheck::chkComma, settings_.Comma);
+    SetCheck(InportCheck::chkSpace, settings_.Space);
+    SetCheck(InportCheck::chkSemi, settings_.Semi);
+    SetCheck(InportCheck::chkETC, settings_.Etc);
+    SetEtcText(settings_.EtcStr);
+    View().SetQuoteIndex(settings_.InpDelim);
+    SetCheck(InportCheck::chkSame, settings_.Same);
+    SetCheck(InportCheck::chkPreview, settings_.Preview);
+}
+
+void TfrmInport::chkSpaceClick() { SetCheck(InportCheck::chkSame, View().Checked(InportCheck::chkSpace)); }
+
+void TfrmInport::chkETCClick() {
+    if (View().Checked(InportCheck::chkETC))
+        View().Focus(InportText::txtETC);
+}
+
+void TfrmInport::txtETCChange() {
+    const std::optional<std::string> text = View().Text(InportText::txtETC);
+    SetCheck(InportCheck::chkETC, !text || !text->empty());
+}
+
+std::optional<std::string> TfrmInport::KeptText(InportText box) {
+    std::optional<std::string> text = View().Text(box);
+    if (!text) {
+        messages_.ShowWarning(box == InportText::txtFileName ? kMsgInportNameNotCp932 : kMsgInportEtcNotCp932);
+        View().Focus(box);
+    }
+    return text;
+}
+
+void TfrmInport::cmdShowClick() {
+    if (reading_)
+        return;
+    // The dialog starts where the typed name points when that folder exists; the typed
+    // text is then its preselected name.
+    if (const std::optional<std::string> text = View().Text(InportText::txtFileName); text && !text->empty()) {
+        const std::string_view folder = DirectoryPart(*text);
+        if (!folder.empty() && files_.IsDirectory(files_.PathOf(folder))) {
+            dlgOpen.InitialDir = files_.PathOf(folder);
+            dlgOpen.FileName = files_.PathOf(*text);
+        }
+    }
+    if (const std::optional<FilePath> chosen = View().RunOpenDialog(dlgOpen)) {
+        View().SetFileName(*chosen);
+        View().Focus(InportText::txtFileName);
+    }
+}
+
+void TfrmInport::cmdOKClick() {
+    // The window beneath the progress window stays usable while a file is read; a second
+    // press must not start a read inside the first.
+    if (reading_)
+        return;
+    Import();
+}
+
+void TfrmInport::cmdCancelClick() {
+    if (!reading_)
+        View().Close();
+}
+
+void TfrmInport::Import() {
+    const std::optional<std::string> fileName = KeptText(InportText::txtFileName);
+    if (!fileName)
+        return;
+    const bool etc = View().Checked(InportCheck::chkETC);
+    const std::optional<std::string> etcText = etc ? KeptText(InportText::txtETC) : View().Text(InportText::txtETC);
+    if (etc && !etcText)
+        return;
+
+    // Each attempt reads into a list of its own, released on every way out.
+    ItemDataList importList;
+    TfrmDlg reader(importList, settings_.HidePass, files_, codec_);
+    reader.FileName = *fileName;
+    reader.SkipLines = WholeNumber(View().StartValue());
+    static constexpr std::string_view kQuotes[] = {"\"", "'", ""};
+    const int quote = View().QuoteIndex();
+    reader.QuoteChar = kQuotes[quote >= 0 && quote <= 2 ? quote : 2];
+    // A delimiter whose box is off stays empty, and so inactive.
+    const auto active = [this](InportCheck box, char delimiter) {
+        return std::string(View().Checked(box) ? 1 : 0, delimiter);
+    };
+    reader.TabDelim = active(InportCheck::chkTab, '\t');
+    reader.CommaDelim = active(InportCheck::chkComma, ',');
+    reader.SpaceDelim = active(InportCheck::chkSpace, ' ');
+    reader.SemiDelim = active(InportCheck::chkSemi, ';');
+    reader.EtcDelim = etc ? *etcText : std::string();
+    reader.SameAsOne = View().Checked(InportCheck::chkSame);
+    {
+        Raised reading(reading_);
+        View().RunReader(reader);
+    }
+    if (!reader.Running)
+        return;
+    if (importList.Count() == 0) {
+        messages_.ShowCaptioned(kMsgNothingToImport, kCaptionDataError, MessageIcon::Warning);
+        return;
+    }
+    // Text that was changed as it was read is always shown before it is taken over.
+    const std::string notice = NoticeOf(reader);
+    bool accepted = true;
+    if (View().Checked(InportCheck::chkPreview) || !notice.empty()) {
+        TfrmPreview preview(importList, notice);
+        View().RunPreview(preview);
+        accepted = preview.Accepted;
+    }
+    if (!accepted)
+        return;
+
+    MergeImport(importList, items_);
+    Imported = true;
+    settings_.InportFile = *fileName;
+    settings_.StartNum = WholeNumber(View().StartValue());
+    settings_.Tab = View().Checked(InportCheck::chkTab);
+    settings_.Comma = View().Checked(InportCheck::chkComma);
+    settings_.Space = View().Checked(InportCheck::chkSpace);
+    settings_.Semi = View().Checked(InportCheck::chkSemi);
+    settings_.Etc = etc;
+    settings_.EtcStr = etcText.value_or(std::string());
+    settings_.InpDelim = View().QuoteIndex();
+    settings_.Same = View().Checked(InportCheck::chkSame);
+    settings_.Preview = View().Checked(InportCheck::chkPreview);
+    View().Close();
+}
+
+} // namespace tobrix
