@@ -75,10 +75,11 @@ LineParser::LineParser(const Delimiters& delimiters, std::string_view quote, boo
             doubleByte_.push_back({d[0], d[1], DelimiterCodeOf(d, delimiters)});
 }
 
-void LineParser::Parse(std::string_view line, TVirtualItem& item) const {
+int LineParser::Parse(std::string_view line, TVirtualItem& item) const {
     const char* const data = line.data();
     const std::size_t size = line.size();
     int number = 1;
+    int halves = 0;
     std::size_t fieldStart = 0;
     int previous = 0;
     bool separator = false; // the field begun so far holds a 0x08
@@ -112,20 +113,21 @@ void LineParser::Parse(std::string_view line, TVirtualItem& item) const {
             if (sameAsOne_ && code == previous && i == fieldStart) {
                 fieldStart = i + length; // a run of the same delimiter counts as one
             } else {
-                Store(line.substr(fieldStart, i - fieldStart), number, separator, item);
+                halves += Store(line.substr(fieldStart, i - fieldStart), number, separator, item) ? 1 : 0;
                 separator = false;
                 if (++number > 5)
-                    return; // later fields are dropped
+                    return halves; // later fields are dropped
                 fieldStart = i + length;
             }
             previous = code;
         }
         i += length;
     }
-    Store(line.substr(fieldStart), number, separator, item);
+    halves += Store(line.substr(fieldStart), number, separator, item) ? 1 : 0;
+    return halves;
 }
 
-void LineParser::Store(std::string_view field, int number, bool separator, TVirtualItem& item) const {
+bool LineParser::Store(std::string_view field, int number, bool separator, TVirtualItem& item) const {
     std::string* target = nullptr;
     switch (number) {
     case 1: target = &item.Title; break;
@@ -133,7 +135,7 @@ void LineParser::Store(std::string_view field, int number, bool separator, TVirt
     case 3: target = &item.Password; break;
     case 4: target = &item.Memo; break;
     case 5: target = &item.URL; break;
-    default: return;
+    default: return false;
     }
     target->assign(UnquoteField(field, quote_));
     if (separator)
@@ -145,7 +147,8 @@ void LineParser::Store(std::string_view field, int number, bool separator, TVirt
     std::size_t run = 0;
     while (run < target->size() && IsLeadByte(static_cast<unsigned char>((*target)[target->size() - 1 - run])))
         ++run;
-    if (run % 2 != 0)
+    const bool half = run % 2 != 0;
+    if (half)
         target->back() = '?';
     if (number == 3) {
         if (hidePass_)
@@ -153,6 +156,7 @@ void LineParser::Store(std::string_view field, int number, bool separator, TVirt
         else
             item.MaskedPassword = item.Password;
     }
+    return half;
 }
 
 namespace {
@@ -227,9 +231,16 @@ void TfrmDlg::ReadTextFile() {
     std::string_view line;
     for (std::size_t i = 0; i < skip && reader.Next(line); ++i) {
     }
+    std::size_t number = skip; // of the line in the file, from 1
     while (reader.Next(line)) {
-        if (!line.empty())
-            parser.Parse(line, importList_.AppendNew());
+        ++number;
+        // A character cut in half is changed like one that code page 932 cannot hold, and
+        // reported with them.
+        if (const int halves = line.empty() ? 0 : parser.Parse(line, importList_.AppendNew()); halves != 0) {
+            UnmappableCount += halves;
+            if (UnmappableLine == 0 || number < static_cast<std::size_t>(UnmappableLine))
+                UnmappableLine = static_cast<int>(std::min<std::size_t>(number, INT_MAX));
+        }
         view.StepProgress();
         view.ProcessPendingEvents();
         if (!Running)

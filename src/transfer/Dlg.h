@@ -45,12 +45,13 @@ public:
     // Fills the fields of a new entry (positions 1 to 5: title, user ID, password, memo,
     // address; later ones are dropped). A byte 0x08 becomes a blank, since the data file
     // uses it to separate the fields; a lead byte without its second byte at the end of a
-    // field becomes '?'.
-    void Parse(std::string_view line, TVirtualItem& item) const;
+    // field becomes '?'. Returns how many fields were changed so.
+    int Parse(std::string_view line, TVirtualItem& item) const;
 
 private:
     // `separator`: the field holds a byte 0x08.
-    void Store(std::string_view field, int number, bool separator, TVirtualItem& item) const;
+    // True when the field's last, half character became '?'.
+    bool Store(std::string_view field, int number, bool separator, TVirtualItem& item) const;
 
     std::array<unsigned char, 256> byteCodes_{};     // codes of the one-byte characters
     std::array<unsigned char, 256> loneLeadCodes_{}; // codes of lead bytes with nothing after them
@@ -92,8 +93,10 @@ public:
     bool SameAsOne = false;
     // True from the start of a run; the Cancel button turns it off.
     bool Running = false;
-    int UnmappableCount = 0; // characters of a Unicode file that became '?'
-    int UnmappableLine = 0;  // the first line (from 1) that holds one; 0 when none
+    // Characters that became '?': in a Unicode file, those code page 932 cannot hold; in any
+    // file, a lead byte that lost its second byte at the end of a field.
+    int UnmappableCount = 0;
+    int UnmappableLine = 0; // the first line (from 1) that holds one; 0 when none
 
     // Appends one entry per non-empty line after the skipped ones. Throws AppError when the
     // file cannot be opened or read, with the cursor restored.

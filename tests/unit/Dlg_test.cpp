@@ -200,6 +200,12 @@ TEST_F(DlgTest, UnicodeFilesAreReadAsCp932) {
     EXPECT_EQ(Titles(list), (std::vector<std::string>{"a", "b"}));
     EXPECT_EQ(dlg->UnmappableCount, 0);
     EXPECT_EQ(dlg->UnmappableLine, 0);
+
+    // Halves of characters in a file without a mark are counted with them, by file line.
+    list.Clear();
+    Read("skip\r\nok\r\na,b\x83\r\nc\x83\r\n", [](TfrmDlg& d) { d.SkipLines = 1; });
+    EXPECT_EQ(dlg->UnmappableCount, 2);
+    EXPECT_EQ(dlg->UnmappableLine, 3);
 }
 
 } // namespace
