@@ -10,6 +10,7 @@
 #include "common/Cp932.h"
 #include "store/ItemDataList.h"
 #include "transfer/Dlg.h"
+#include "BestMs.h"
 
 #include <algorithm>
 #include <array>
@@ -23,6 +24,8 @@
 #include <vector>
 
 using namespace tobrix;
+
+using tobrix::bench::BestMs;
 
 namespace {
 
@@ -59,17 +62,6 @@ std::string MakeFile(std::size_t lines) {
         text += ".jp/login\r\n";
     }
     return text;
-}
-
-double BestMs(int runs, const std::function<void()>& work) {
-    double best = 1e300;
-    for (int i = 0; i < runs; ++i) {
-        const auto start = std::chrono::steady_clock::now();
-        work();
-        const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
-        best = std::min(best, took.count());
-    }
-    return best;
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 #include "win32/DlgDialog.h"
 #include "win32/Win32Files.h"
 #include "win32/Win32TextCodec.h"
+#include "../BestMs.h"
 
 #include <windows.h>
 
@@ -23,6 +24,8 @@
 #include <string>
 
 using namespace tobrix;
+
+using tobrix::bench::BestMs;
 
 namespace {
 
@@ -37,17 +40,6 @@ std::string MakeFile(int lines) {
         text.append(".jp/login\r\n");
     }
     return text;
-}
-
-double BestMs(int runs, const std::function<void()>& work) {
-    double best = 1e300;
-    for (int i = 0; i < runs; ++i) {
-        const auto start = std::chrono::steady_clock::now();
-        work();
-        const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
-        best = std::min(best, took.count());
-    }
-    return best;
 }
 
 } // namespace

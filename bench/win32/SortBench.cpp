@@ -4,6 +4,7 @@
 //
 //   tobrix-sort-bench.exe [entries]      (default 100000)
 
+#include "../BestMs.h"
 #include "../NullListControl.h"
 #include "app/MainList.h"
 #include "app/MainState.h"
@@ -23,6 +24,8 @@
 #include <vector>
 
 using namespace tobrix;
+
+using tobrix::bench::BestMs;
 
 namespace {
 
@@ -47,18 +50,6 @@ std::vector<std::string> MakeTitles(std::size_t count) {
         titles.push_back(std::move(title));
     }
     return titles;
-}
-
-double BestMs(int runs, const std::function<void()>& prepare, const std::function<void()>& work) {
-    double best = 1e300;
-    for (int i = 0; i < runs; ++i) {
-        prepare();
-        const auto start = std::chrono::steady_clock::now();
-        work();
-        const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
-        best = std::min(best, took.count());
-    }
-    return best;
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <utility>
 
 namespace tobrix {
 
@@ -65,6 +66,23 @@ public:
     virtual std::string DisplayName(const FilePath& path) const = 0;
     // The path that a name typed or stored as CP932 text stands for.
     virtual FilePath PathOf(std::string_view cp932) const = 0;
+};
+
+// Removes a file that was being written unless it was kept.
+class PartialFileGuard {
+public:
+    PartialFileGuard(Files& files, FilePath path) : files_(files), path_(std::move(path)) {}
+    PartialFileGuard(const PartialFileGuard&) = delete;
+    PartialFileGuard& operator=(const PartialFileGuard&) = delete;
+    ~PartialFileGuard() {
+        if (!path_.empty())
+            files_.Remove(path_);
+    }
+    void Keep() { path_.clear(); }
+
+private:
+    Files& files_;
+    FilePath path_;
 };
 
 // The path with the extension of its file name replaced (a name without one gets it

@@ -96,23 +96,6 @@ private:
     std::size_t offset_ = 0;
 };
 
-// Removes a file that was being written unless it was kept.
-class PartialFileGuard {
-public:
-    PartialFileGuard(Files& files, FilePath path) : files_(files), path_(std::move(path)) {}
-    PartialFileGuard(const PartialFileGuard&) = delete;
-    PartialFileGuard& operator=(const PartialFileGuard&) = delete;
-    ~PartialFileGuard() {
-        if (!path_.empty())
-            files_.Remove(path_);
-    }
-    void Keep() { path_.clear(); }
-
-private:
-    Files& files_;
-    FilePath path_;
-};
-
 // The scrambled list into the file, pushed to the disk and closed.
 void WriteScrambled(WritableFile& file, const ItemDataList& list) {
     ItemListSource source(list);

@@ -25,23 +25,6 @@ constexpr std::string_view kMsgFileNameNotCp932 =
     sjis<u8"保存先ファイル名に、シフトJISで表せない文字が含まれています。\r\n"
          u8"その文字を含まない名前を指定してください。">();
 
-// Removes a file that was being written unless it was kept.
-class PartialFile {
-public:
-    PartialFile(Files& files, FilePath path) : files_(files), path_(std::move(path)) {}
-    PartialFile(const PartialFile&) = delete;
-    PartialFile& operator=(const PartialFile&) = delete;
-    ~PartialFile() {
-        if (!path_.empty())
-            files_.Remove(path_);
-    }
-    void Keep() { path_.clear(); }
-
-private:
-    Files& files_;
-    FilePath path_;
-};
-
 void WriteAndClose(WritableFile& file, std::string_view text) {
     WriteAll(file, text.data(), text.size());
     if (!file.Flush() || !file.Close())
@@ -105,7 +88,7 @@ BrowseResult ApplySaveFilter(std::string_view path, int filterIndex) {
 void WriteExportFile(Files& files, const FilePath& path, std::string_view text, std::string_view shownName) {
     FilePath tempPath;
     if (std::unique_ptr<WritableFile> file = files.CreateTemp(path, tempPath)) {
-        PartialFile partial(files, tempPath);
+        PartialFileGuard partial(files, tempPath);
         WriteAndClose(*file, text);
         file.reset(); // closed before it is renamed or removed
         if (files.Replace(tempPath, path)) {
@@ -126,7 +109,7 @@ void WriteExportFile(Files& files, const FilePath& path, std::string_view text, 
     }
     if (!file)
         throw AppError(Substitute(kMsgCannotCreate, shownName));
-    PartialFile partial(files, path);
+    PartialFileGuard partial(files, path);
     WriteAndClose(*file, text);
     partial.Keep();
 }
