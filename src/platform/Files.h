@@ -5,6 +5,7 @@
 #include "common/ByteStream.h"
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -84,6 +85,12 @@ private:
     Files& files_;
     FilePath path_;
 };
+
+// Writes a new content for `path` beside it and puts it in its place in one step, as a
+// save should: true when done. False, with nothing left behind, when no new file can be
+// made there or none can take the old one's place; the caller then decides whether to
+// write in place. An error thrown by `write` removes the new file and goes on up.
+bool WriteBeside(Files& files, const FilePath& path, const std::function<void(WritableFile&)>& write);
 
 // The path with the extension of its file name replaced (a name without one gets it
 // appended); `extension` is ASCII and starts with the dot.

@@ -166,16 +166,8 @@ void LoadDataFile(Files& files, const FilePath& path, bool hidePass, ItemDataLis
 }
 
 void SaveDataFile(Files& files, const FilePath& path, const ItemDataList& list) {
-    FilePath tempPath;
-    if (std::unique_ptr<WritableFile> file = files.CreateTemp(path, tempPath)) {
-        PartialFileGuard guard(files, tempPath);
-        WriteScrambled(*file, list);
-        file.reset(); // closed before it is renamed or removed
-        if (files.Replace(tempPath, path)) {
-            guard.Keep();
-            return;
-        }
-    }
+    if (WriteBeside(files, path, [&list](WritableFile& file) { WriteScrambled(file, list); }))
+        return;
     // Where no new file can be made beside it, or none can take its place (a data file that
     // may be written but not replaced), the data file is written where it is, as a plain
     // save would. A read-only one is refused here too.

@@ -86,16 +86,8 @@ BrowseResult ApplySaveFilter(std::string_view path, int filterIndex) {
 }
 
 void WriteExportFile(Files& files, const FilePath& path, std::string_view text, std::string_view shownName) {
-    FilePath tempPath;
-    if (std::unique_ptr<WritableFile> file = files.CreateTemp(path, tempPath)) {
-        PartialFileGuard partial(files, tempPath);
-        WriteAndClose(*file, text);
-        file.reset(); // closed before it is renamed or removed
-        if (files.Replace(tempPath, path)) {
-            partial.Keep();
-            return;
-        }
-    }
+    if (WriteBeside(files, path, [text](WritableFile& file) { WriteAndClose(file, text); }))
+        return;
     // No new file could be made beside it or take its place (a folder that takes no new
     // files, rights that cannot be carried over): the file is written where it is. What
     // fails half-way is removed rather than left looking like a whole export. A read-only
