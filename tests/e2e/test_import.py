@@ -6,7 +6,7 @@ from tobrix import BM_CLICK, DIALOG, SETTINGS_KEY, TobrixTestCase, mtime_ns, rea
 from wine_env import wait_until, winpath
 
 # Control ids of the import options dialog and of the preview.
-FILE_NAME, COMMA, ETC, ETC_TEXT, PREVIEW, READ = 1501, 1506, 1509, 1510, 1515, 1516
+FILE_NAME, ETC, READ = 1501, 1509, 1516
 CANCEL = 2
 PREVIEW_LIST, PREVIEW_OK = 1401, 1
 BM_GETCHECK = 0x00F0
@@ -39,12 +39,15 @@ class ImportTest(TobrixTestCase):
         source.write_bytes("見出し\r\nソ\\id\\ひみつ\\memo\\http://x/\\extra\r\n\r\nB\\u2\r\n".encode("cp932"))
         hwnd, lv = self.open_program()
         dialog = self.open_import(hwnd)
-        self.probe.set_text(self.item(dialog, FILE_NAME), winpath(source))
-        self.probe.set_text(self.item(dialog, ETC_TEXT), "\\")  # the other box turns itself on
-        self.assertEqual(self.probe.send(self.item(dialog, ETC), BM_GETCHECK), 1)
-        self.probe.send(self.item(dialog, COMMA), BM_CLICK)  # comma off
+        # Typed as a user would: the name where the focus starts, the other delimiter (its
+        # box takes the focus there), comma off, one line skipped.
         self.wine.activate(dialog)
-        self.wine.key("alt+j", "1")  # skip the heading line
+        self.wine.type_ascii(winpath(source))
+        self.wine.key("alt+o")
+        self.wine.type_ascii("\\")
+        self.wine.key("alt+c", "alt+j", "1")
+        self.assertEqual(self.probe.text(self.item(dialog, FILE_NAME)), winpath(source))
+        self.assertEqual(self.probe.send(self.item(dialog, ETC), BM_GETCHECK), 1)
         self.click(dialog, READ)
 
         window, rows = self.preview()
