@@ -60,8 +60,7 @@ private:
 TfrmInport::TfrmInport(ItemDataList& items, TSettings& settings, Files& files, Messages& messages,
                        const TextCodec& codec)
     : dlgOpen(files, [&codec](std::string_view first) { return FilePrefixText(std::string(first), codec).text; }),
-      items_(items), settings_(settings), files_(files),
-      messages_(messages), codec_(codec) {}
+      items_(items), settings_(settings), files_(files), messages_(messages), codec_(codec) {}
 
 void TfrmInport::FormCreate() {
     Imported = false;
@@ -103,7 +102,9 @@ void TfrmInport::FormShow() {
     SetCheck(InportCheck::chkPreview, settings_.Preview);
 }
 
-void TfrmInport::chkSpaceClick() { SetCheck(InportCheck::chkSame, View().Checked(InportCheck::chkSpace)); }
+void TfrmInport::chkSpaceClick() {
+    SetCheck(InportCheck::chkSame, View().Checked(InportCheck::chkSpace));
+}
 
 void TfrmInport::chkETCClick() {
     if (View().Checked(InportCheck::chkETC))

@@ -154,7 +154,9 @@ void InportDialog::SetQuoteIndex(int index) {
         CheckDlgButton(Handle(), kQuoteFirst + i, i == index ? BST_CHECKED : BST_UNCHECKED);
 }
 
-void InportDialog::Focus(InportText box) { SendMessageW(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(IdOf(box))), TRUE); }
+void InportDialog::Focus(InportText box) {
+    SendMessageW(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(IdOf(box))), TRUE);
+}
 
 void InportDialog::RunReader(TfrmDlg& reader) { win32::RunReader(Handle(), reader); }
 
