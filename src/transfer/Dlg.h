@@ -2,6 +2,7 @@
 // The delimited text reader: reads a text file into entries of the import list, one entry
 // per line, inside a small progress window with a Cancel button.
 
+#include "common/ByteScan.h"
 #include "common/Cp932Literal.h"
 
 #include <array>
@@ -60,6 +61,10 @@ private:
         int code;
     };
     std::vector<DoubleByteDelimiter> doubleByte_; // delimiters that are double-byte characters
+    scan::ByteSet stops_; // the bytes below 0x80 that are delimiters or 0x08
+    // Some delimiter is a byte from 0x80 or a double-byte character: every byte from 0x80
+    // has to be looked at. Otherwise those bytes only tell where characters start.
+    bool highStops_ = false;
     std::string quote_;
     bool sameAsOne_;
     bool hidePass_;
