@@ -47,14 +47,13 @@ std::string_view UntilNul(std::string_view text) {
 namespace {
 // The first CR, LF or NUL at or after `from`, or the end of the text.
 std::size_t FindLineStop(std::string_view text, std::size_t from) {
-    const scan::Splat cr('\r'), lf('\n'), nul('\0');
+    static constexpr unsigned char kStops[] = {'\r', '\n', '\0'};
+    const scan::ByteSet stops(kStops, 3);
     const char* const data = text.data();
     std::size_t i = from;
-    for (; text.size() - i >= scan::kBlock; i += scan::kBlock) {
-        const scan::Block block(data + i);
-        if (const scan::Mask m = block.Equal(cr) | block.Equal(lf) | block.Equal(nul); m != 0)
+    for (; text.size() - i >= scan::kBlock; i += scan::kBlock)
+        if (const scan::Mask m = stops.In(scan::Block(data + i)); m != 0)
             return i + scan::First(m);
-    }
     while (i < text.size() && data[i] != '\r' && data[i] != '\n' && data[i] != '\0')
         ++i;
     return i;
