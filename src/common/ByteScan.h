@@ -124,7 +124,8 @@ private:
 // that a whole block would overrun.
 inline Block PaddedBlock(const char* p, std::size_t count) {
     char buffer[kBlock] = {};
-    std::memcpy(buffer, p, count);
+    if (count != 0) // an empty view may have no address at all
+        std::memcpy(buffer, p, count);
     return Block(buffer);
 }
 

@@ -170,6 +170,7 @@ TEST(DlgScan, LineEndsAnywhereInABlock) {
             EXPECT_EQ(lengths, expected);
             EXPECT_EQ(CountLines(text), expected.size());
         }
+    EXPECT_EQ(CountLines(std::string_view()), 0u);
 }
 
 TEST(DlgScan, FieldsAndSecondBytesAnywhereInALine) {
