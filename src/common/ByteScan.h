@@ -103,7 +103,12 @@ private:
 
 #endif
 
-// Up to six byte values looked for together.
+// Up to six byte values looked for together. With SSE2 it is 16-byte aligned, and so is a
+// class that holds one: the padding that takes is wanted, not worth a warning (C4324).
+#ifdef _MSC_VER
+#pragma warning(push)
+#pragma warning(disable : 4324)
+#endif
 class ByteSet {
 public:
     static constexpr std::size_t kMax = 6;
@@ -119,6 +124,9 @@ private:
     Splat splats_[kMax];
     int count_ = 1;
 };
+#ifdef _MSC_VER
+#pragma warning(pop)
+#endif
 
 // A block of the `count` (< kBlock) bytes at p followed by zero bytes, for the end of a text
 // that a whole block would overrun.
