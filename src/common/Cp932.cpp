@@ -1,5 +1,7 @@
 #include "common/Cp932.h"
 
+#include "common/ByteScan.h"
+
 #include <cstring>
 
 namespace tobrix {
@@ -43,35 +45,34 @@ std::string_view UntilNul(std::string_view text) {
 }
 
 namespace {
-std::size_t FindFrom(std::string_view text, char c, std::size_t from) {
-    if (from >= text.size())
-        return std::string_view::npos;
-    const void* hit = std::memchr(text.data() + from, c, text.size() - from);
-    return hit == nullptr ? std::string_view::npos
-                          : static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
+// The first CR, LF or NUL at or after `from`, or the end of the text.
+std::size_t FindLineStop(std::string_view text, std::size_t from) {
+    static constexpr unsigned char kStops[] = {'\r', '\n', '\0'};
+    const scan::ByteSet stops(kStops, 3);
+    const char* const data = text.data();
+    std::size_t i = from;
+    for (; text.size() - i >= scan::kBlock; i += scan::kBlock)
+        if (const scan::Mask m = stops.In(scan::Block(data + i)); m != 0)
+            return i + scan::First(m);
+    while (i < text.size() && data[i] != '\r' && data[i] != '\n' && data[i] != '\0')
+        ++i;
+    return i;
 }
 } // namespace
 
-LineReader::LineReader(std::string_view text)
-    : text_(UntilNul(text)), nextCr_(FindFrom(text_, '\r', 0)), nextLf_(FindFrom(text_, '\n', 0)) {}
-
 bool LineReader::Next(std::string_view& line) {
-    const std::size_t size = text_.size();
-    if (pos_ >= size)
+    if (pos_ >= text_.size())
         return false;
-    if (nextCr_ != std::string_view::npos && nextCr_ < pos_)
-        nextCr_ = FindFrom(text_, '\r', pos_);
-    if (nextLf_ != std::string_view::npos && nextLf_ < pos_)
-        nextLf_ = FindFrom(text_, '\n', pos_);
-    const std::size_t end = nextCr_ < nextLf_ ? nextCr_ : nextLf_;
-    if (end == std::string_view::npos) {
+    const std::size_t end = FindLineStop(text_, pos_);
+    if (end == text_.size() || text_[end] == '\0') {
+        text_ = text_.substr(0, end); // the text ends here
         line = text_.substr(pos_);
-        pos_ = size;
-        return true;
+        pos_ = end;
+        return !line.empty();
     }
     line = text_.substr(pos_, end - pos_);
     pos_ = end + 1;
-    if (text_[end] == '\r' && pos_ < size && text_[pos_] == '\n')
+    if (text_[end] == '\r' && pos_ < text_.size() && text_[pos_] == '\n')
         ++pos_;
     return true;
 }

@@ -38,18 +38,16 @@ inline bool StartsWithIgnoringAsciiCase(std::string_view text, std::string_view 
 // makes no further line.
 class LineReader {
 public:
-    explicit LineReader(std::string_view text);
+    explicit LineReader(std::string_view text) : text_(text) {}
     bool Next(std::string_view& line);
     // Bytes consumed so far, line ends included.
     std::size_t Position() const { return pos_; }
 
 private:
+    // Shortened to the first NUL once the scan meets it, so that no pass over the whole
+    // text is needed before the first line.
     std::string_view text_;
     std::size_t pos_ = 0;
-    // Next CR and LF at or after pos_ (npos: none left); cached so that a text using only
-    // one kind of line end is still scanned once.
-    std::size_t nextCr_ = 0;
-    std::size_t nextLf_ = 0;
 };
 
 } // namespace tobrix

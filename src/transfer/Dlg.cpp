@@ -1,5 +1,6 @@
 #include "transfer/Dlg.h"
 
+#include "common/ByteScan.h"
 #include "common/Cp932.h"
 #include "common/Error.h"
 #include "platform/Files.h"
@@ -7,6 +8,7 @@
 #include "store/ItemDataList.h"
 
 #include <algorithm>
+#include <bit>
 #include <climits>
 #include <memory>
 
@@ -22,12 +24,39 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
 }
 
 std::size_t CountLines(std::string_view text) {
-    LineReader reader(text);
-    std::string_view line;
+    // Every LF ends a line, and every CR but one right before an LF; the text ends at the
+    // first NUL, and a last line without an end counts too.
+    const scan::Splat cr('\r'), lf('\n'), nul('\0');
+    const char* const data = text.data();
     std::size_t count = 0;
-    while (reader.Next(line))
-        ++count;
-    return count;
+    scan::Mask crBefore = 0; // a CR at the end of the previous block, as the bit of byte 0
+    std::size_t i = 0;
+    for (;; i += scan::kBlock) {
+        const std::size_t left = text.size() - i;
+        const scan::Block block = left >= scan::kBlock ? scan::Block(data + i) : scan::PaddedBlock(data + i, left);
+        scan::Mask crs = block.Equal(cr);
+        scan::Mask lfs = block.Equal(lf);
+        const scan::Mask nuls = block.Equal(nul); // the padding counts as one
+        const bool last = nuls != 0;
+        std::size_t end = scan::kBlock;
+        if (last) {
+            end = scan::First(nuls);
+            const scan::Mask before = scan::Before(end);
+            crs &= before;
+            lfs &= before;
+        }
+        // The line ends: the CRs and the LFs that do not follow one (the two never overlap).
+        if (const scan::Mask ends = crs | (lfs & ~(scan::Later(crs) | crBefore)); ends != 0)
+            count += static_cast<std::size_t>(scan::Count(ends));
+        if (last) {
+            // A last line that does not end in CR or LF.
+            const std::size_t size = i + end;
+            if (size > 0 && data[size - 1] != '\r' && data[size - 1] != '\n')
+                ++count;
+            return count;
+        }
+        crBefore = scan::CarryLast(crs);
+    }
 }
 
 int DelimiterCodeOf(std::string_view ch, const Delimiters& delimiters) {
@@ -73,6 +102,16 @@ LineParser::LineParser(const Delimiters& delimiters, std::string_view quote, boo
     for (std::string_view d : delimiters)
         if (d.size() == 2 && IsLeadByte(static_cast<unsigned char>(d[0])))
             doubleByte_.push_back({d[0], d[1], DelimiterCodeOf(d, delimiters)});
+    highStops_ = !doubleByte_.empty();
+    for (std::size_t b = 0x80; b < 0x100; ++b)
+        highStops_ = highStops_ || (byteCodes_[b] != 0 && byteCodes_[b] != kLead) || loneLeadCodes_[b] != 0;
+    // At most five delimiters and 0x08, which is always one of them.
+    std::array<unsigned char, scan::ByteSet::kMax> stops{};
+    std::size_t count = 0;
+    for (std::size_t b = 0; b < 0x80; ++b)
+        if (byteCodes_[b] != 0 && count < stops.size())
+            stops[count++] = static_cast<unsigned char>(b);
+    stops_ = scan::ByteSet(stops.data(), count);
 }
 
 int LineParser::Parse(std::string_view line, TVirtualItem& item) const {
@@ -83,33 +122,53 @@ int LineParser::Parse(std::string_view line, TVirtualItem& item) const {
     std::size_t fieldStart = 0;
     int previous = 0;
     bool separator = false; // the field begun so far holds a 0x08
-    std::size_t i = 0;
-    while (i < size) {
-        unsigned char kind = byteCodes_[static_cast<unsigned char>(data[i])];
-        while (kind == 0 && ++i < size)
-            kind = byteCodes_[static_cast<unsigned char>(data[i])];
-        if (i == size)
-            break;
-        if (kind == kSeparator) {
-            separator = true;
-            ++i;
-            continue;
-        }
-        int code = kind;
-        std::size_t length = 1;
-        if (kind == kLead) {
-            if (i + 1 < size) {
-                length = 2;
-                code = 0;
-                separator = separator || data[i + 1] == '\x08'; // an invalid pair, but bytes all the same
-                for (const DoubleByteDelimiter& d : doubleByte_)
-                    if (d.lead == data[i] && d.trail == data[i + 1])
-                        code = d.code;
-            } else {
-                code = loneLeadCodes_[static_cast<unsigned char>(data[i])]; // a character of its own
+    std::size_t next = 0;   // where the next character starts, past a second byte
+    // Only the bytes that may mean something are looked at one by one: those below 0x80
+    // that are delimiters or 0x08, and, when a delimiter lies above 0x7F, all from 0x80.
+    const auto stopsIn = [this](const scan::Block& block) {
+        return highStops_ ? stops_.In(block) | block.High() : stops_.In(block);
+    };
+    for (std::size_t base = 0; base < size; base += 64) {
+        for (std::uint64_t stops = scan::Mask64(data, base, std::min<std::size_t>(size - base, 64), stopsIn);
+             stops != 0; stops &= stops - 1) {
+            const std::size_t i = base + static_cast<std::size_t>(std::countr_zero(stops));
+            if (i < next)
+                continue; // the second byte of a double-byte character already passed
+            // The lead bytes that were not stopped at: the byte is the second one of a
+            // character when an odd run of lead-byte values comes right before it (a byte
+            // that is no lead-byte value always ends a character).
+            std::size_t run = 0;
+            while (i - run > next && IsLeadByte(static_cast<unsigned char>(data[i - run - 1])))
+                ++run;
+            if (run % 2 != 0) {
+                separator = separator || data[i] == '\x08'; // an invalid pair, but bytes all the same
+                next = i + 1;
+                continue;
             }
-        }
-        if (code != 0) {
+            const unsigned char kind = byteCodes_[static_cast<unsigned char>(data[i])];
+            if (kind == 0)
+                continue;
+            if (kind == kSeparator) {
+                separator = true;
+                continue;
+            }
+            int code = kind;
+            std::size_t length = 1;
+            if (kind == kLead) {
+                if (i + 1 < size) {
+                    length = 2;
+                    code = 0;
+                    separator = separator || data[i + 1] == '\x08'; // an invalid pair, but bytes all the same
+                    for (const DoubleByteDelimiter& d : doubleByte_)
+                        if (d.lead == data[i] && d.trail == data[i + 1])
+                            code = d.code;
+                } else {
+                    code = loneLeadCodes_[static_cast<unsigned char>(data[i])]; // a character of its own
+                }
+            }
+            next = i + length;
+            if (code == 0)
+                continue;
             if (sameAsOne_ && code == previous && i == fieldStart) {
                 fieldStart = i + length; // a run of the same delimiter counts as one
             } else {
@@ -121,35 +180,35 @@ int LineParser::Parse(std::string_view line, TVirtualItem& item) const {
             }
             previous = code;
         }
-        i += length;
     }
     halves += Store(line.substr(fieldStart), number, separator, item) ? 1 : 0;
     return halves;
 }
 
 bool LineParser::Store(std::string_view field, int number, bool separator, TVirtualItem& item) const {
-    std::string* target = nullptr;
-    switch (number) {
-    case 1: target = &item.Title; break;
-    case 2: target = &item.UserID; break;
-    case 3: target = &item.Password; break;
-    case 4: target = &item.Memo; break;
-    case 5: target = &item.URL; break;
-    default: return false;
+    static constexpr std::string TVirtualItem::*kFields[] = {&TVirtualItem::Title, &TVirtualItem::UserID,
+                                                             &TVirtualItem::Password, &TVirtualItem::Memo,
+                                                             &TVirtualItem::URL};
+    if (quote_.size() == 1) { // the usual case, without a call per field
+        if (!field.empty() && field.front() == quote_[0] && field.back() == quote_[0])
+            field = field.size() == 1 ? std::string_view() : field.substr(1, field.size() - 2);
+    } else {
+        field = UnquoteField(field, quote_);
     }
-    target->assign(UnquoteField(field, quote_));
-    if (separator)
-        std::replace(target->begin(), target->end(), '\x08', ' ');
     // A field never ends in half a character (a lead byte alone at the end of the line, or
     // one whose second byte was a closing quote): wherever a separator follows the field,
     // in the data file or in an export, it would be taken for the missing second byte.
     // A lead byte after the last byte that is none ends a character when the run is even.
     std::size_t run = 0;
-    while (run < target->size() && IsLeadByte(static_cast<unsigned char>((*target)[target->size() - 1 - run])))
+    while (run < field.size() && IsLeadByte(static_cast<unsigned char>(field[field.size() - 1 - run])))
         ++run;
     const bool half = run % 2 != 0;
+    std::string& target = item.*kFields[number - 1];
+    target.assign(field);
+    if (separator)
+        std::replace(target.begin(), target.end(), '\x08', ' ');
     if (half)
-        target->back() = '?';
+        target.back() = '?';
     if (number == 3) {
         if (hidePass_)
             item.MaskedPassword.assign(item.Password.size(), '*'); // as MaskOf, without a temporary

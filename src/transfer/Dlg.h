@@ -2,6 +2,7 @@
 // The delimited text reader: reads a text file into entries of the import list, one entry
 // per line, inside a small progress window with a Cancel button.
 
+#include "common/ByteScan.h"
 #include "common/Cp932Literal.h"
 
 #include <array>
@@ -37,6 +38,10 @@ int DelimiterCodeOf(std::string_view ch, const Delimiters& delimiters);
 // quote (one quote alone gives the empty field); anything else comes back unchanged.
 std::string_view UnquoteField(std::string_view field, std::string_view quote);
 
+#ifdef _MSC_VER
+#pragma warning(push)
+#pragma warning(disable : 4324) // padded for the alignment of its scan::ByteSet
+#endif
 // Turns one line into an entry's fields, walking it character by character so that the
 // second byte of a double-byte character is never taken for a delimiter.
 class LineParser {
@@ -59,7 +64,14 @@ private:
         char lead, trail;
         int code;
     };
+#ifdef _MSC_VER
+#pragma warning(pop)
+#endif
     std::vector<DoubleByteDelimiter> doubleByte_; // delimiters that are double-byte characters
+    scan::ByteSet stops_; // the bytes below 0x80 that are delimiters or 0x08
+    // Some delimiter is a byte from 0x80 or a double-byte character: every byte from 0x80
+    // has to be looked at. Otherwise those bytes only tell where characters start.
+    bool highStops_ = false;
     std::string quote_;
     bool sameAsOne_;
     bool hidePass_;

@@ -110,6 +110,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::vector<std::string_view> lines = SplitLines(text);
     const std::vector<RefLine> expected = RefLines(text);
     Check(lines.size() == expected.size(), "as many lines as the splitter");
+    Check(CountLines(text) == expected.size(), "as many lines counted as the splitter");
     const LineParser parser(o.delimiters, o.quote, o.sameAsOne, true);
     for (std::size_t n = 0; n < lines.size(); ++n) {
         Check(lines[n] == expected[n].text, "the same line as the splitter");

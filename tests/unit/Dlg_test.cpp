@@ -140,6 +140,71 @@ TEST_F(DlgTest, LinesSkipsAndProgress) {
     }
 }
 
+// The line ends and the field stops are searched for a block of bytes at a time: every
+// case is tried with the interesting bytes at each place across two or more blocks.
+TEST(DlgScan, LineEndsAnywhereInABlock) {
+    using namespace std::string_literals;
+    const struct {
+        std::string tail; // after n bytes 'a'
+        std::size_t lines;
+        std::vector<std::size_t> lengths; // of the lines, n added to the first
+    } cases[] = {
+        {"\r\nb", 2, {0, 1}},   // a pair split between two blocks
+        {"\r\rb", 3, {0, 0, 1}},
+        {"\n\r", 2, {0, 0}},
+        {"\r", 1, {0}},
+        {"\0\nb"s, 1, {0}},    // NUL ends the text
+        {"b\r\n\0\n"s, 1, {1}},
+    };
+    for (const auto& c : cases)
+        for (std::size_t n = 0; n < 70; ++n) {
+            SCOPED_TRACE(testing::Message() << n << " then " << testing::PrintToString(c.tail));
+            const std::string text = std::string(n, 'a') + c.tail;
+            std::vector<std::size_t> lengths;
+            for (std::string_view line : SplitLines(text))
+                lengths.push_back(line.size());
+            std::vector<std::size_t> expected = c.lengths;
+            expected[0] += n;
+            if (n == 0 && c.tail[0] == '\0')
+                expected.clear(); // nothing before the NUL
+            EXPECT_EQ(lengths, expected);
+            EXPECT_EQ(CountLines(text), expected.size());
+        }
+    EXPECT_EQ(CountLines(std::string_view()), 0u);
+}
+
+TEST(DlgScan, FieldsAndSecondBytesAnywhereInALine) {
+    const Delimiters comma{"", ",", "", "", ""};
+    const Delimiters yen{"", ",", "", "", "\\"};
+    const Delimiters dot{"", ",", "", "", "\x81\x45"}; // a double-byte delimiter: every lead byte counts
+    const struct {
+        std::string tail; // after n bytes 'a'
+        const Delimiters* delimiters;
+        Fields expected; // n bytes 'a' before the first
+    } cases[] = {
+        {"\x83,b,c", &comma, {"\x83,b", "c"}},           // an invalid pair, but one character
+        {"\x83\x83,b,c", &comma, {"\x83\x83", "b", "c"}}, // an even run: the comma is one
+        {"\x95\\x\\y", &yen, {"\x95\\x", "y"}},        // a valid pair ending in 0x5C
+        {"\x83\x08,b", &comma, {"\x83 ", "b"}},          // 0x08 as a second byte still becomes a blank
+        {"x\x81\x45y\x83,z", &dot, {"x", "y\x83,z"}},
+        {"\x83\x83\x81\x45y", &dot, {"\x83\x83", "y"}},
+        {"\x81", &dot, {"\x81"}},                        // half a character at the end stays '?'
+    };
+    for (const auto& c : cases)
+        for (std::size_t n = 0; n < 140; n += n < 20 || (n > 40 && n < 70) || n > 120 ? 1 : 7) {
+            SCOPED_TRACE(testing::Message() << n << " then " << testing::PrintToString(c.tail));
+            const LineParser parser(*c.delimiters, "", false, false);
+            TVirtualItem item;
+            const int halves = parser.Parse(std::string(n, 'a') + c.tail, item);
+            Fields expected = c.expected;
+            expected[0].insert(0, n, 'a');
+            if (c.tail == "\x81")
+                expected[0].back() = '?';
+            EXPECT_EQ(FieldsOf(item), expected);
+            EXPECT_EQ(halves, c.tail == "\x81" ? 1 : 0);
+        }
+}
+
 TEST_F(DlgTest, TheLastMatchingDelimiterGivesTheCode) {
     TfrmDlg d(list, false, files, codec);
     d.TabDelim = "\t", d.CommaDelim = ",", d.EtcDelim = ",";
