@@ -33,16 +33,7 @@ void MainList::lsvListVMGetItemInfo(int row, int column, CellInfo& cell) const {
     if (row < 0 || row >= items_.Count())
         return;
     const TVirtualItem& item = items_.At(row);
-    switch (column) {
-    case 0: cell.Text = item.Title; break;
-    case 1: cell.Text = item.UserID; break;
-    case 2: cell.Text = item.MaskedPassword; break;
-    case 3: cell.Text = item.Memo; break;
-    case 4: cell.Text = item.URL; break;
-    default: break;
-    }
-    cell.ImageIndex = item.ImageIndex;
-    cell.State |= item.StateBits;
+    FillEntryCell(item, column, item.MaskedPassword, cell);
 }
 
 void MainList::RefreshList(int index) {

@@ -14,16 +14,7 @@ void TfrmPreview::lsvPreviewVMGetItemInfo(int row, int column, CellInfo& cell) c
     if (row < 0 || row >= importList_.Count())
         return;
     const TVirtualItem& item = importList_.At(row);
-    switch (column) {
-    case 0: cell.Text = item.Title; break;
-    case 1: cell.Text = item.UserID; break;
-    case 2: cell.Text = item.Password; break; // in plain text, whatever the main list hides
-    case 3: cell.Text = item.Memo; break;
-    case 4: cell.Text = item.URL; break;
-    default: break;
-    }
-    cell.ImageIndex = item.ImageIndex;
-    cell.State |= item.StateBits;
+    FillEntryCell(item, column, item.Password, cell); // in plain text, whatever the main list hides
 }
 
 void TfrmPreview::cmdOKClick() {

@@ -67,4 +67,14 @@ std::string FitInBuffer(std::wstring_view text, int bufferSize) {
     return out;
 }
 
+std::wstring FileDialogFilter(std::string_view cp932) {
+    std::wstring out = Widen(cp932);
+    for (wchar_t& c : out)
+        if (c == L'|')
+            c = L'\0';
+    out.push_back(L'\0');
+    out.push_back(L'\0');
+    return out;
+}
+
 } // namespace tobrix::win32

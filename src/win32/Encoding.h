@@ -22,4 +22,9 @@ std::optional<std::string> NarrowExact(std::wstring_view text);
 // bufferSize - 1 bytes, never half a double-byte character.
 std::string FitInBuffer(std::wstring_view text, int bufferSize);
 
+// A "description|patterns|..." filter as the common file dialogs take it: each part ends
+// with a NUL and one more ends the list. Only a real "|" splits: a CP932 character whose
+// second byte is 0x7C is one wide character by then.
+std::wstring FileDialogFilter(std::string_view cp932);
+
 } // namespace tobrix::win32

@@ -29,16 +29,6 @@ enum : int {
 // Room for the longest path the wide file functions take.
 constexpr DWORD kPathCapacity = 32768;
 
-// The filter list as the dialog takes it: pairs of NUL-terminated strings, one more NUL at the end.
-std::wstring FilterList(std::string_view cp932) {
-    std::wstring list = Widen(cp932);
-    for (wchar_t& c : list)
-        if (c == L'|')
-            c = L'\0';
-    list.push_back(L'\0');
-    return list;
-}
-
 } // namespace
 
 void ExportDialog::Run(HWND owner) {
@@ -104,7 +94,7 @@ SaveDialogResult ExportDialog::RunSaveDialog(SaveDialogState& state) {
     std::vector<wchar_t> file(kPathCapacity, L'\0');
     const std::wstring start = Widen(state.FileName).substr(0, kPathCapacity - 1);
     std::copy(start.begin(), start.end(), file.begin());
-    const std::wstring filter = FilterList(kExportFilter);
+    const std::wstring filter = FileDialogFilter(kExportFilter);
     const std::wstring title = Widen(kExportCaption);
     const std::wstring initialDir = Widen(state.InitialDir);
 

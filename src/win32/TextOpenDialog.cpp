@@ -246,19 +246,6 @@ DWORD FlagsOf(const OpenDialogOptions& options) {
     return flags;
 }
 
-// "desc|patterns|..." as the system wants it: each part ends with a NUL, and one more ends
-// the list. Only a real "|" splits: a CP932 character whose second byte is 0x7C is one wide
-// character by now.
-std::wstring SystemFilter(std::string_view filter) {
-    std::wstring out = Widen(filter);
-    for (wchar_t& c : out)
-        if (c == L'|')
-            c = L'\0';
-    out.push_back(L'\0');
-    out.push_back(L'\0');
-    return out;
-}
-
 } // namespace
 
 std::optional<FilePath> RunTextOpenDialog(TTextOpenDialog& dlg, HWND owner,
@@ -266,7 +253,7 @@ std::optional<FilePath> RunTextOpenDialog(TTextOpenDialog& dlg, HWND owner,
     dlg.BeforeExecute();
     TextOpenWindow window(dlg, std::move(reportError));
 
-    const std::wstring filter = SystemFilter(dlg.Filter);
+    const std::wstring filter = FileDialogFilter(dlg.Filter);
     const std::wstring title = Widen(dlg.Title);
     const std::wstring defaultExt = Widen(dlg.DefaultExt);
     const std::wstring initialDir = dlg.InitialDir.wstring();
