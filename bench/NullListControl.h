@@ -1,7 +1,7 @@
 #pragma once
 // A list control that shows nothing, for measuring the list's work without a window.
 
-#include "app/MainList.h"
+#include "app/MainView.h"
 
 namespace tobrix::bench {
 

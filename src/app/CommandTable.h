@@ -5,6 +5,7 @@
 
 #include "common/Cp932Literal.h"
 
+#include <cstddef>
 #include <string_view>
 
 namespace tobrix {
@@ -42,6 +43,9 @@ struct Shortcut {
 };
 
 inline constexpr unsigned kKeyDelete = 0x2E; // VK_DELETE
+
+// The images of the commands and menu items, in the order of their icon numbers.
+inline constexpr int kCommandImageCount = 15;
 
 struct CommandInfo {
     CommandId id;
@@ -83,6 +87,31 @@ constexpr const CommandInfo& InfoOf(CommandId id) {
             return info;
     return kCommands[0];
 }
+
+namespace detail {
+
+constexpr bool EachIdOnce() {
+    for (const CommandInfo& a : kCommands) {
+        int seen = 0;
+        for (const CommandInfo& b : kCommands)
+            seen += a.id == b.id ? 1 : 0;
+        if (seen != 1)
+            return false;
+    }
+    return true;
+}
+
+constexpr bool IconsInRange() {
+    for (const CommandInfo& info : kCommands)
+        if (info.icon < -1 || info.icon >= kCommandImageCount)
+            return false;
+    return true;
+}
+
+} // namespace detail
+
+static_assert(detail::EachIdOnce(), "a command id has one row in the table");
+static_assert(detail::IconsInRange(), "a command's icon is one of the command images");
 
 // One place of a menu or of the toolbar: a command, or a separator. Hidden places are laid
 // out but not shown (they keep their command's shortcut working).
@@ -157,5 +186,28 @@ inline constexpr MenuEntry kToolBar[] = {
     {MenuEntry::Separator, {}, CommandId::actNew, true},
     {MenuEntry::Item, {}, CommandId::actTopLock}, // tlbTopMost
 };
+
+namespace detail {
+
+// Every item of a menu or of the toolbar stands for a command of the table (InfoOf would
+// otherwise quietly give the first row's caption).
+template <std::size_t N>
+constexpr bool ItemsInTable(const MenuEntry (&entries)[N]) {
+    for (const MenuEntry& entry : entries) {
+        if (entry.kind != MenuEntry::Item)
+            continue;
+        bool found = false;
+        for (const CommandInfo& info : kCommands)
+            found = found || info.id == entry.id;
+        if (!found)
+            return false;
+    }
+    return true;
+}
+
+} // namespace detail
+
+static_assert(detail::ItemsInTable(kMainMenu) && detail::ItemsInTable(kContextMenu) && detail::ItemsInTable(kToolBar),
+              "every menu and toolbar item is a command of the table");
 
 } // namespace tobrix

@@ -7,6 +7,7 @@
 #include "app/MainOptions.h"
 #include "app/MainPaste.h"
 #include "app/MainState.h"
+#include "app/MainView.h"
 #include "editor/Sub.h"
 
 #include <cstdint>
@@ -31,50 +32,6 @@ class TfrmInport;
 class TextCodec;
 class TfrmExport;
 struct TSettings;
-
-struct WindowBounds {
-    std::int32_t Left = 0;
-    std::int32_t Top = 0;
-    std::int32_t Width = 0;
-    std::int32_t Height = 0;
-    bool operator==(const WindowBounds&) const = default;
-};
-
-// The main window's timers. Each ticks every 100 ms while enabled.
-enum class MainTimer {
-    timDrag,      // auto-scroll while a row is dragged
-    PasteRenewal, // the pause before a continuous paste offers the next field
-};
-
-// What TfrmMain needs of its window.
-class MainView {
-public:
-    virtual ~MainView() = default;
-    virtual ListControl& List() = 0;
-    // The check mark of a checkable command or menu item, wherever it is shown.
-    virtual void SetChecked(CommandId id, bool checked) = 0;
-    // Keeps the window above all ordinary windows, or not.
-    virtual void SetTopMost(bool topMost) = 0;
-    // The window's placement; while minimised, the placement it returns to.
-    virtual WindowBounds Bounds() const = 0;
-    virtual void SetBounds(const WindowBounds& bounds) = 0;
-    virtual int ColumnWidth(int column) const = 0;
-    virtual void SetColumnWidth(int column, int width) = 0;
-    // Height in pixels of the text drawn in the list's font.
-    virtual int ListTextHeight(std::string_view text) const = 0;
-    // Height of the caption bar with the upper and lower frame: a window rolled up by the
-    // shade is this high.
-    virtual int CaptionStripHeight() const = 0;
-    virtual void Close() = 0;
-    virtual void SetTimer(MainTimer timer, bool enabled) = 0;
-    // Posts the continuous paste's renewal message to the window itself.
-    virtual void PostPasteStep() = 0;
-    // Shows the dialog for the presenter modally, the main window as its owner.
-    virtual void RunSubDialog(TfrmSub& sub) = 0;
-    virtual void RunAboutDialog(TfrmAbout& about) = 0;
-    virtual void RunInportDialog(TfrmInport& inport) = 0;
-    virtual void RunExportDialog(TfrmExport& exporter) = 0;
-};
 
 // The services the main window uses.
 struct MainServices {

@@ -1,7 +1,9 @@
 #include "app/MainCommands.h"
 
 #include "about/About.h"
-#include "app/Main.h"
+#include "app/MainList.h"
+#include "app/MainState.h"
+#include "app/MainView.h"
 #include "common/Cp932.h"
 #include "editor/Sub.h"
 #include "platform/Clipboard.h"

@@ -1,6 +1,7 @@
 #include "app/MainDrag.h"
 
-#include "app/Main.h"
+#include "app/MainList.h"
+#include "app/MainView.h"
 #include "app/MainState.h"
 #include "store/ItemDataList.h"
 

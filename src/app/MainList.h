@@ -2,7 +2,7 @@
 // The main window's list of entries: an owner-data list that asks for each cell by row
 // and column and holds no rows of its own.
 
-#include "common/Cp932Literal.h"
+#include "app/MainView.h"
 #include "controls/CellInfo.h"
 #include "store/Data.h"
 
@@ -14,33 +14,6 @@ namespace tobrix {
 class Collation;
 class ItemDataList;
 struct MainState;
-
-inline constexpr std::string_view kColumnCaptions[kColumnCount] = {
-    sjis<u8"タイトル">(), sjis<u8"ユーザーＩＤ">(), sjis<u8"パスワード">(), sjis<u8"メモ">(), sjis<u8"ホームページ">(),
-};
-inline constexpr int kDesignColumnWidths[kColumnCount] = {200, 150, 220, 130, 150};
-
-// What the list part needs of the list control.
-class ListControl {
-public:
-    virtual ~ListControl() = default;
-    // Takes a new row count, keeps the scroll position and draws the visible rows again.
-    virtual void SetRowCount(int count) = 0;
-    // Makes the row selected, then focused, then scrolls it into view (partly is enough).
-    virtual void SelectRow(int row) = 0;
-    // The selected row, or -1.
-    virtual int SelectedRow() const = 0;
-
-    // For dragging rows. The row at a point of the list's client area, or -1.
-    virtual int HitTest(int x, int y) const = 0;
-    // The list's top edge inside the window's client area, and its height.
-    virtual int Top() const = 0;
-    virtual int Height() const = 0;
-    // The mouse pointer's vertical position in the list's client coordinates.
-    virtual int PointerY() const = 0;
-    // Scrolls the rows by dy pixels (negative: towards the top).
-    virtual void Scroll(int dy) = 0;
-};
 
 class MainList {
 public:

@@ -1,6 +1,7 @@
 #include "app/MainOptions.h"
 
-#include "app/Main.h"
+#include "app/MainList.h"
+#include "app/MainView.h"
 #include "platform/Help.h"
 #include "store/Data.h"
 

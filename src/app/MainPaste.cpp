@@ -1,6 +1,6 @@
 #include "app/MainPaste.h"
 
-#include "app/Main.h"
+#include "app/MainView.h"
 #include "app/MainState.h"
 #include "platform/Clipboard.h"
 #include "store/ItemDataList.h"

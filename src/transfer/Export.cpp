@@ -1,6 +1,6 @@
 #include "transfer/Export.h"
 
-#include "app/MainList.h"
+#include "store/Columns.h"
 #include "common/Cp932.h"
 #include "common/Error.h"
 #include "platform/Messages.h"

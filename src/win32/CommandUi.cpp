@@ -24,16 +24,14 @@ std::string ShortcutText(const Shortcut& shortcut) {
     return text;
 }
 
-constexpr int kImageCount = 15;
-
 } // namespace
 
 CommandUi::CommandUi(HINSTANCE instance, std::function<int(int)> scale) : instance_(instance), scale_(std::move(scale)) {
     // Each image is drawn for several sizes; the system picks the one for this screen.
     const int size = scale_(16);
-    images_ = ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, kImageCount, 0);
-    ImageList_SetImageCount(images_, kImageCount);
-    for (int i = 0; i < kImageCount; ++i) {
+    images_ = ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, kCommandImageCount, 0);
+    ImageList_SetImageCount(images_, kCommandImageCount);
+    for (int i = 0; i < kCommandImageCount; ++i) {
         const auto icon = static_cast<HICON>(
             LoadImageW(instance_, MAKEINTRESOURCEW(IDI_COMMAND_FIRST + i), IMAGE_ICON, size, size, 0));
         if (icon != nullptr) {

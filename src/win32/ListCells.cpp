@@ -1,6 +1,6 @@
 #include "win32/ListCells.h"
 
-#include "app/MainList.h"
+#include "store/Columns.h"
 #include "win32/Encoding.h"
 
 #include <algorithm>

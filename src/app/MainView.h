@@ -1,0 +1,82 @@
+#pragma once
+// What the main window's presenter and its parts need of the window and of its list control.
+
+#include "app/CommandTable.h"
+
+#include <cstdint>
+#include <string_view>
+
+namespace tobrix {
+
+class TfrmAbout;
+class TfrmExport;
+class TfrmInport;
+class TfrmSub;
+
+// What the list part needs of the list control.
+class ListControl {
+public:
+    virtual ~ListControl() = default;
+    // Takes a new row count, keeps the scroll position and draws the visible rows again.
+    virtual void SetRowCount(int count) = 0;
+    // Makes the row selected, then focused, then scrolls it into view (partly is enough).
+    virtual void SelectRow(int row) = 0;
+    // The selected row, or -1.
+    virtual int SelectedRow() const = 0;
+
+    // For dragging rows. The row at a point of the list's client area, or -1.
+    virtual int HitTest(int x, int y) const = 0;
+    // The list's top edge inside the window's client area, and its height.
+    virtual int Top() const = 0;
+    virtual int Height() const = 0;
+    // The mouse pointer's vertical position in the list's client coordinates.
+    virtual int PointerY() const = 0;
+    // Scrolls the rows by dy pixels (negative: towards the top).
+    virtual void Scroll(int dy) = 0;
+};
+
+struct WindowBounds {
+    std::int32_t Left = 0;
+    std::int32_t Top = 0;
+    std::int32_t Width = 0;
+    std::int32_t Height = 0;
+    bool operator==(const WindowBounds&) const = default;
+};
+
+// The main window's timers. Each ticks every 100 ms while enabled.
+enum class MainTimer {
+    timDrag,      // auto-scroll while a row is dragged
+    PasteRenewal, // the pause before a continuous paste offers the next field
+};
+
+// What TfrmMain needs of its window.
+class MainView {
+public:
+    virtual ~MainView() = default;
+    virtual ListControl& List() = 0;
+    // The check mark of a checkable command or menu item, wherever it is shown.
+    virtual void SetChecked(CommandId id, bool checked) = 0;
+    // Keeps the window above all ordinary windows, or not.
+    virtual void SetTopMost(bool topMost) = 0;
+    // The window's placement; while minimised, the placement it returns to.
+    virtual WindowBounds Bounds() const = 0;
+    virtual void SetBounds(const WindowBounds& bounds) = 0;
+    virtual int ColumnWidth(int column) const = 0;
+    virtual void SetColumnWidth(int column, int width) = 0;
+    // Height in pixels of the text drawn in the list's font.
+    virtual int ListTextHeight(std::string_view text) const = 0;
+    // Height of the caption bar with the upper and lower frame: a window rolled up by the
+    // shade is this high.
+    virtual int CaptionStripHeight() const = 0;
+    virtual void Close() = 0;
+    virtual void SetTimer(MainTimer timer, bool enabled) = 0;
+    // Posts the continuous paste's renewal message to the window itself.
+    virtual void PostPasteStep() = 0;
+    // Shows the dialog for the presenter modally, the main window as its owner.
+    virtual void RunSubDialog(TfrmSub& sub) = 0;
+    virtual void RunAboutDialog(TfrmAbout& about) = 0;
+    virtual void RunInportDialog(TfrmInport& inport) = 0;
+    virtual void RunExportDialog(TfrmExport& exporter) = 0;
+};
+
+} // namespace tobrix
