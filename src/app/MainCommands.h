@@ -36,11 +36,6 @@ struct CommandContext {
     Clipboard& clipboard;
 };
 
-// An address that the shell may open: an internet address (http, https, ftp, mailto, or a
-// text starting with "www."). Anything else could name a program or a document on this
-// computer, which "open" would start.
-bool IsInternetAddress(std::string_view url);
-
 class MainCommands {
 public:
     explicit MainCommands(const CommandContext& context) : c_(context) {}
@@ -54,6 +49,7 @@ public:
     void actNewExecute();
     void actEditExecute();
     void actDelExecute();
+    // Opens the selected entry's address when AddressFor allows it; otherwise beeps and says why.
     void actHTMLExecute();
     void actTcopyExecute();
     void actUcopyExecute();
