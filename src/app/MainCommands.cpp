@@ -79,6 +79,7 @@ void MainCommands::actDelExecute() {
     if (i < 0)
         return;
     c_.items.Remove(i);
+    c_.state.EndPaste();
     // The entry that moved up into its place, or the new last one, takes the selection.
     c_.list.RefreshList(i);
     const int count = c_.items.Count();

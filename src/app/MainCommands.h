@@ -48,6 +48,8 @@ public:
 
     void actNewExecute();
     void actEditExecute();
+    // Deletes the selected entry; a continuous paste of it ends, rather than go on with the
+    // entry that moves up into its row.
     void actDelExecute();
     // Opens the selected entry's address when AddressFor allows it; otherwise beeps and says why.
     void actHTMLExecute();

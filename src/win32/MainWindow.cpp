@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <utility>
 
 namespace tobrix::win32 {
 
@@ -152,9 +153,11 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_PASTESTEP: presenter_.Paste().WMPasteStep(); return 0;
     case WM_TIMER:
-        if (wParam == kDragTimer)
+        if (wParam == kDragTimer) {
             presenter_.Drag().timDragTimer();
-        else if (wParam == kPasteTimer)
+            if (drag_ == Drag::Dragging)
+                DragMove(); // the rows may have scrolled under the pointer: the mark follows
+        } else if (wParam == kPasteTimer)
             presenter_.Paste().timPasteTimer();
         return 0;
     case WM_MOUSEMOVE:
@@ -245,6 +248,7 @@ LRESULT MainWindow::OnNotify(const NMHDR& header) {
         // Typing in the list searches nothing: the selection stays where it is.
         return -1;
     case NM_DBLCLK: presenter_.Commands().lsvListDblClick(); return 0;
+    case NM_CUSTOMDRAW: return OnListCustomDraw(reinterpret_cast<const NMLVCUSTOMDRAW&>(header));
     case LVN_BEGINDRAG: {
         POINT pressed = reinterpret_cast<const NMLISTVIEW&>(header).ptAction;
         ClientToScreen(list_, &pressed);
@@ -283,8 +287,16 @@ void MainWindow::DragMove() {
         drag_ = Drag::Dragging;
         presenter_.Drag().lsvListStartDrag();
     }
-    // No drag image: only the pointer tells where a drop would land.
-    const bool allowed = PointerOverList() && presenter_.Drag().lsvListDragOver();
+    // No drag image: the pointer and the list's drop mark tell where a drop would land.
+    bool allowed = false;
+    if (PointerOverList()) {
+        POINT at{};
+        GetCursorPos(&at);
+        ScreenToClient(list_, &at);
+        allowed = presenter_.Drag().lsvListDragOver(at.x, at.y);
+    } else {
+        presenter_.Drag().lsvListDragLeave();
+    }
     SetCursor(LoadCursorW(nullptr, allowed ? IDC_ARROW : IDC_NO));
 }
 
@@ -326,6 +338,25 @@ void MainWindow::OnContextMenu(HWND from, LPARAM at) {
         ClientToScreen(list_, &point);
     }
     commands_.ShowContextMenu(Handle(), point);
+}
+
+LRESULT MainWindow::OnListCustomDraw(const NMLVCUSTOMDRAW& draw) const {
+    if (dropMark_.row < 0)
+        return CDRF_DODEFAULT;
+    if (draw.nmcd.dwDrawStage == CDDS_PREPAINT)
+        return CDRF_NOTIFYPOSTPAINT;
+    RECT line{};
+    if (draw.nmcd.dwDrawStage == CDDS_POSTPAINT && ListView_GetItemRect(list_, dropMark_.row, &line, LVIR_BOUNDS)) {
+        // A line along the row's upper or lower edge, inside the row so that redrawing the
+        // row alone takes it away again.
+        const int thickness = Scale(2);
+        if (dropMark_.below)
+            line.top = line.bottom - thickness;
+        else
+            line.bottom = line.top + thickness;
+        FillRect(draw.nmcd.hdc, &line, GetSysColorBrush(COLOR_HIGHLIGHT));
+    }
+    return CDRF_DODEFAULT;
 }
 
 void MainWindow::RunSubDialog(TfrmSub& sub) {
@@ -454,5 +485,15 @@ int MainWindow::PointerY() const {
 }
 
 void MainWindow::Scroll(int dy) { ListView_Scroll(list_, 0, dy); }
+
+void MainWindow::ShowDropMark(const DropMark& mark) {
+    // The list view's own insertion mark does not draw in report view: the window draws one.
+    if (mark == dropMark_)
+        return;
+    const DropMark old = std::exchange(dropMark_, mark);
+    for (const int row : {old.row, mark.row})
+        if (row >= 0)
+            ListView_RedrawItems(list_, row, row);
+}
 
 } // namespace tobrix::win32

@@ -56,6 +56,7 @@ public:
     int Height() const override;
     int PointerY() const override;
     void Scroll(int dy) override;
+    void ShowDropMark(const DropMark& mark) override;
 
 private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -65,6 +66,8 @@ private:
     void CreateList();
     void Layout();
     LRESULT OnNotify(const NMHDR& header);
+    // Draws the drop mark over the rows the list has drawn.
+    LRESULT OnListCustomDraw(const NMLVCUSTOMDRAW& draw) const;
     void OnCommand(int id);
     void OnContextMenu(HWND from, LPARAM at);
     void ReportError(const std::exception& e);
@@ -87,6 +90,7 @@ private:
     std::wstring cellText_; // the last cell text handed to the list control
     enum class Drag { None, Pending, Dragging } drag_ = Drag::None;
     POINT dragFrom_{}; // where the button went down, in screen coordinates
+    DropMark dropMark_;
 };
 
 } // namespace tobrix::win32

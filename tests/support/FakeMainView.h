@@ -51,6 +51,8 @@ public:
     int Height() const override { return height; }
     int PointerY() const override { return pointerY; }
     void Scroll(int dy) override { scrolls.push_back(dy); }
+    DropMark dropMark; // the mark shown now
+    void ShowDropMark(const DropMark& mark) override { dropMark = mark; }
 };
 
 class FakeMainView final : public MainView {

@@ -104,5 +104,76 @@ TEST_F(MainWindowTest, TypingALetterInTheListLeavesTheSelectionWhereItIs) {
     EXPECT_EQ(ItemList.At(2).MaskedPassword, "p3");
 }
 
+class MainWindowInputTest : public MainWindowTest {
+protected:
+    // Opens the window, shown, with `count` entries and row `selected` selected.
+    HWND OpenWith(int count, int selected) {
+        std::string data;
+        for (int i = 0; i < count; ++i)
+            data += "t" + std::to_string(i) + "\x08u\x08p\x08\x08\r\n";
+        files.files[ChangeFileExt(kExe, ".DAT").string()] = test::Scramble(data);
+        const HWND hwnd = Open();
+        SetWindowPos(hwnd, nullptr, 40, 40, 500, 300, SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+        list = GetDlgItem(hwnd, 100);
+        ListView_SetItemState(list, selected, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        return hwnd;
+    }
+    // Posts a key-down to the list and runs the program's message loop until the queue is empty.
+    void Key(WPARAM key, bool repeat = false) {
+        PostMessageW(list, WM_KEYDOWN, key, 1 | (repeat ? LPARAM(1) << 30 : 0));
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (window->TranslateShortcut(message))
+                continue;
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+    // Holds (or lets go of) keys and mouse buttons as GetKeyState reports them.
+    static void Hold(std::initializer_list<int> keys, bool down) {
+        BYTE state[256] = {};
+        GetKeyboardState(state);
+        for (const int key : keys)
+            state[key] = down ? 0x80 : 0;
+        SetKeyboardState(state);
+    }
+    int Rows() const { return ListView_GetItemCount(list); }
+
+    HWND list = nullptr;
+};
+
+TEST_F(MainWindowInputTest, TheDropMarkIsALineAboveOrBelowItsRow) {
+    OpenWith(3, 0);
+    RECT client{};
+    GetClientRect(list, &client);
+    RECT row{};
+    ListView_GetItemRect(list, 1, &row, LVIR_BOUNDS);
+    // The list as it draws itself, on a bitmap.
+    const auto pixels = [&](int y) {
+        HDC screen = GetDC(nullptr);
+        HDC dc = CreateCompatibleDC(screen);
+        HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
+        const HGDIOBJ old = SelectObject(dc, bitmap);
+        SendMessageW(list, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
+        const COLORREF at = GetPixel(dc, 20, y);
+        SelectObject(dc, old);
+        DeleteObject(bitmap);
+        DeleteDC(dc);
+        ReleaseDC(nullptr, screen);
+        return at;
+    };
+    const COLORREF mark = GetSysColor(COLOR_HIGHLIGHT);
+    const int top = row.top, bottom = row.bottom - 1;
+    EXPECT_NE(pixels(top), mark);
+    window->ShowDropMark({1, false});
+    EXPECT_EQ(pixels(top), mark);
+    EXPECT_NE(pixels(bottom), mark);
+    window->ShowDropMark({1, true});
+    EXPECT_NE(pixels(top), mark);
+    EXPECT_EQ(pixels(bottom), mark);
+    window->ShowDropMark({});
+    EXPECT_NE(pixels(bottom), mark);
+}
+
 } // namespace
 } // namespace tobrix::win32
