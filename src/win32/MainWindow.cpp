@@ -74,8 +74,11 @@ bool MainWindow::Create(int showCommand) {
 }
 
 bool MainWindow::TranslateShortcut(MSG& message) {
-    if (drag_ != Drag::None && message.message == WM_KEYDOWN && message.wParam == VK_ESCAPE) {
-        EndDrag(false);
+    if (drag_ != Drag::None && (message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN)) {
+        // While a row is dragged no key runs a command or moves the list's selection under
+        // the drag; Esc cancels it.
+        if (message.wParam == VK_ESCAPE)
+            EndDrag(false);
         return true;
     }
     return commands_.TranslateShortcut(Handle(), message);
@@ -184,7 +187,10 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (commands_.DrawMenuImage(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)))
             return TRUE;
         break;
-    case WM_CONTEXTMENU: OnContextMenu(reinterpret_cast<HWND>(wParam), lParam); return 0;
+    case WM_CONTEXTMENU:
+        if (OnContextMenu(reinterpret_cast<HWND>(wParam), lParam))
+            return 0;
+        break; // the title bar's window menu is the system's
     case WM_NCLBUTTONDBLCLK:
         if (presenter_.Options().NonClientDoubleClick(GET_Y_LPARAM(lParam)))
             return 0; // the shade's: no maximising or closing
@@ -324,20 +330,29 @@ bool MainWindow::PointerOverList() const {
     return under == list_ || (under != nullptr && GetParent(under) == list_); // the rows or the column header
 }
 
-void MainWindow::OnContextMenu(HWND from, LPARAM at) {
+bool MainWindow::OnContextMenu(HWND from, LPARAM at) {
     if (from != list_)
-        return;
+        return false;
     POINT point{GET_X_LPARAM(at), GET_Y_LPARAM(at)};
-    if (at == -1) {
-        // From the keyboard: beside the selected row, or at the list's corner.
-        RECT row{};
+    if (point.x == -1 && point.y == -1) {
+        // From the keyboard (in 64-bit programs the -1 may come without its upper half):
+        // below the selected row while it is in view (the rows' part of the list, under its
+        // column header), else at the list's top-left corner.
+        RECT rows{};
+        GetClientRect(list_, &rows);
+        RECT header{};
+        GetWindowRect(ListView_GetHeader(list_), &header);
+        rows.top += header.bottom - header.top;
+        RECT row{}, shown{};
         const int selected = SelectedRow();
-        if (selected < 0 || !ListView_GetItemRect(list_, selected, &row, LVIR_LABEL))
-            row = {};
-        point = {row.left, row.bottom};
+        point = {};
+        if (selected >= 0 && ListView_GetItemRect(list_, selected, &row, LVIR_LABEL) &&
+            IntersectRect(&shown, &row, &rows))
+            point = {row.left, std::min(row.bottom, rows.bottom)};
         ClientToScreen(list_, &point);
     }
     commands_.ShowContextMenu(Handle(), point);
+    return true;
 }
 
 LRESULT MainWindow::OnListCustomDraw(const NMLVCUSTOMDRAW& draw) const {

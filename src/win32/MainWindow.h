@@ -69,7 +69,8 @@ private:
     // Draws the drop mark over the rows the list has drawn.
     LRESULT OnListCustomDraw(const NMLVCUSTOMDRAW& draw) const;
     void OnCommand(int id);
-    void OnContextMenu(HWND from, LPARAM at);
+    // The list's context menu; false for a request from elsewhere (the title bar's window menu).
+    bool OnContextMenu(HWND from, LPARAM at);
     void ReportError(const std::exception& e);
     // Dragging a row: the list reports the start; the window follows the mouse from then on.
     void BeginDrag(POINT pressed);
