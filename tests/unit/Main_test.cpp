@@ -171,7 +171,7 @@ TEST_F(MainTest, ARecoveryFileThatCannotBeMadeIsReportedAndTheDataFileKept) {
     files.files[kData] = "x";
     files.locked.insert(kData);
     frm.FormCreate();
-    files.failCreateTemp = true; // the folder takes no new file
+    files.noNewFiles.insert("C:\\Program Files\\Tobrix"); // the folder takes no new file
     frm.State().SetModified();
     frm.FormDestroy();
     EXPECT_EQ(messages.Errors().back(),
