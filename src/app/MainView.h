@@ -79,6 +79,10 @@ public:
     // shade is this high.
     virtual int CaptionStripHeight() const = 0;
     virtual void Close() = 0;
+    // Asks Windows to hold the end of the session, with the reason shown to the user; or no
+    // longer.
+    virtual void BlockShutdown(std::string_view reason) = 0;
+    virtual void AllowShutdown() = 0;
     virtual void SetTimer(MainTimer timer, bool enabled) = 0;
     // Posts the continuous paste's renewal message to the window itself.
     virtual void PostPasteStep() = 0;

@@ -200,7 +200,11 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         // window be made.
         reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize.y = CaptionStripHeight();
         return 0;
-    case WM_QUERYENDSESSION: return TRUE;
+    case WM_CLOSE:
+        if (presenter_.FormCloseQuery())
+            DestroyWindow(Handle());
+        return 0;
+    case WM_QUERYENDSESSION: return presenter_.QueryEndSession() ? TRUE : FALSE;
     case WM_ENDSESSION:
         if (wParam)
             presenter_.SessionEnding();
@@ -451,6 +455,10 @@ int MainWindow::CaptionStripHeight() const {
 }
 
 void MainWindow::Close() { PostMessageW(Handle(), WM_CLOSE, 0, 0); }
+
+void MainWindow::BlockShutdown(std::string_view reason) { ShutdownBlockReasonCreate(Handle(), Widen(reason).c_str()); }
+
+void MainWindow::AllowShutdown() { ShutdownBlockReasonDestroy(Handle()); }
 
 void MainWindow::SetTimer(MainTimer timer, bool enabled) {
     const UINT_PTR id = timer == MainTimer::timDrag ? kDragTimer : kPasteTimer;

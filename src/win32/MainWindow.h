@@ -39,6 +39,8 @@ public:
     int ListTextHeight(std::string_view text) const override;
     int CaptionStripHeight() const override;
     void Close() override;
+    void BlockShutdown(std::string_view reason) override;
+    void AllowShutdown() override;
     void SetTimer(MainTimer timer, bool enabled) override;
     void PostPasteStep() override;
 
