@@ -119,7 +119,7 @@ void TfrmInport::txtETCChange() {
 std::optional<std::string> TfrmInport::KeptText(InportText box) {
     std::optional<std::string> text = View().Text(box);
     if (!text) {
-        messages_.ShowWarning(box == InportText::txtFileName ? kMsgInportNameNotCp932 : kMsgInportEtcNotCp932);
+        WarnNotCp932(messages_, box == InportText::txtFileName ? kInportFileNameField : kInportEtcField);
         View().Focus(box);
     }
     return text;
