@@ -10,6 +10,41 @@ namespace tobrix {
 
 constexpr bool IsLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 
+// Characters of code page 932 that Mac, Linux, Java and the web write with other code points
+// than Windows' table reads from their bytes (`windows`): without this table, text from
+// those systems would lose them. The yen sign U+00A5 and the overline U+203E are left out on
+// purpose: 0x5C and 0x7E are the backslash and the tilde, and code page 932 has no character
+// of their own for them.
+struct LookAlike {
+    char16_t other;
+    char16_t windows;
+    char lead, trail;
+};
+inline constexpr LookAlike kLookAlikes[] = {
+    {u'\u301C', u'\uFF5E', '\x81', '\x60'}, // wave dash
+    {u'\u2212', u'\uFF0D', '\x81', '\x7C'}, // minus sign
+    {u'\u2016', u'\u2225', '\x81', '\x61'}, // double vertical line
+    {u'\u2014', u'\u2015', '\x81', '\x5C'}, // em dash
+    {u'\u00A2', u'\uFFE0', '\x81', '\x91'}, // cent sign
+    {u'\u00A3', u'\uFFE1', '\x81', '\x92'}, // pound sign
+    {u'\u00AC', u'\uFFE2', '\x81', '\xCA'}, // not sign
+};
+
+// The look-alike that `c` is, or nullptr. Most characters are turned away by one range test.
+constexpr const LookAlike* LookAlikeOf(char16_t c) {
+    if (c < u'\u00A2' || c > u'\u301C')
+        return nullptr;
+    for (const LookAlike& l : kLookAlikes)
+        if (l.other == c)
+            return &l;
+    return nullptr;
+}
+
+// Whether a conversion takes the look-alikes as their code page 932 characters. Where a
+// look-alike is a different text (a user ID, a password, a file name), it is refused like
+// any character that code page 932 cannot hold.
+enum class LookAlikes { Refused, Mapped };
+
 // Bytes of the character that starts at pos: 2 for a lead byte with a byte after it, else 1.
 std::size_t CharLength(std::string_view text, std::size_t pos);
 

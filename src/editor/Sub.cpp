@@ -54,11 +54,14 @@ void TfrmSub::cmdSaveClick() {
 
 void TfrmSub::Save() {
     // Everything is read before anything is stored, so an entry is never left half written.
-    std::optional<std::string> title = View().Text(SubField::txtTitle);
-    std::optional<std::string> user = View().Text(SubField::txtUser);
-    std::optional<std::string> password = View().Text(SubField::txtPassWord);
-    std::optional<std::string> memo = View().Text(SubField::txtMemo);
-    std::optional<std::string> url = View().Text(SubField::txtHTML);
+    // Text from other systems keeps its look-alikes (a wave dash, a minus sign) as the code
+    // page 932 characters they stand for, but not in the user ID and the password: there the
+    // other character would make another credential than the one the site knows.
+    std::optional<std::string> title = View().Text(SubField::txtTitle, LookAlikes::Mapped);
+    std::optional<std::string> user = View().Text(SubField::txtUser, LookAlikes::Refused);
+    std::optional<std::string> password = View().Text(SubField::txtPassWord, LookAlikes::Refused);
+    std::optional<std::string> memo = View().Text(SubField::txtMemo, LookAlikes::Mapped);
+    std::optional<std::string> url = View().Text(SubField::txtHTML, LookAlikes::Mapped);
 
     if (title && title->empty()) {
         sound_.Beep(kBeepDefault);
@@ -79,7 +82,7 @@ void TfrmSub::Save() {
     };
     for (const auto& [text, field] : read) {
         if (!*text) {
-            messages_.ShowWarning(Substitute(kMsgNotCp932, NameOf(field)));
+            WarnNotCp932(messages_, NameOf(field));
             View().Focus(field);
             return;
         }

@@ -1,6 +1,7 @@
 #pragma once
 // The item editor: adds entries one after another (staying open) or edits one entry.
 
+#include "common/Cp932.h"
 #include "common/Cp932Literal.h"
 
 #include <optional>
@@ -20,10 +21,6 @@ inline constexpr std::string_view kPresetAddress = "http://www.";
 
 enum class SubField { txtTitle, txtUser, txtPassWord, txtMemo, txtHTML };
 
-// Text that code page 932 cannot hold is refused when an entry is saved; %s names the field.
-inline constexpr std::string_view kMsgNotCp932 =
-    sjis<u8"「%s」に、シフトJISで表せない文字が含まれています。\r\nその文字を別の文字に置き換えてから登録してください。">();
-
 // The form's captions.
 inline constexpr std::string_view kSubLabelTitle = sjis<u8"タイトル(&T)：">();
 inline constexpr std::string_view kSubLabelUser = sjis<u8"ユーザーＩＤ(&U)：">();
@@ -38,8 +35,9 @@ inline constexpr std::string_view kSubButtonGet = sjis<u8"取得">();
 class SubView {
 public:
     virtual ~SubView() = default;
-    // The field's text, or nothing when it holds characters that code page 932 cannot hold.
-    virtual std::optional<std::string> Text(SubField field) const = 0;
+    // The field's text, or nothing when it holds characters that code page 932 cannot hold
+    // (among them the look-alikes, unless they are to be mapped).
+    virtual std::optional<std::string> Text(SubField field, LookAlikes lookAlikes) const = 0;
     virtual void SetText(SubField field, std::string_view cp932) = 0;
     virtual void Focus(SubField field) = 0;
     // Caret after the last character, nothing selected.

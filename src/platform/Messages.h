@@ -2,6 +2,8 @@
 // Message boxes with the application's title as caption and one OK button (a question: はい
 // and いいえ), owned by the program's window that is active at that moment. Texts are CP932.
 
+#include "common/Error.h"
+
 #include <string_view>
 
 namespace tobrix {
@@ -22,5 +24,14 @@ public:
     // A question with the warning icon, いいえ the default: true only for はい.
     virtual bool AskWarning(std::string_view text) = 0;
 };
+
+// Text that code page 932 cannot hold is refused rather than kept altered; %s names the field
+// as its form shows it.
+inline constexpr std::string_view kMsgNotCp932 =
+    sjis<u8"「%s」に、シフトJISで表せない文字が含まれています。\r\nその文字を別の文字に置き換えてください。">();
+
+inline void WarnNotCp932(Messages& messages, std::string_view field) {
+    messages.ShowWarning(Substitute(kMsgNotCp932, field));
+}
 
 } // namespace tobrix

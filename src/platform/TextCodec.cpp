@@ -1,5 +1,7 @@
 #include "platform/TextCodec.h"
 
+#include "common/Cp932.h"
+
 namespace tobrix {
 
 namespace {
@@ -109,38 +111,63 @@ std::u16string DecodeUtf16Le(std::string_view in, bool prefix) {
     return out;
 }
 
-// Converts line by line, and the lines that lose characters character by character, so that
-// each such character is one '?' and is counted with its line. Lines end as the line
+bool HasLookAlike(std::u16string_view text) {
+    for (const char16_t c : text)
+        if (LookAlikeOf(c) != nullptr)
+            return true;
+    return false;
+}
+
+// Appends a piece of a line that holds no look-alike; when it loses characters, converts it
+// character by character so that each such character is one '?' and is counted.
+void AppendPiece(std::u16string_view piece, const TextCodec& codec, std::string& out, ChangedLine& change) {
+    bool lossy = false;
+    std::string converted = codec.FromUtf16(piece, lossy);
+    if (!lossy) {
+        out += converted;
+        return;
+    }
+    for (std::size_t k = 0; k < piece.size();) {
+        const std::size_t units = IsHigh(piece[k]) && k + 1 < piece.size() ? 2 : 1;
+        bool lost = false;
+        std::string one = codec.FromUtf16(piece.substr(k, units), lost);
+        if (lost) {
+            out += '?';
+            ++change.unmappable;
+        } else {
+            out += one;
+        }
+        k += units;
+    }
+}
+
+// Converts line by line, so that what changed is known by line: the look-alikes become
+// their bytes of code page 932, and what cannot be held is counted. Lines end as the line
 // splitter ends them (CR, LF, CR LF); CR and LF are the same single bytes in CP932.
 Cp932Text ConvertCounting(std::u16string_view text, const TextCodec& codec) {
     Cp932Text out;
     out.text.reserve(text.size());
-    int line = 1;
     std::size_t pos = 0;
-    while (pos < text.size()) {
+    for (std::size_t line = 1; pos < text.size(); ++line) {
         std::size_t end = pos;
         while (end < text.size() && text[end] != u'\r' && text[end] != u'\n')
             ++end;
-        const std::u16string_view body = text.substr(pos, end - pos);
-        bool lossy = false;
-        std::string converted = codec.FromUtf16(body, lossy);
-        if (!lossy) {
-            out.text += converted;
-        } else {
-            for (std::size_t k = 0; k < body.size();) {
-                const std::size_t units = IsHigh(body[k]) && k + 1 < body.size() ? 2 : 1;
-                bool lost = false;
-                std::string one = codec.FromUtf16(body.substr(k, units), lost);
-                if (lost) {
-                    out.text += '?';
-                    if (out.unmappable++ == 0)
-                        out.firstUnmappableLine = line;
-                } else {
-                    out.text += one;
-                }
-                k += units;
+        ChangedLine change;
+        change.line = line;
+        const std::size_t lineStart = out.text.size();
+        std::size_t piece = pos;
+        for (std::size_t k = pos; k < end; ++k) {
+            if (const LookAlike* l = LookAlikeOf(text[k])) {
+                AppendPiece(text.substr(piece, k - piece), codec, out.text, change);
+                change.mapped.push_back(out.text.size() - lineStart);
+                out.text += l->lead;
+                out.text += l->trail;
+                piece = k + 1;
             }
         }
+        AppendPiece(text.substr(piece, end - piece), codec, out.text, change);
+        if (change.unmappable != 0 || !change.mapped.empty())
+            out.changed.push_back(std::move(change));
         if (end < text.size()) {
             out.text += static_cast<char>(text[end]);
             if (text[end] == u'\r' && end + 1 < text.size() && text[end + 1] == u'\n') {
@@ -148,7 +175,6 @@ Cp932Text ConvertCounting(std::u16string_view text, const TextCodec& codec) {
                 ++end;
             }
             ++end;
-            ++line;
         }
         pos = end;
     }
@@ -158,16 +184,19 @@ Cp932Text ConvertCounting(std::u16string_view text, const TextCodec& codec) {
 Cp932Text Decode(std::string bytes, const TextCodec& codec, bool prefix) {
     const TextMark mark = DetectTextMark(bytes);
     if (mark.encoding == TextEncoding::Cp932)
-        return {std::move(bytes), 0, 0};
+        return {std::move(bytes), {}};
     const std::string_view body = std::string_view(bytes).substr(mark.length);
     std::u16string wide = mark.encoding == TextEncoding::Utf8 ? DecodeUtf8(body, prefix) : DecodeUtf16Le(body, prefix);
     const std::size_t nul = wide.find(u'\0');
     if (nul != std::u16string::npos)
         wide.resize(nul);
-    bool lossy = false;
-    std::string whole = codec.FromUtf16(wide, lossy);
-    if (!lossy)
-        return {std::move(whole), 0, 0};
+    // Most texts change nowhere: one conversion of the whole.
+    if (!HasLookAlike(wide)) {
+        bool lossy = false;
+        std::string whole = codec.FromUtf16(wide, lossy);
+        if (!lossy)
+            return {std::move(whole), {}};
+    }
     return ConvertCounting(wide, codec);
 }
 

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tobrix {
 
@@ -22,23 +23,34 @@ TextMark DetectTextMark(std::string_view bytes);
 class TextCodec {
 public:
     virtual ~TextCodec() = default;
-    // The text (well-formed UTF-16: no lone surrogates) in CP932. Every character that code
-    // page 932 cannot hold becomes '?', never a look-alike; `lossy` tells whether that
-    // happened. Stateless: converting two pieces one after the other gives the bytes of
-    // converting them together.
+    // The text (well-formed UTF-16: no lone surrogates) in CP932, as Windows' table has it.
+    // Every character that code page 932 cannot hold becomes '?', never a look-alike (the
+    // characters of kLookAlikes are among them); `lossy` tells whether that happened.
+    // Stateless: converting two pieces one after the other gives the bytes of converting
+    // them together.
     virtual std::string FromUtf16(std::u16string_view text, bool& lossy) const = 0;
+};
+
+// A line of a converted text whose characters were changed on the way.
+struct ChangedLine {
+    std::size_t line = 0;       // from 1
+    std::size_t unmappable = 0; // characters that became '?'
+    // Where the look-alikes that became the code page 932 characters they stand for begin,
+    // in bytes from the start of the line.
+    std::vector<std::size_t> mapped;
+    bool operator==(const ChangedLine&) const = default;
 };
 
 struct Cp932Text {
     std::string text;
-    int unmappable = 0;       // characters that became '?'
-    int firstUnmappableLine = 0; // the first line (from 1) that holds one; 0 when none
+    std::vector<ChangedLine> changed; // in line order
 };
 
 // A whole file's bytes as CP932 text. With a mark, the mark is dropped and the rest decoded
-// and converted; a malformed sequence counts as one character that cannot be held. The text
-// ends at its first NUL character, as the line splitter would end it anyway. Without a mark
-// the bytes come back as they are.
+// and converted, the look-alikes taken as the characters they stand for; a malformed
+// sequence counts as one character that cannot be held. The text ends at its first NUL
+// character, as the line splitter would end it anyway. Without a mark the bytes come back
+// as they are.
 Cp932Text FileText(std::string bytes, const TextCodec& codec);
 
 // The same for the first bytes of a file only (a preview): a character cut off at the end

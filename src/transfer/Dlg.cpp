@@ -83,6 +83,9 @@ std::string_view UnquoteField(std::string_view field, std::string_view quote) {
 }
 
 namespace {
+// The entry's fields by their position in the line, from 1.
+constexpr std::string TVirtualItem::*kFields[] = {&TVirtualItem::Title, &TVirtualItem::UserID,
+                                                  &TVirtualItem::Password, &TVirtualItem::Memo, &TVirtualItem::URL};
 // Kinds of bytes besides the delimiter codes 1 to 5 (0 is an ordinary byte).
 constexpr unsigned char kLead = 6;      // the start of a double-byte character
 constexpr unsigned char kSeparator = 7; // 0x08, the data file's field separator
@@ -185,10 +188,36 @@ int LineParser::Parse(std::string_view line, TVirtualItem& item) const {
     return halves;
 }
 
+unsigned LineParser::FieldsHolding(std::string_view line, const std::vector<std::size_t>& at) const {
+    // A stand-in for each such character: another double-byte character that is no
+    // delimiter and not the quote, so that the line splits and unquotes as before.
+    const auto plain = [this](std::string_view ch) {
+        return ch != quote_ && std::none_of(doubleByte_.begin(), doubleByte_.end(), [&](const DoubleByteDelimiter& d) {
+                   return d.lead == ch[0] && d.trail == ch[1];
+               });
+    };
+    std::string changed(line);
+    for (const std::size_t k : at) {
+        if (k + 1 >= line.size() || !plain(line.substr(k, 2)))
+            continue;
+        for (const char* standIn : {"\x81\x40", "\x81\x41", "\x81\x42"}) {
+            if (line.substr(k, 2) != standIn && plain(standIn)) {
+                changed[k] = standIn[0];
+                changed[k + 1] = standIn[1];
+                break;
+            }
+        }
+    }
+    TVirtualItem before, after;
+    Parse(line, before);
+    Parse(changed, after);
+    unsigned fields = 0;
+    for (std::size_t k = 0; k < std::size(kFields); ++k)
+        fields |= before.*kFields[k] != after.*kFields[k] ? 1u << k : 0u;
+    return fields;
+}
+
 bool LineParser::Store(std::string_view field, int number, bool separator, TVirtualItem& item) const {
-    static constexpr std::string TVirtualItem::*kFields[] = {&TVirtualItem::Title, &TVirtualItem::UserID,
-                                                             &TVirtualItem::Password, &TVirtualItem::Memo,
-                                                             &TVirtualItem::URL};
     if (quote_.size() == 1) { // the usual case, without a call per field
         if (!field.empty() && field.front() == quote_[0] && field.back() == quote_[0])
             field = field.size() == 1 ? std::string_view() : field.substr(1, field.size() - 2);
@@ -262,20 +291,35 @@ std::string TfrmDlg::ReadWholeFile() const {
     }
 }
 
+void TfrmDlg::NoteChanges(std::size_t number, std::string_view line, int halves, const ChangedLine* change,
+                          const LineParser& parser) {
+    // A character cut in half is changed like one that code page 932 cannot hold, and
+    // reported with them.
+    const std::size_t lost = static_cast<std::size_t>(halves) + (change != nullptr ? change->unmappable : 0);
+    if (lost != 0 && UnmappableCount == 0)
+        UnmappableLine = number;
+    UnmappableCount += lost;
+    if (change == nullptr || change->mapped.empty())
+        return;
+    const unsigned fields = parser.FieldsHolding(line, change->mapped);
+    for (const int field : {2, 3})
+        if ((fields >> (field - 1) & 1) != 0)
+            MappedCredentials.push_back({number, field});
+}
+
 void TfrmDlg::ReadTextFile() {
     NoView noView;
     DlgView& view = view_ != nullptr ? *view_ : noView;
     Running = true;
     UnmappableCount = 0;
     UnmappableLine = 0;
+    MappedCredentials.clear();
     const BusyCursor busy(view);
     std::string caption = FileName;
     caption += kDlgReading;
     view.SetCaptionText(caption);
 
     const Cp932Text text = FileText(ReadWholeFile(), codec_);
-    UnmappableCount = text.unmappable;
-    UnmappableLine = text.firstUnmappableLine;
     // Counted first and then cut again as they are parsed: a second scan costs less than a
     // list of a million lines.
     const std::size_t total = CountLines(text.text);
@@ -291,14 +335,16 @@ void TfrmDlg::ReadTextFile() {
     for (std::size_t i = 0; i < skip && reader.Next(line); ++i) {
     }
     std::size_t number = skip; // of the line in the file, from 1
+    auto change = text.changed.begin(); // the next changed line not before this one
     while (reader.Next(line)) {
         ++number;
-        // A character cut in half is changed like one that code page 932 cannot hold, and
-        // reported with them.
-        if (const int halves = line.empty() ? 0 : parser.Parse(line, importList_.AppendNew()); halves != 0) {
-            UnmappableCount += halves;
-            if (UnmappableLine == 0 || number < static_cast<std::size_t>(UnmappableLine))
-                UnmappableLine = static_cast<int>(std::min<std::size_t>(number, INT_MAX));
+        if (!line.empty()) {
+            while (change != text.changed.end() && change->line < number)
+                ++change; // a skipped line's changes are not the import's
+            const ChangedLine* changed = change != text.changed.end() && change->line == number ? &*change : nullptr;
+            const int halves = parser.Parse(line, importList_.AppendNew());
+            if (halves != 0 || changed != nullptr)
+                NoteChanges(number, line, halves, changed, parser);
         }
         view.StepProgress();
         view.ProcessPendingEvents();

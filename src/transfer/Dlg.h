@@ -15,6 +15,7 @@ namespace tobrix {
 class Files;
 class ItemDataList;
 class TextCodec;
+struct ChangedLine;
 struct TVirtualItem;
 
 inline constexpr std::string_view kDlgCaption = sjis<u8"取り込み中...">();
@@ -52,6 +53,13 @@ public:
     // uses it to separate the fields; a lead byte without its second byte at the end of a
     // field becomes '?'. Returns how many fields were changed so.
     int Parse(std::string_view line, TVirtualItem& item) const;
+
+    // Which fields hold one of the double-byte characters that begin at the offsets `at`: bit
+    // k - 1 for field k. For the few lines whose text was changed as the file was read, so it
+    // leaves Parse as it is: the line is parsed again with those characters changed, and the
+    // fields that come out different are theirs. A delimiter is in no field; a character
+    // that is the quote is not looked for.
+    unsigned FieldsHolding(std::string_view line, const std::vector<std::size_t>& at) const;
 
 private:
     // `separator`: the field holds a byte 0x08.
@@ -105,10 +113,18 @@ public:
     bool SameAsOne = false;
     // True from the start of a run; the Cancel button turns it off.
     bool Running = false;
-    // Characters that became '?': in a Unicode file, those code page 932 cannot hold; in any
-    // file, a lead byte that lost its second byte at the end of a field.
-    int UnmappableCount = 0;
-    int UnmappableLine = 0; // the first line (from 1) that holds one; 0 when none
+    // Characters that became '?' on the lines taken in: in a Unicode file, those code page 932
+    // cannot hold; in any file, a lead byte that lost its second byte at the end of a field.
+    std::size_t UnmappableCount = 0;
+    std::size_t UnmappableLine = 0; // the first line (from 1) that holds one; 0 when none
+    // The user IDs and passwords taken in whose look-alikes became the code page 932
+    // characters they stand for: to a site, another credential than the file's. In line order.
+    struct MappedField {
+        std::size_t line; // of the file, from 1
+        int field;        // 2 the user ID, 3 the password
+        bool operator==(const MappedField&) const = default;
+    };
+    std::vector<MappedField> MappedCredentials;
 
     // Appends one entry per non-empty line after the skipped ones. Throws AppError when the
     // file cannot be opened or read, with the cursor restored.
@@ -121,6 +137,10 @@ public:
 private:
     Delimiters ActiveDelimiters() const { return {TabDelim, CommaDelim, SpaceDelim, SemiDelim, EtcDelim}; }
     std::string ReadWholeFile() const;
+    // Counts what changed on the line of the file numbered `number` as it was taken in:
+    // `halves` from the parser, `change` from the conversion (nullptr: nothing).
+    void NoteChanges(std::size_t number, std::string_view line, int halves, const ChangedLine* change,
+                     const LineParser& parser);
 
     ItemDataList& importList_;
     bool hidePass_;

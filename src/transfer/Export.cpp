@@ -20,10 +20,9 @@ constexpr std::string_view kMsgPathMissing =
 constexpr std::string_view kCaptionPathMissing = sjis<u8"パスが存在しません">();
 constexpr std::string_view kMsgExported = sjis<u8"%s に書き出しました。">();
 constexpr std::string_view kCaptionExported = sjis<u8"正常終了">();
-// A name the settings could not keep, and that would name another file once converted.
-constexpr std::string_view kMsgFileNameNotCp932 =
-    sjis<u8"保存先ファイル名に、シフトJISで表せない文字が含まれています。\r\n"
-         u8"その文字を含まない名前を指定してください。">();
+// A name the settings could not keep, and that would name another file once converted, is
+// refused under this name.
+constexpr std::string_view kExportFileNameField = sjis<u8"保存先ファイル名">();
 
 void WriteAndCommit(WritableFile& file, std::string_view text) {
     WriteAll(file, text.data(), text.size());
@@ -126,7 +125,7 @@ void TfrmExport::cmdShowClick() {
     switch (View().RunSaveDialog(dlgSave)) {
     case SaveDialogResult::Cancelled: return;
     case SaveDialogResult::NotCp932:
-        messages_.ShowWarning(kMsgFileNameNotCp932);
+        WarnNotCp932(messages_, kExportFileNameField);
         return;
     case SaveDialogResult::Chosen: break;
     }
@@ -139,7 +138,7 @@ void TfrmExport::cmdShowClick() {
 std::optional<std::string> TfrmExport::TakeFileName() {
     std::optional<std::string> name = View().FileName();
     if (!name) {
-        messages_.ShowWarning(kMsgFileNameNotCp932);
+        WarnNotCp932(messages_, kExportFileNameField);
         View().FocusFileName();
         return std::nullopt;
     }

@@ -4,6 +4,7 @@
 #include "common/Error.h"
 #include "platform/Messages.h"
 #include "platform/TextCodec.h"
+#include "store/Columns.h"
 #include "store/Data.h"
 #include "store/ItemDataList.h"
 #include "transfer/Dlg.h"
@@ -21,17 +22,44 @@ inline constexpr std::string_view kUnmappableNotice[] = {
     sjis<u8" 文字はシフトJISで表せないため「?」に置き換えました（最初は ">(),
     sjis<u8" 行目）。">(),
 };
+inline constexpr std::string_view kMappedNotice =
+    sjis<u8"次のユーザーＩＤ・パスワードは、文字をシフトJISの同じ形の文字に置き換えたため、"
+         u8"ログインできないことがあります。">();
+inline constexpr std::string_view kMappedField[] = {sjis<u8" 行目の">(), sjis<u8"、">()};
+inline constexpr std::string_view kMappedMore[] = {sjis<u8" ほか ">(), sjis<u8" 件">()};
+constexpr std::size_t kMappedNamed = 3; // named one by one; the rest are counted
 
 // What the user must know before taking over the entries of a file whose text was changed
-// as it was read; empty when nothing was changed.
+// as it was read, one sentence a line; empty when nothing the user must look at changed. A
+// look-alike taken as its code page 932 character matters only in a user ID or password.
 std::string NoticeOf(const TfrmDlg& reader) {
-    if (reader.UnmappableCount == 0)
-        return {};
-    std::string notice(kUnmappableNotice[0]);
-    notice.append(std::to_string(reader.UnmappableCount));
-    notice.append(kUnmappableNotice[1]);
-    notice.append(std::to_string(reader.UnmappableLine));
-    notice.append(kUnmappableNotice[2]);
+    std::string notice;
+    if (reader.UnmappableCount != 0) {
+        notice.append(kUnmappableNotice[0]);
+        notice.append(std::to_string(reader.UnmappableCount));
+        notice.append(kUnmappableNotice[1]);
+        notice.append(std::to_string(reader.UnmappableLine));
+        notice.append(kUnmappableNotice[2]);
+    }
+    const auto& mapped = reader.MappedCredentials;
+    if (mapped.empty())
+        return notice;
+    if (!notice.empty())
+        notice.append("\r\n");
+    notice.append(kMappedNotice);
+    notice.append("\r\n");
+    for (std::size_t k = 0; k < mapped.size() && k < kMappedNamed; ++k) {
+        if (k != 0)
+            notice.append(kMappedField[1]);
+        notice.append(std::to_string(mapped[k].line));
+        notice.append(kMappedField[0]);
+        notice.append(kColumnCaptions[mapped[k].field - 1]);
+    }
+    if (mapped.size() > kMappedNamed) {
+        notice.append(kMappedMore[0]);
+        notice.append(std::to_string(mapped.size() - kMappedNamed));
+        notice.append(kMappedMore[1]);
+    }
     return notice;
 }
 
@@ -119,7 +147,7 @@ void TfrmInport::txtETCChange() {
 std::optional<std::string> TfrmInport::KeptText(InportText box) {
     std::optional<std::string> text = View().Text(box);
     if (!text) {
-        messages_.ShowWarning(box == InportText::txtFileName ? kMsgInportNameNotCp932 : kMsgInportEtcNotCp932);
+        WarnNotCp932(messages_, box == InportText::txtFileName ? kInportFileNameField : kInportEtcField);
         View().Focus(box);
     }
     return text;

@@ -24,13 +24,9 @@ inline constexpr std::string_view kMsgNothingToImport = sjis<u8"取り込める�
 inline constexpr std::string_view kCaptionDataError = sjis<u8"データエラー">();
 inline constexpr std::string_view kInportFilter =
     sjis<u8"テキスト（タブ区切り）(*.txt)|*.txt|ＣＳＶ（カンマ区切り）(*.csv)|*.csv|すべてのファイル(*.*)|*.*">();
-// Text that code page 932 cannot hold is refused before anything is read.
-inline constexpr std::string_view kMsgInportNameNotCp932 =
-    sjis<u8"読込元ファイル名に、シフトJISで表せない文字が含まれています。\r\n"
-         u8"その文字を含まない名前を指定してください。">();
-inline constexpr std::string_view kMsgInportEtcNotCp932 =
-    sjis<u8"その他の区切り文字に、シフトJISで表せない文字が指定されています。\r\n"
-         u8"別の文字を指定してください。">();
+// The boxes as the refusal of text that code page 932 cannot hold names them.
+inline constexpr std::string_view kInportFileNameField = sjis<u8"読込元ファイル名">();
+inline constexpr std::string_view kInportEtcField = sjis<u8"その他の区切り文字">();
 
 enum class InportCheck { chkTab, chkComma, chkSpace, chkSemi, chkETC, chkSame, chkPreview };
 enum class InportText { txtFileName, txtETC };

@@ -28,8 +28,8 @@ public:
 
 class TfrmPreview {
 public:
-    // `notice`: a line shown above the question when the file's text was changed while it
-    // was read (empty: none).
+    // `notice`: lines (CR LF between them) shown above the question when the file's text was
+    // changed while it was read (empty: none).
     TfrmPreview(const ItemDataList& importList, std::string notice = {})
         : Notice(std::move(notice)), importList_(importList) {}
 

@@ -60,12 +60,8 @@ void Dialog::CreateControls(const std::vector<ControlSpec>& controls, HFONT font
 
 void Dialog::SetItemText(int id, std::string_view cp932) { SetDlgItemTextW(hwnd_, id, Widen(cp932).c_str()); }
 
-std::optional<std::string> Dialog::ItemText(int id) const {
-    HWND item = GetDlgItem(hwnd_, id);
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(item)) + 1, L'\0');
-    const int n = GetWindowTextW(item, text.data(), static_cast<int>(text.size()));
-    text.resize(static_cast<std::size_t>(n > 0 ? n : 0));
-    return NarrowExact(text);
+std::optional<std::string> Dialog::ItemText(int id, LookAlikes lookAlikes) const {
+    return NarrowExact(WindowText(GetDlgItem(hwnd_, id)), lookAlikes);
 }
 
 void Dialog::Report(Dialog& dialog, const std::exception& e) noexcept {

@@ -3,6 +3,8 @@
 // real one) from a table, so the layout reads as the form was drawn. It binds its handle
 // to the object the way Window does; the procedure only unpacks and forwards.
 
+#include "common/Cp932.h"
+
 #include <windows.h>
 
 #include <exception>
@@ -49,7 +51,7 @@ protected:
     HFONT MakeFont(int height, bool underline = false, int weight = FW_NORMAL);
     void SetItemText(int id, std::string_view cp932);
     // The control's text, or nothing when it holds characters that code page 932 cannot hold.
-    std::optional<std::string> ItemText(int id) const;
+    std::optional<std::string> ItemText(int id, LookAlikes lookAlikes = LookAlikes::Refused) const;
 
     // WM_INITDIALOG: create the controls; return false after setting the focus yourself.
     virtual bool OnInit() = 0;

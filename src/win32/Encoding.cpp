@@ -1,8 +1,7 @@
 #include "win32/Encoding.h"
 
 #include "common/Cp932.h"
-
-#include <windows.h>
+#include "common/Error.h"
 
 #include <climits>
 
@@ -12,40 +11,71 @@ namespace {
 
 constexpr UINT kCodePage = 932;
 
-// No best-fit mapping: a character without its own code becomes the default character
-// instead of a look-alike ('é' would otherwise quietly become 'e').
-std::string Convert(std::wstring_view text, BOOL* usedDefault) {
-    if (text.empty() || text.size() > INT_MAX)
-        return {};
-    const int length = static_cast<int>(text.size());
-    const int bytes =
-        WideCharToMultiByte(kCodePage, WC_NO_BEST_FIT_CHARS, text.data(), length, nullptr, 0, nullptr, usedDefault);
-    std::string out(static_cast<std::size_t>(bytes > 0 ? bytes : 0), '\0');
-    if (bytes > 0)
-        WideCharToMultiByte(kCodePage, WC_NO_BEST_FIT_CHARS, text.data(), length, out.data(), bytes, nullptr,
-                            usedDefault);
+constexpr std::string_view kMsgTextTooLong = sjis<u8"テキストが長すぎるため変換できません。">();
+
+// The system takes lengths as int; code page 932 needs at most two bytes for one UTF-16 unit.
+void CheckLength(std::size_t units) {
+    if (units > INT_MAX / 2)
+        throw AppError(std::string(kMsgTextTooLong));
+}
+
+std::wstring WithLookAlikesMapped(std::wstring_view text) {
+    std::wstring out(text);
+    for (wchar_t& c : out)
+        if (const LookAlike* l = LookAlikeOf(static_cast<char16_t>(c)))
+            c = static_cast<wchar_t>(l->windows);
     return out;
 }
 
 } // namespace
 
-std::wstring Widen(std::string_view cp932) {
-    if (cp932.empty() || cp932.size() > INT_MAX)
-        return {};
+std::size_t WidenInto(std::string_view cp932, wchar_t* out) {
+    if (cp932.empty())
+        return 0;
+    CheckLength(cp932.size());
+    // One byte or two make one UTF-16 unit: the buffer is always large enough.
     const int length = static_cast<int>(cp932.size());
-    const int wide = MultiByteToWideChar(kCodePage, 0, cp932.data(), length, nullptr, 0);
-    std::wstring out(static_cast<std::size_t>(wide > 0 ? wide : 0), L'\0');
-    if (wide > 0)
-        MultiByteToWideChar(kCodePage, 0, cp932.data(), length, out.data(), wide);
+    const int wide = MultiByteToWideChar(kCodePage, 0, cp932.data(), length, out, length);
+    return static_cast<std::size_t>(wide > 0 ? wide : 0);
+}
+
+std::wstring Widen(std::string_view cp932) {
+    CheckLength(cp932.size());
+    std::wstring out(cp932.size(), L'\0');
+    out.resize(WidenInto(cp932, out.data()));
     return out;
 }
 
-std::string Narrow(std::wstring_view text) { return Convert(text, nullptr); }
-
-std::optional<std::string> NarrowExact(std::wstring_view text) {
+std::string ToCp932(std::wstring_view text, LookAlikes lookAlikes, bool& lossy) {
+    lossy = false;
+    if (text.empty())
+        return {};
+    CheckLength(text.size());
+    std::wstring mapped;
+    if (lookAlikes == LookAlikes::Mapped) {
+        mapped = WithLookAlikesMapped(text);
+        text = mapped;
+    }
+    // No best fit: the system would otherwise put a look-alike of its own ('e' for 'é',
+    // '\' for '¥') without saying so.
     BOOL usedDefault = FALSE;
-    std::string out = Convert(text, &usedDefault);
-    if (usedDefault)
+    std::string out(text.size() * 2, '\0');
+    const int bytes = WideCharToMultiByte(kCodePage, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()),
+                                          out.data(), static_cast<int>(out.size()), "?", &usedDefault);
+    out.resize(static_cast<std::size_t>(bytes > 0 ? bytes : 0));
+    lossy = usedDefault != FALSE;
+    return out;
+}
+
+std::string Narrow(std::wstring_view text) {
+    bool lossy = false;
+    return ToCp932(text, LookAlikes::Refused, lossy);
+}
+
+std::optional<std::string> NarrowExact(std::wstring_view text, LookAlikes lookAlikes) {
+    bool lossy = false;
+    std::string out = ToCp932(text, lookAlikes, lossy);
+    if (lossy)
         return std::nullopt;
     return out;
 }
@@ -65,6 +95,14 @@ std::string FitInBuffer(std::wstring_view text, int bufferSize) {
     }
     out.resize(end);
     return out;
+}
+
+std::wstring WindowText(HWND window) {
+    // The length may be larger than the text (never smaller): the text read tells.
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    const int n = GetWindowTextW(window, text.data(), static_cast<int>(text.size()));
+    text.resize(static_cast<std::size_t>(n > 0 ? n : 0));
+    return text;
 }
 
 std::wstring FileDialogFilter(std::string_view cp932) {

@@ -82,10 +82,7 @@ void NValEditControl::SetUpDownPosition(int pos) {
 // ---- the view ----
 
 std::string NValEditControl::Text() const {
-    const int length = GetWindowTextLengthW(edit_);
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextW(edit_, text.data(), length + 1)));
-    return Narrow(text);
+    return Narrow(WindowText(edit_));
 }
 
 void NValEditControl::SetText(std::string_view cp932) {

@@ -5,6 +5,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 namespace tobrix::win32 {
 
 namespace {
@@ -26,8 +28,13 @@ void PreviewDialog::Run(HWND owner) {
 
 void PreviewDialog::SetRowCount(int count) { ListView_SetItemCountEx(Item(kList), count, LVSICF_NOSCROLL); }
 
+int PreviewDialog::NoticeLines() const {
+    const std::string& notice = presenter_.Notice;
+    return notice.empty() ? 0 : 1 + static_cast<int>(std::count(notice.begin(), notice.end(), '\n'));
+}
+
 int PreviewDialog::PanelHeight() const {
-    return Scale(kPanelHeight + (presenter_.Notice.empty() ? 0 : kNoticeHeight));
+    return Scale(kPanelHeight + kNoticeHeight * NoticeLines());
 }
 
 bool PreviewDialog::OnInit() {
@@ -45,7 +52,7 @@ bool PreviewDialog::OnInit() {
     // Positions are set by Layout.
     CreateControls(
         {
-            {kNotice, WC_STATICW, Widen(presenter_.Notice), 0, 0, 0, 0, SS_LEFT | SS_CENTERIMAGE | SS_NOPREFIX},
+            {kNotice, WC_STATICW, Widen(presenter_.Notice), 0, 0, 0, 0, SS_LEFT | SS_NOPREFIX},
             {kQuestion, WC_STATICW, Widen(kPreviewQuestion), 0, 0, 0, 0, SS_LEFT | SS_CENTERIMAGE},
             {kOK, WC_BUTTONW, Widen(kPreviewOK), 0, 0, 0, 0, WS_TABSTOP | BS_DEFPUSHBUTTON},
             {kCancel, WC_BUTTONW, Widen(kPreviewCancel), 0, 0, 0, 0, WS_TABSTOP | BS_PUSHBUTTON},
@@ -71,7 +78,7 @@ void PreviewDialog::Layout() {
     MoveWindow(Item(kCancel), cancelLeft, buttonTop, Scale(kButtonWidth), Scale(kButtonHeight), TRUE);
     MoveWindow(Item(kOK), okLeft, buttonTop, Scale(kButtonWidth), Scale(kButtonHeight), TRUE);
     MoveWindow(Item(kNotice), Scale(kMargin), panelTop + Scale(4), client.right - Scale(2 * kMargin),
-               Scale(kNoticeHeight - 4), TRUE);
+               Scale(kNoticeHeight * NoticeLines() - 4), TRUE);
     MoveWindow(Item(kQuestion), Scale(kMargin), buttonTop, okLeft - Scale(2 * kMargin), Scale(kButtonHeight), TRUE);
     InvalidateRect(Handle(), nullptr, TRUE);
 }

@@ -25,6 +25,7 @@ private:
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     void ReportUnhandled(const std::exception& e) override { reportError_(e); }
     void Layout();
+    int NoticeLines() const;
     int PanelHeight() const;
 
     TfrmPreview& presenter_;

@@ -17,7 +17,9 @@ public:
     void Run(HWND owner);
 
     // SubView
-    std::optional<std::string> Text(SubField field) const override { return ItemText(IdOf(field)); }
+    std::optional<std::string> Text(SubField field, LookAlikes lookAlikes) const override {
+        return ItemText(IdOf(field), lookAlikes);
+    }
     void SetText(SubField field, std::string_view cp932) override { SetItemText(IdOf(field), cp932); }
     void Focus(SubField field) override;
     void PlaceCaretAtEnd(SubField field) override;

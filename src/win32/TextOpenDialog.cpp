@@ -66,11 +66,7 @@ private:
 };
 
 std::optional<std::string> TextOpenWindow::FileNameBoxText() const {
-    HWND box = GetDlgItem(dialog_, FileNameBoxId());
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(box)) + 1, L'\0');
-    const int n = GetWindowTextW(box, text.data(), static_cast<int>(text.size()));
-    text.resize(static_cast<std::size_t>(n > 0 ? n : 0));
-    return NarrowExact(text);
+    return NarrowExact(WindowText(GetDlgItem(dialog_, FileNameBoxId())));
 }
 
 void TextOpenWindow::SetFileNameBoxText(std::string_view cp932) {

@@ -4,8 +4,6 @@
 
 #include <windows.h>
 
-#include <climits>
-
 namespace tobrix::win32 {
 
 int Win32Collation::Compare(std::string_view a, std::string_view b) const {
@@ -23,9 +21,9 @@ std::string Win32Collation::SortKey(std::string_view text) const {
     std::wstring longWide;
     const wchar_t* wide = shortWide;
     int length = 0;
-    if (text.size() < static_cast<std::size_t>(kShort)) {
-        length = MultiByteToWideChar(932, 0, text.data(), static_cast<int>(text.size()), shortWide, kShort);
-    } else if (text.size() < INT_MAX) {
+    if (text.size() <= static_cast<std::size_t>(kShort)) {
+        length = static_cast<int>(WidenInto(text, shortWide));
+    } else {
         longWide = Widen(text);
         wide = longWide.c_str();
         length = static_cast<int>(longWide.size());

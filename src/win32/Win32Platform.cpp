@@ -64,10 +64,7 @@ void Win32Desktop::EnumDescendants(WindowHandle parent, const std::function<void
 }
 
 std::string Win32Desktop::Title(WindowHandle window, int bufferSize) {
-    std::wstring text(static_cast<std::size_t>(bufferSize), L'\0');
-    const int n = GetWindowTextW(AsHwnd(window), text.data(), bufferSize);
-    text.resize(static_cast<std::size_t>(n > 0 ? n : 0));
-    return FitInBuffer(text, bufferSize);
+    return FitInBuffer(WindowText(AsHwnd(window)), bufferSize);
 }
 
 std::optional<std::string> Win32Desktop::ClassName(WindowHandle window, int bufferSize) {

@@ -8,7 +8,7 @@ from wine_env import wait_until, winpath
 # Control ids of the import options dialog and of the preview.
 FILE_NAME, ETC, READ = 1501, 1509, 1516
 CANCEL = 2
-PREVIEW_LIST, PREVIEW_OK = 1401, 1
+PREVIEW_LIST, PREVIEW_NOTICE, PREVIEW_OK = 1401, 1403, 1
 BM_GETCHECK = 0x00F0
 
 
@@ -70,7 +70,9 @@ class ImportTest(TobrixTestCase):
         empty = self.exe.parent / "empty.csv"
         empty.write_bytes(b"\r\n\r\n")
         full = self.exe.parent / "full.csv"
-        full.write_bytes(b"a,b,c\r\n")
+        # UTF-8 from another system: its wave dashes (U+301C) become code page 932's own, and the
+        # preview names the password that so became another password.
+        full.write_bytes("\ufeffa\u301c,b,c\u301c\r\n".encode("utf-8"))
         hwnd, lv = self.open_program()
         dialog = self.open_import(hwnd)
 
@@ -83,7 +85,8 @@ class ImportTest(TobrixTestCase):
         self.probe.set_text(self.item(dialog, FILE_NAME), winpath(full))
         self.click(dialog, READ)
         window, rows = self.preview()
-        self.assertEqual(list(rows.rows.values()), [["a", "b", "c", "", ""]])
+        self.assertEqual(list(rows.rows.values()), [["a\uff5e", "b", "c\uff5e", "", ""]])
+        self.assertTrue(self.probe.text(self.item(window, PREVIEW_NOTICE)).endswith("\r\n1 行目のパスワード"))
         self.probe.post(self.item(window, CANCEL), BM_CLICK)
         self.probe.wait_gone(window)
         self.assertTrue(self.probe.info(dialog).visible)  # still open for another try

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -46,17 +47,31 @@ std::string RefUnquote(std::string_view field, std::string_view quote) {
     return std::string(field);
 }
 
-std::vector<std::string> RefParse(std::string_view line, const Options& o) {
+struct RefEntry {
+    std::vector<std::string> fields;
+    std::vector<std::pair<std::size_t, std::size_t>> spans; // in bytes of the line, before unquoting
+    std::vector<std::size_t> doubleByte;                     // where the double-byte characters start
+};
+
+RefEntry RefParse(std::string_view line, const Options& o) {
     std::vector<std::string> chars;
+    std::vector<std::size_t> starts; // of each character, and the line's end after the last
+    std::vector<std::size_t> doubleByte;
     for (std::size_t i = 0; i < line.size();) {
         const std::size_t n = RefIsLead(line[i]) && i + 1 < line.size() ? 2 : 1;
         chars.emplace_back(line.substr(i, n));
+        starts.push_back(i);
+        if (n == 2)
+            doubleByte.push_back(i);
         i += n;
     }
+    starts.push_back(line.size());
     std::vector<std::string> fields;
+    std::vector<std::pair<std::size_t, std::size_t>> spans;
     std::size_t start = 1;
     int previous = 0;
     const auto take = [&](std::size_t from, std::size_t to) { // positions from 1, `to` excluded
+        spans.emplace_back(starts[from - 1], starts[to - 1]);
         std::string text;
         for (std::size_t p = from; p < to; ++p)
             text += chars[p - 1];
@@ -85,7 +100,8 @@ std::vector<std::string> RefParse(std::string_view line, const Options& o) {
     }
     take(start, chars.size() + 1);
     fields.resize(5);
-    return fields;
+    spans.resize(5, {line.size(), line.size()});
+    return {fields, spans, doubleByte};
 }
 
 } // namespace
@@ -116,10 +132,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Check(lines[n] == expected[n].text, "the same line as the splitter");
         TVirtualItem item;
         parser.Parse(lines[n], item);
-        const std::vector<std::string> fields = RefParse(lines[n], o);
+        const RefEntry ref = RefParse(lines[n], o);
+        const std::vector<std::string>& fields = ref.fields;
         Check(item.Title == fields[0] && item.UserID == fields[1] && item.Password == fields[2] &&
                   item.Memo == fields[3] && item.URL == fields[4],
               "the fields of the literal walk");
+        // The field a double-byte character lies in, as the literal walk has it. The quotes the
+        // import offers are never bytes of such a character; the character that is the quote
+        // is not looked for.
+        const bool byteQuote = o.quote.size() == 1 && o.quote != "\"" && o.quote != "'";
+        for (std::size_t k = 0; k < ref.doubleByte.size() && k < 8 && !byteQuote; ++k) {
+            const std::size_t at = ref.doubleByte[k];
+            if (lines[n].substr(at, 2) == o.quote)
+                continue;
+            unsigned fieldsHolding = 0;
+            for (std::size_t f = 0; f < 5; ++f)
+                fieldsHolding |= ref.spans[f].first <= at && at < ref.spans[f].second ? 1u << f : 0u;
+            Check(parser.FieldsHolding(lines[n], {at}) == fieldsHolding, "the field of a character");
+        }
         Check(item.MaskedPassword == std::string(item.Password.size(), '*'), "one '*' per byte of the password");
         // What the reader makes survives the data file unchanged.
         ItemDataList saved, loaded;

@@ -19,12 +19,14 @@ public:
     std::vector<SubField> caretAtEnd;
     bool closed = false;
     std::set<SubField> notCp932; // fields holding text that code page 932 cannot hold
+    // Fields holding a look-alike: their text is what it becomes when it is mapped.
+    std::set<SubField> lookAlike;
     bool failReads = false;
 
-    std::optional<std::string> Text(SubField f) const override {
+    std::optional<std::string> Text(SubField f, LookAlikes lookAlikes) const override {
         if (failReads)
             throw std::bad_alloc();
-        if (notCp932.count(f) != 0)
+        if (notCp932.count(f) != 0 || (lookAlike.count(f) != 0 && lookAlikes == LookAlikes::Refused))
             return std::nullopt;
         const auto it = texts.find(f);
         return it == texts.end() ? std::string() : it->second;

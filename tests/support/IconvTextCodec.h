@@ -1,11 +1,15 @@
 #pragma once
-// The text codec of the native tests: glibc's iconv with its CP932 table.
+// The text codec of the native tests: glibc's iconv with its CP932 table, held to what
+// Windows' table does. glibc also takes characters whose bytes stand for another character
+// (the look-alikes, '¥' as 0x5C); Windows without best fit turns those into '?', and so does
+// this codec: a character counts as held only when its bytes read back as itself.
 
 #include "platform/TextCodec.h"
 
 #include <iconv.h>
 
 #include <cerrno>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -13,48 +17,69 @@ namespace tobrix::test {
 
 class IconvTextCodec final : public TextCodec {
 public:
-    IconvTextCodec() : cd_(iconv_open("CP932", "UTF-16LE")) {
-        if (cd_ == reinterpret_cast<iconv_t>(-1))
-            throw std::runtime_error("iconv has no CP932");
+    IconvTextCodec() : to_(Open("CP932", "UTF-16LE")), from_(Open("UTF-16LE", "CP932")) {}
+    ~IconvTextCodec() override {
+        iconv_close(to_);
+        iconv_close(from_);
     }
-    ~IconvTextCodec() override { iconv_close(cd_); }
     IconvTextCodec(const IconvTextCodec&) = delete;
     IconvTextCodec& operator=(const IconvTextCodec&) = delete;
 
     std::string FromUtf16(std::u16string_view text, bool& lossy) const override {
         lossy = false;
-        std::string in;
-        for (char16_t c : text) {
-            in.push_back(static_cast<char>(c & 0xFF));
-            in.push_back(static_cast<char>(c >> 8));
+        const std::string units = Bytes(text);
+        if (std::optional<std::string> whole = Run(to_, units); whole && Run(from_, *whole) == units)
+            return *whole;
+        std::string out;
+        for (std::size_t k = 0; k < text.size();) {
+            const std::size_t n = text[k] >= 0xD800 && text[k] <= 0xDBFF && k + 1 < text.size() ? 2 : 1;
+            const std::string one = Bytes(text.substr(k, n));
+            const std::optional<std::string> bytes = Run(to_, one);
+            if (bytes && Run(from_, *bytes) == one) {
+                out += *bytes;
+            } else {
+                out += '?';
+                lossy = true;
+            }
+            k += n;
         }
-        std::string out(text.size() * 2 + 4, '\0');
+        return out;
+    }
+
+private:
+    static iconv_t Open(const char* to, const char* from) {
+        const iconv_t cd = iconv_open(to, from);
+        if (cd == reinterpret_cast<iconv_t>(-1))
+            throw std::runtime_error("iconv has no CP932");
+        return cd;
+    }
+    static std::string Bytes(std::u16string_view text) {
+        std::string out;
+        for (char16_t c : text) {
+            out.push_back(static_cast<char>(c & 0xFF));
+            out.push_back(static_cast<char>(c >> 8));
+        }
+        return out;
+    }
+    // Nothing when the input holds something the table lacks.
+    static std::optional<std::string> Run(iconv_t cd, std::string in) {
+        std::string out(in.size() * 2 + 4, '\0');
         char* src = in.data();
         std::size_t srcLeft = in.size();
         char* dst = out.data();
         std::size_t dstLeft = out.size();
-        iconv(cd_, nullptr, nullptr, nullptr, nullptr);
-        while (srcLeft > 0) {
-            if (iconv(cd_, &src, &srcLeft, &dst, &dstLeft) != static_cast<std::size_t>(-1))
-                break;
-            if (errno != EILSEQ)
-                throw std::runtime_error("iconv failed");
-            // A character the table lacks: one '?', then on after it (a pair is one).
-            const auto unit = static_cast<unsigned>(static_cast<unsigned char>(src[0]) |
-                                                    static_cast<unsigned char>(src[1]) << 8);
-            const std::size_t skip = unit >= 0xD800 && unit <= 0xDBFF && srcLeft >= 4 ? 4 : 2;
-            src += skip;
-            srcLeft -= skip;
-            *dst++ = '?';
-            --dstLeft;
-            lossy = true;
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        if (iconv(cd, &src, &srcLeft, &dst, &dstLeft) == static_cast<std::size_t>(-1)) {
+            if (errno == EILSEQ || errno == EINVAL)
+                return std::nullopt;
+            throw std::runtime_error("iconv failed");
         }
         out.resize(out.size() - dstLeft);
         return out;
     }
 
-private:
-    iconv_t cd_;
+    iconv_t to_;
+    iconv_t from_;
 };
 
 } // namespace tobrix::test

@@ -257,20 +257,56 @@ TEST_F(DlgTest, UnicodeFilesAreReadAsCp932) {
         ASSERT_EQ(list.Count(), 2);
         EXPECT_EQ(FieldsOf(list.At(0)), (Fields{"\x83\x5E\x83\x43", "?"}));
         EXPECT_EQ(FieldsOf(list.At(1)), (Fields{"x", "?"}));
-        EXPECT_EQ(dlg->UnmappableCount, 2);
-        EXPECT_EQ(dlg->UnmappableLine, 1);
+        EXPECT_EQ(dlg->UnmappableCount, 2u);
+        EXPECT_EQ(dlg->UnmappableLine, 1u);
     }
     list.Clear();
     Read("\xEF\xBB\xBF" "a\r\nb");
     EXPECT_EQ(Titles(list), (std::vector<std::string>{"a", "b"}));
-    EXPECT_EQ(dlg->UnmappableCount, 0);
-    EXPECT_EQ(dlg->UnmappableLine, 0);
+    EXPECT_EQ(dlg->UnmappableCount, 0u);
+    EXPECT_EQ(dlg->UnmappableLine, 0u);
 
     // Halves of characters in a file without a mark are counted with them, by file line.
     list.Clear();
     Read("skip\r\nok\r\na,b\x83\r\nc\x83\r\n", [](TfrmDlg& d) { d.SkipLines = 1; });
-    EXPECT_EQ(dlg->UnmappableCount, 2);
-    EXPECT_EQ(dlg->UnmappableLine, 3);
+    EXPECT_EQ(dlg->UnmappableCount, 2u);
+    EXPECT_EQ(dlg->UnmappableLine, 3u);
+}
+
+TEST_F(DlgTest, OnlyTheLinesTakenInCountAndOnlyTheirCredentialsAreNamed) {
+    using Named = std::vector<TfrmDlg::MappedField>;
+    // é and € cannot be held; 〜 (E3 80 9C) and − (E2 88 92) become 0x8160 and 0x817C.
+    const std::string header = "\xEF\xBB\xBFn\xC3\xA9,\xE3\x80\x9C,\xE3\x80\x9C\r\n";
+    const std::string body = "\xE3\x80\x9C" "a,\"u\xE2\x88\x92\",p,m\xE3\x80\x9C\r\n" // title, user ID, memo
+                             "\r\n"
+                             "\xE2\x82\xAC,u,p\xE3\x80\x9C\xE2\x88\x92,m,h,\xE3\x80\x9C\r\n" // password, 6th field
+                             "a,b,c,d,e\xE3\x80\x9C\r\n";                                   // address
+    const struct {
+        std::string content;
+        int skip;
+        std::size_t unmappable, line;
+        Named named;
+    } cases[] = {
+        {header + body, 1, 1, 4, {{2, 2}, {4, 3}}}, // the header's é and its user ID are not the import's
+        {header + body, 0, 2, 1, {{1, 2}, {1, 3}, {2, 2}, {4, 3}}},
+        {header + body, 3, 1, 4, {{4, 3}}},
+        {header + body, 4, 0, 0, {}},
+        {header, 1, 0, 0, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.skip);
+        list.Clear();
+        Read(c.content, [&](TfrmDlg& d) { d.SkipLines = c.skip; });
+        EXPECT_EQ(dlg->UnmappableCount, c.unmappable);
+        EXPECT_EQ(dlg->UnmappableLine, c.line);
+        EXPECT_EQ(dlg->MappedCredentials, c.named);
+    }
+    list.Clear();
+    Read(header + body, [](TfrmDlg& d) { d.SkipLines = 1; });
+    ASSERT_EQ(list.Count(), 3);
+    EXPECT_EQ(FieldsOf(list.At(0)), (Fields{"\x81\x60" "a", "u\x81\x7C", "p", "m\x81\x60", ""}));
+    EXPECT_EQ(FieldsOf(list.At(1)), (Fields{"?", "u", "p\x81\x60\x81\x7C", "m", "h"}));
+    EXPECT_EQ(FieldsOf(list.At(2)), (Fields{"a", "b", "c", "d", "e\x81\x60"}));
 }
 
 } // namespace

@@ -184,24 +184,53 @@ TEST_F(InportTest, NoSecondReadAndNoClosingWhileAFileIsRead) {
     EXPECT_TRUE(view.closed);
 }
 
-TEST_F(InportTest, TextChangedOnTheWayInIsAlwaysShownFirst) {
-    // UTF-8 with its mark; "☃" has no CP932 form.
-    files.files[kFile] = "\xEF\xBB\xBFok\r\nsnow \xE2\x98\x83\r\n";
-    test::FakeInportView view;
-    auto frm = Open(view);
-    Choose(view, kFile);
-    view.checks[InportCheck::chkPreview] = false;
-    std::string notice;
-    view.onPreview = [&](TfrmPreview& preview) {
-        notice = preview.Notice;
-        return true;
+TEST_F(InportTest, TextChangedOnTheWayInIsShownFirstWhenTheUserMustLookAtIt) {
+    // UTF-8 with its mark. "é" and "☃" cannot be held; "〜" (E3 80 9C) becomes 0x8160, the
+    // same character to a reader but another to a site that checks a user ID or password.
+    const std::string mark = "\xEF\xBB\xBF", e = "\xC3\xA9", wave = "\xE3\x80\x9C";
+    const auto user = [](int line) { return std::to_string(line) + std::string(sjis<u8" 行目のユーザーＩＤ">()); };
+    const auto password = [](int line) { return std::to_string(line) + std::string(sjis<u8" 行目のパスワード">()); };
+    const struct {
+        std::string file;
+        int skip;
+        bool preview;                   // forced open, with "プレビューを表示する" off
+        std::vector<std::string> named; // in the notice, in order
+        std::string more;               // the count of those not named, when there are more
+    } cases[] = {
+        {mark + "ok\r\nsnow \xE2\x98\x83\r\n", 0, true, {" 1 ", " 2 "}, ""}, // how many, and the first line
+        {mark + "caf" + e + ",id,pw\r\nx,y,z\r\n", 1, false, {}, ""},         // the skipped header only
+        {mark + "h\r\nt" + wave + ",id,pw,m" + wave + ",u" + wave + "\r\n", 1, false, {}, ""},
+        {mark + "h\r\nt,id,p" + wave + "\r\n\r\nt,i" + wave + ",p\r\n", 1, true, {password(2), user(4)}, ""},
+        {mark + "h\r\n" + "a,b" + wave + ",c" + wave + "\r\n" + "a,b" + wave + "\r\n" + "a,b,c" + wave + "\r\n", 1, true,
+         {user(2), password(2), user(3)}, std::string(sjis<u8" ほか 1 件">())},
     };
-    frm->cmdOKClick();
-    EXPECT_EQ(view.previews, 1);
-    EXPECT_NE(notice.find(" 1 "), std::string::npos);
-    EXPECT_NE(notice.find(" 2 "), std::string::npos); // the first line holding one
-    ASSERT_EQ(items.Count(), 3);
-    EXPECT_EQ(items.At(2).Title, "snow ?");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        files.files[kFile] = c.file;
+        test::FakeInportView view;
+        auto frm = Open(view);
+        Choose(view, kFile);
+        view.start = c.skip;
+        view.checks[InportCheck::chkPreview] = false;
+        std::string notice;
+        view.onPreview = [&](TfrmPreview& preview) {
+            notice = preview.Notice;
+            return true;
+        };
+        frm->cmdOKClick();
+        EXPECT_EQ(view.previews, c.preview ? 1 : 0);
+        EXPECT_TRUE(frm->Imported);
+        std::size_t at = 0;
+        for (const std::string& name : c.named) {
+            at = notice.find(name, at);
+            ASSERT_NE(at, std::string::npos) << name;
+        }
+        EXPECT_EQ(notice.find(sjis<u8"ほか">()) != std::string::npos, !c.more.empty());
+        if (!c.more.empty()) {
+            EXPECT_NE(notice.find(c.more), std::string::npos);
+        }
+        EXPECT_EQ(notice.find(std::string(sjis<u8"1 行目">())), std::string::npos); // the header
+    }
 }
 
 TEST_F(InportTest, TheMainListShowsTheFirstNewEntryAfterAnImport) {

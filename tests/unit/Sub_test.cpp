@@ -210,6 +210,34 @@ TEST_F(SubTest, TextThatCodePage932CannotHoldIsRefusedFieldByFieldAndNothingIsSt
     EXPECT_EQ(messages.shown.size(), 2u);
 }
 
+TEST_F(SubTest, LookAlikesAreTakenInTitleMemoAndAddressButRefusedInTheCredentials) {
+    const std::string wave = "\x81\x60"; // what a pasted wave dash becomes where it is taken
+    const struct {
+        SubField field;
+        bool refused;
+    } cases[] = {
+        {SubField::txtTitle, false}, {SubField::txtUser, true},  {SubField::txtPassWord, true},
+        {SubField::txtMemo, false},  {SubField::txtHTML, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.field));
+        items.Clear();
+        messages.shown.clear();
+        AddEntry("a", "pa");
+        TfrmSub sub = Open(true, 0);
+        Show(sub);
+        view.closed = false;
+        view.texts[c.field] = "x" + wave;
+        view.lookAlike = {c.field};
+        sub.cmdSaveClick();
+        EXPECT_EQ(view.closed, !c.refused);
+        const TVirtualItem& item = items.At(0);
+        const std::string saved[] = {item.Title, item.UserID, item.Password, item.Memo, item.URL};
+        EXPECT_EQ(saved[static_cast<int>(c.field)] == "x" + wave, !c.refused);
+        EXPECT_EQ(messages.shown.size(), c.refused ? 1u : 0u);
+    }
+}
+
 TEST_F(SubTest, AnErrorWhileSavingIsShownAsItIsAndTheDialogStaysOpen) {
     TfrmSub sub = Open(false);
     Show(sub);

@@ -2,11 +2,15 @@
 
 #include "win32/Encoding.h"
 
+#include "support/ErrorOf.h"
+
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <climits>
+#include <iterator>
 #include <string>
 
 namespace tobrix::win32 {
@@ -84,6 +88,40 @@ TEST(Encoding, TextThatCodePage932CannotHoldIsDetectedAndNeverMadeALookAlike) {
     }
     EXPECT_EQ(NarrowExact(L"\u3042a\uFF71"), std::string("\x82\xA0" "a\xB1"));
     EXPECT_EQ(NarrowExact(L""), std::string());
+}
+
+// Each look-alike stands for the character that the system's own table reads from its
+// bytes; it becomes those bytes only where look-alikes are mapped.
+TEST(Encoding, LookAlikesBecomeTheirCharacterOnlyWhereMapped) {
+    ASSERT_EQ(std::size(kLookAlikes), 7u);
+    for (const LookAlike& l : kLookAlikes) {
+        const std::string bytes{l.lead, l.trail};
+        const std::wstring other(1, static_cast<wchar_t>(l.other));
+        SCOPED_TRACE(static_cast<unsigned>(l.other));
+        EXPECT_EQ(Defined(bytes), std::wstring(1, static_cast<wchar_t>(l.windows)));
+        EXPECT_EQ(NarrowExact(std::wstring(1, static_cast<wchar_t>(l.windows))), bytes);
+        EXPECT_EQ(NarrowExact(L"a" + other + L"b", LookAlikes::Mapped), "a" + bytes + "b");
+        EXPECT_FALSE(NarrowExact(L"a" + other).has_value()); // a user ID or password
+        EXPECT_EQ(Narrow(other), "?");
+    }
+    // No character of their own: the yen sign, the overline; and what has no look-alike.
+    for (const std::wstring text : {L"\u00A5", L"\u203E", L"caf\u00E9"})
+        EXPECT_FALSE(NarrowExact(text, LookAlikes::Mapped).has_value());
+}
+
+TEST(Encoding, ATextTooLongForTheSystemIsRefusedWithAMessage) {
+    // Address space only, never touched: the length is refused before anything is read.
+    if (sizeof(void*) < 8)
+        GTEST_SKIP() << "a 32-bit process has no room for such a text";
+    constexpr std::size_t kUnits = INT_MAX / 2 + 1;
+    void* room = VirtualAlloc(nullptr, kUnits * sizeof(wchar_t), MEM_RESERVE, PAGE_NOACCESS);
+    ASSERT_NE(room, nullptr);
+    const std::string expected(sjis<u8"テキストが長すぎるため変換できません。">());
+    const std::wstring_view wide(static_cast<const wchar_t*>(room), kUnits);
+    const std::string_view narrow(static_cast<const char*>(room), kUnits);
+    EXPECT_EQ(test::ErrorOf([&] { NarrowExact(wide); }), expected);
+    EXPECT_EQ(test::ErrorOf([&] { Widen(narrow); }), expected);
+    VirtualFree(room, 0, MEM_RELEASE);
 }
 
 TEST(Encoding, ALeadByteAtTheEndTakesOnlyItsOwnPlace) {
