@@ -6,6 +6,7 @@
 #include "platform/TextCodec.h"
 #include "store/Data.h"
 #include "store/ItemDataList.h"
+#include "transfer/Browse.h"
 #include "transfer/Dlg.h"
 #include "transfer/Preview.h"
 
@@ -56,6 +57,17 @@ private:
 };
 
 } // namespace
+
+void SetUpStartField(TNValEdit& numStart) {
+    numStart.SetMaxDigits(2);
+    numStart.SetFixDecimal(0);
+    numStart.NegativeToZero = true;
+    numStart.SetPrmtNegative(false);
+    numStart.DelAllClear = true;
+    numStart.SetZeroDisplay(true);
+    numStart.EnterNext = true;
+    numStart.ArrowNext = true;
+}
 
 TfrmInport::TfrmInport(ItemDataList& items, TSettings& settings, Files& files, Messages& messages,
                        const TextCodec& codec)
@@ -130,9 +142,8 @@ void TfrmInport::cmdShowClick() {
         return;
     // The dialog starts where the typed name points when that folder exists; the typed
     // text is then its preselected name.
-    if (const std::optional<std::string> text = View().Text(InportText::txtFileName); text && !text->empty()) {
-        const std::string_view folder = DirectoryPart(*text);
-        if (!folder.empty() && files_.IsDirectory(files_.PathOf(folder))) {
+    if (const std::optional<std::string> text = View().Text(InportText::txtFileName)) {
+        if (const std::string_view folder = BrowseFolder(files_, *text); !folder.empty()) {
             dlgOpen.InitialDir = files_.PathOf(folder);
             dlgOpen.FileName = files_.PathOf(*text);
         }

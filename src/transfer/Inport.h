@@ -3,6 +3,7 @@
 // entries are shown before they are taken over. Its OK button runs the whole import.
 
 #include "common/Cp932Literal.h"
+#include "controls/NValEdit.h"
 #include "controls/TextDlgs.h"
 #include "platform/Files.h"
 
@@ -31,6 +32,11 @@ inline constexpr std::string_view kMsgInportNameNotCp932 =
 inline constexpr std::string_view kMsgInportEtcNotCp932 =
     sjis<u8"その他の区切り文字に、シフトJISで表せない文字が指定されています。\r\n"
          u8"別の文字を指定してください。">();
+
+// numStart's design state: two digits, whole numbers, zero shown, Delete clears, Enter and
+// the arrows move on. No line count is negative: a negative number given to the field (a
+// stored one, a pasted one) becomes 0, not its absolute value.
+void SetUpStartField(TNValEdit& numStart);
 
 enum class InportCheck { chkTab, chkComma, chkSpace, chkSemi, chkETC, chkSame, chkPreview };
 enum class InportText { txtFileName, txtETC };
@@ -68,7 +74,9 @@ class TfrmInport {
 public:
     TfrmInport(ItemDataList& items, TSettings& settings, Files& files, Messages& messages, const TextCodec& codec);
 
+    // The window calls this once it exists, before FormShow, and Detach when it goes.
     void Attach(InportView& view) { view_ = &view; }
+    void Detach() { view_ = nullptr; }
 
     // Set once entries were appended to the ItemList.
     bool Imported = false;
