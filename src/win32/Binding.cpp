@@ -19,11 +19,11 @@ struct Binding {
     bool subclassed; // by SubclassControl
 };
 
-// Never destroyed: an object that ends at exit still finds it.
-std::unordered_map<HWND, Binding>& Table() {
-    static auto* const table = new std::unordered_map<HWND, Binding>();
-    return *table;
-}
+// Made before the program starts (nothing is allocated for an empty table), so that no
+// procedure has to make it, and no memory shortage can end one.
+std::unordered_map<HWND, Binding> g_bindings;
+
+std::unordered_map<HWND, Binding>& Table() noexcept { return g_bindings; }
 
 LRESULT CALLBACK ControlProcedure(HWND control, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                   DWORD_PTR) noexcept {

@@ -4,7 +4,7 @@
 
 namespace tobrix::win32 {
 
-int ScreenDpi() {
+int ScreenDpi() noexcept {
     HDC screen = GetDC(nullptr);
     const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
     ReleaseDC(nullptr, screen);

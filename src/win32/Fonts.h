@@ -10,7 +10,7 @@
 namespace tobrix::win32 {
 
 // The screen's DPI, the system's: every monitor counts as that one.
-int ScreenDpi();
+int ScreenDpi() noexcept;
 
 // Pixels of a 96-DPI design on a screen of `dpi`.
 inline int ScaleForDpi(int pixels, int dpi) { return MulDiv(pixels, dpi, 96); }
