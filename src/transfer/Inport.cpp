@@ -1,6 +1,5 @@
 #include "transfer/Inport.h"
 
-#include "common/Cp932.h"
 #include "common/Error.h"
 #include "platform/Messages.h"
 #include "platform/TextCodec.h"
