@@ -196,8 +196,7 @@ public:
         out_.append(data, size);
         return size;
     }
-    bool Flush() override { return true; }
-    bool Close() override { return true; }
+    bool Commit() override { return true; }
 
 private:
     std::string& out_;
@@ -214,14 +213,18 @@ public:
     bool IsFile(const FilePath&) override { return true; }
     std::unique_ptr<ByteSource> OpenRead(const FilePath&) override { return std::make_unique<MemorySource>(stored); }
     std::unique_ptr<ByteSource> OpenReadShared(const FilePath& path) override { return OpenRead(path); }
+    FilePath FinalPath(const FilePath& path) override { return path; }
     std::unique_ptr<WritableFile> CreateTemp(const FilePath& target, FilePath& tempPath) override {
         tempPath = target;
         written.clear(); // keeps the capacity
         return std::make_unique<StringFile>(written);
     }
-    bool Replace(const FilePath&, const FilePath&) override { return true; }
-    std::unique_ptr<WritableFile> Overwrite(const FilePath&) override { return nullptr; }
+    Replacement Replace(const FilePath&, const FilePath&) override { return Replacement::Done; }
+    InPlaceFile Overwrite(const FilePath&, std::uint64_t) override { return {}; }
     NewFile CreateNew(const FilePath&) override { return {}; }
+    bool CreateFolder(const FilePath&) override { return false; }
+    std::optional<std::int64_t> LastWriteTime(const FilePath&) override { return std::nullopt; }
+    FilePath LocalDataFolder() override { return {}; }
     bool Remove(const FilePath&) override { return true; }
     std::string DisplayName(const FilePath& path) const override { return path.string(); }
     FilePath PathOf(std::string_view cp932) const override { return FilePath(std::string(cp932)); }

@@ -16,6 +16,7 @@ public:
     int Height() const override { return 0; }
     int PointerY() const override { return 0; }
     void Scroll(int) override {}
+    void ShowDropMark(const DropMark&) override {}
 
 private:
     int selected_;

@@ -36,10 +36,13 @@ enum class CommandId : int {
     mnuSearchforHelp = 2106,
 };
 
-// A key with or without Ctrl; `key` is the virtual-key code ('A' for the A key).
+// A key with or without Ctrl; `key` is the virtual-key code ('A' for the A key). A key held
+// down repeats its command, unless `once`: a command that must not run in a burst (deleting
+// one entry after another, opening one browser window after another) runs once per press.
 struct Shortcut {
     bool ctrl = false;
     unsigned key = 0;
+    bool once = false;
 };
 
 inline constexpr unsigned kKeyDelete = 0x2E; // VK_DELETE
@@ -59,8 +62,8 @@ struct CommandInfo {
 inline constexpr CommandInfo kCommands[] = {
     {CommandId::actNew, sjis<u8"追加(&A)">(), sjis<u8"アイテムの新規追加">(), {true, 'A'}, 0, false},
     {CommandId::actEdit, sjis<u8"編集(&E)">(), sjis<u8"アイテムの編集">(), {true, 'E'}, 1, false},
-    {CommandId::actDel, sjis<u8"削除(&D)">(), sjis<u8"アイテムの削除">(), {false, kKeyDelete}, 2, false},
-    {CommandId::actHTML, sjis<u8"HTMLの表示(&G)">(), sjis<u8"HTMLの表示">(), {true, 'G'}, 3, false},
+    {CommandId::actDel, sjis<u8"削除(&D)">(), sjis<u8"アイテムの削除">(), {false, kKeyDelete, true}, 2, false},
+    {CommandId::actHTML, sjis<u8"HTMLの表示(&G)">(), sjis<u8"HTMLの表示">(), {true, 'G', true}, 3, false},
     {CommandId::actTcopy, sjis<u8"タイトルのコピー(&N)">(), sjis<u8"タイトルをコピーします">(), {true, 'N'}, 4, false},
     {CommandId::actUcopy, sjis<u8"ユーザーＩＤのコピー(&C)">(), sjis<u8"ユーザーＩＤをコピーします">(), {true, 'U'}, 5,
      false},

@@ -1,5 +1,6 @@
 #include "app/Main.h"
 
+#include "app/Identity.h"
 #include "common/Error.h"
 #include "platform/Files.h"
 #include "platform/Messages.h"
@@ -11,14 +12,30 @@
 
 #include <exception>
 #include <utility>
+#include <vector>
 
 namespace tobrix {
 
 namespace {
 
+// What went wrong with the data file at exit.
+constexpr std::string_view kMsgSaveFailed = sjis<u8"データファイル %s を保存できませんでした（%s）。">();
 constexpr std::string_view kMsgNotOverwritten =
-    sjis<u8"データファイル %s は起動時に読み込めなかったため、上書きしませんでした。"
-         u8"\r\n今回の項目は %s に保存しました。">();
+    sjis<u8"データファイル %s は起動時に読み込めなかったため、上書きしませんでした。">();
+// Where the entries went instead, and what to do with that file.
+constexpr std::string_view kMsgRecovered = sjis<u8"%s\r\nすべての項目を %s に保存しました。\r\n%s">();
+constexpr std::string_view kMsgRecoveryFound =
+    sjis<u8"データファイルより新しい退避ファイル %s があります。"
+         u8"\r\nデータファイルに保存できなかった項目が入っています。\r\n%s">();
+constexpr std::string_view kRecoveryAdvice =
+    sjis<u8"このファイルにはすべてのパスワードが、データファイルと同じ簡単なスクランブルをかけただけで入っています。"
+         u8"\r\n%s を終了してから、このファイルでデータファイルを置き換えるか、削除してください。">();
+constexpr std::string_view kMsgCloseWithoutSaving =
+    sjis<u8"%s\r\n項目を退避するファイルも作成できませんでした。\r\n\r\n保存せずに終了しますか？"
+         u8"\r\n（「いいえ」を選ぶと、ウィンドウは開いたままになります）">();
+// Shown by Windows beside the program while it holds the end of the session.
+constexpr std::string_view kShutdownReason =
+    sjis<u8"%s の項目を保存できていません。データファイルにも退避ファイルにも書き込めませんでした。">();
 
 // Recovery files are never overwritten: each save looks for a free name, this many at most.
 constexpr int kMaxRecoveryAttempts = 10000;
@@ -35,11 +52,6 @@ TfrmMain::TfrmMain(MainView& view, const MainServices& services, ItemDataList& i
       paste_(view, view.List(), items, state_, services.clipboard), drag_(view, view.List(), items, state_, list_) {}
 
 void TfrmMain::ShowError(std::string_view message) { services_.messages.ShowError(ErrorDisplayText(message)); }
-
-FilePath TfrmMain::RecoveryFileName(const FilePath& dataFileName, int attempt) {
-    const std::string suffix = attempt <= 1 ? ".recovered.DAT" : ".recovered-" + std::to_string(attempt) + ".DAT";
-    return ChangeFileExt(dataFileName, suffix);
-}
 
 void TfrmMain::FormCreate() {
     state_.SelIndex = -1;
@@ -79,6 +91,7 @@ void TfrmMain::FormCreate() {
     } catch (const std::exception& e) {
         ShowError(MessageOf(e));
     }
+    AnnounceRecoveryFile();
 }
 
 void TfrmMain::FormShow() {
@@ -136,55 +149,154 @@ std::optional<bool> TfrmMain::Checked(CommandId id) const {
     return std::nullopt;
 }
 
-void TfrmMain::FormDestroy() {
-    state_.Destroying = true;
-    SaveState();
+bool TfrmMain::FormCloseQuery() {
+    const ExitSave saved = SaveEntriesAtExit();
+    switch (saved.outcome) {
+    case Outcome::Saved: break;
+    case Outcome::Recovered:
+        services_.messages.ShowWarning(
+            Substitute(kMsgRecovered, {saved.failure, services_.files.DisplayName(saved.recovery),
+                                       Substitute(kRecoveryAdvice, kAppTitle)}));
+        // Told now: the next start need not tell again.
+        settings_.RecoveryShown = services_.files.LastWriteTime(saved.recovery).value_or(settings_.RecoveryShown);
+        break;
+    case Outcome::Lost: return services_.messages.AskWarning(Substitute(kMsgCloseWithoutSaving, saved.failure));
+    }
+    return true;
 }
 
-void TfrmMain::SessionEnding() { SaveState(); }
-
-void TfrmMain::SaveState() {
-    // Each half reports its own failure; a settings failure must not cost the entries.
+void TfrmMain::FormDestroy() {
+    state_.Destroying = true;
     try {
-        const WindowBounds bounds = view_.Bounds();
-        settings_.Left = bounds.Left;
-        settings_.Top = bounds.Top;
-        settings_.Width = bounds.Width;
-        settings_.Height = bounds.Height;
-        for (int i = 0; i < kColumnCount; ++i)
-            settings_.ColWidth[i] = view_.ColumnWidth(i);
-        SaveSettings(services_.registry, settings_);
+        SaveWindowSettings();
     } catch (const std::exception& e) {
         ShowError(MessageOf(e));
     }
-    if (state_.Modified && state_.UnsavedChanges) {
-        try {
-            SaveEntries();
-            state_.UnsavedChanges = false;
-        } catch (const std::exception& e) {
-            ShowError(MessageOf(e));
-        }
-    }
 }
 
-void TfrmMain::SaveEntries() {
-    if (!dataFileUnreadable_) {
-        SaveDataFile(services_.files, state_.DataFileName, items_);
-        return;
+bool TfrmMain::QueryEndSession() {
+    if (SaveEntriesAtExit().outcome == Outcome::Lost) {
+        view_.BlockShutdown(Substitute(kShutdownReason, kAppTitle));
+        return false;
     }
-    // The data file may still hold entries that were never read; keep it and write this
-    // session's entries beside it, into a file that did not exist before.
-    for (int attempt = 1; attempt <= kMaxRecoveryAttempts; ++attempt) {
-        const FilePath target = RecoveryFileName(state_.DataFileName, attempt);
-        if (!SaveNewDataFile(services_.files, target, items_))
-            continue;
+    view_.AllowShutdown();
+    return true;
+}
+
+void TfrmMain::SessionEnding() {
+    // Nothing can be shown any more: what fails now stays as it is.
+    try {
+        SaveWindowSettings();
+    } catch (const std::exception&) {
+    }
+    SaveEntriesAtExit();
+}
+
+void TfrmMain::SaveWindowSettings() {
+    const WindowBounds bounds = view_.Bounds();
+    settings_.Left = bounds.Left;
+    settings_.Top = bounds.Top;
+    settings_.Width = bounds.Width;
+    settings_.Height = bounds.Height;
+    for (int i = 0; i < kColumnCount; ++i)
+        settings_.ColWidth[i] = view_.ColumnWidth(i);
+    SaveSettings(services_.registry, settings_);
+}
+
+TfrmMain::ExitSave TfrmMain::SaveEntriesAtExit() {
+    if (!state_.Modified || !state_.UnsavedChanges)
+        return {};
+    ExitSave result;
+    Files& files = services_.files;
+    if (dataFileUnreadable_) {
+        // The data file may still hold entries that were never read: it is kept as it is.
+        result.failure = Substitute(kMsgNotOverwritten, files.DisplayName(state_.DataFileName));
+    } else {
+        try {
+            SaveDataFile(files, state_.DataFileName, items_);
+            state_.UnsavedChanges = false;
+            return result;
+        } catch (const std::exception& e) {
+            result.failure = Substitute(kMsgSaveFailed, {files.DisplayName(state_.DataFileName), MessageOf(e)});
+        }
+    }
+    const std::optional<FilePath> recovery = WriteRecoveryFile();
+    if (!recovery) {
+        result.outcome = Outcome::Lost;
+        return result;
+    }
+    state_.UnsavedChanges = false;
+    if (dataFileUnreadable_) {
         dataFileUnreadable_ = false; // later saves of this run go to the same file
-        const FilePath unread = std::exchange(state_.DataFileName, target);
-        services_.messages.ShowWarning(Substitute(
-            kMsgNotOverwritten, {services_.files.DisplayName(unread), services_.files.DisplayName(target)}));
-        return;
+        state_.DataFileName = *recovery;
     }
-    throw AppError(Substitute(kMsgCannotCreate, services_.files.DisplayName(RecoveryFileName(state_.DataFileName, 1))));
+    result.outcome = Outcome::Recovered;
+    result.recovery = *recovery;
+    return result;
+}
+
+FilePath TfrmMain::RecoveryFileName(const FilePath& dataFileName, int attempt) {
+    const std::string suffix = attempt <= 1 ? ".recovered.DAT" : ".recovered-" + std::to_string(attempt) + ".DAT";
+    return ChangeFileExt(dataFileName, suffix);
+}
+
+namespace {
+
+// Where recovery files go, in order: beside the data file, then the user's own folder (which
+// needs no rights in the program's folder and is seldom on the same full disk). Named after
+// the program's data file, also when this run's entries already went to a recovery file.
+std::vector<FilePath> RecoveryBases(Files& files, const FilePath& exePath) {
+    const FilePath dataFileName = ChangeFileExt(exePath, ".DAT");
+    std::vector<FilePath> bases{dataFileName};
+    const FilePath local = files.LocalDataFolder();
+    if (!local.empty())
+        bases.push_back(local / dataFileName.filename());
+    return bases;
+}
+
+} // namespace
+
+std::optional<FilePath> TfrmMain::WriteRecoveryFile() {
+    for (const FilePath& base : RecoveryBases(services_.files, exePath_)) {
+        if (!services_.files.CreateFolder(base.parent_path())) // the user's own one on its first use
+            continue;
+        try {
+            for (int attempt = 1; attempt <= kMaxRecoveryAttempts; ++attempt) {
+                const FilePath target = RecoveryFileName(base, attempt);
+                if (SaveNewDataFile(services_.files, target, items_))
+                    return target;
+            }
+        } catch (const std::exception&) {
+            // This folder takes no new file: the next one may.
+        }
+    }
+    return std::nullopt;
+}
+
+void TfrmMain::AnnounceRecoveryFile() {
+    Files& files = services_.files;
+    // Names are taken in order, so the files in use are those up to the first free name.
+    std::optional<std::int64_t> newest;
+    FilePath found;
+    const std::vector<FilePath> bases = RecoveryBases(files, exePath_);
+    for (const FilePath& base : bases) {
+        for (int attempt = 1; attempt <= kMaxRecoveryAttempts; ++attempt) {
+            const FilePath candidate = RecoveryFileName(base, attempt);
+            const std::optional<std::int64_t> time = files.LastWriteTime(candidate);
+            if (!time)
+                break;
+            if (!newest || *time > *newest) {
+                newest = time;
+                found = candidate;
+            }
+        }
+    }
+    const std::int64_t dataTime = files.LastWriteTime(bases.front()).value_or(0);
+    if (!newest || *newest <= dataTime || *newest <= settings_.RecoveryShown)
+        return;
+    services_.messages.ShowWarning(
+        Substitute(kMsgRecoveryFound, {files.DisplayName(found), Substitute(kRecoveryAdvice, kAppTitle)}));
+    settings_.RecoveryShown = *newest;
 }
 
 } // namespace tobrix

@@ -57,8 +57,13 @@ public:
     // geometry, column widths, then the data file.
     void FormCreate();
     void FormShow();
+    // The window is asked to close, before it is destroyed: changed entries are saved, into a
+    // recovery file when the data file cannot take them (and the user is told where). False
+    // when the window is to stay open: the entries could be saved nowhere, and the user chose
+    // not to close without them.
+    bool FormCloseQuery();
     // Runs once when the window is destroyed: geometry and column widths into the settings,
-    // settings saved, data file written when the entries changed.
+    // settings saved. The entries were saved when the window was asked to close.
     void FormDestroy();
     void mnuExitClick();
     void mnuInportClick();
@@ -75,8 +80,12 @@ public:
     // others, whose marks are set as they switch.
     std::optional<bool> Checked(CommandId id) const;
 
-    // The user's session is ending: the process may be ended without FormDestroy, so
-    // everything is saved now as at a normal exit.
+    // Windows asks whether the session may end. Nothing can be shown now: changed entries are
+    // saved as at a close; when they could be saved nowhere, Windows is asked to wait, with a
+    // reason, and the answer is false.
+    bool QueryEndSession();
+    // The session is ending: the process may be ended without FormDestroy, so the settings are
+    // saved now, and the entries again if they could be saved nowhere before.
     void SessionEnding();
 
     // The general error display, for the view's event boundaries too.
@@ -94,13 +103,27 @@ public:
     void RefreshList(int index) override { list_.RefreshList(index); }
     void SetModified() override { state_.SetModified(); }
 
-    // Where the entries are written when the data file existed at start but could not be
-    // read: that file is never overwritten.
+    // The names a recovery file takes, in the folder of `dataFileName` (attempt 1, 2, ...:
+    // "Tobrix.recovered.DAT", "Tobrix.recovered-2.DAT", ...). Recovery files hold every
+    // entry when the data file cannot take them: it could not be written, or it existed at
+    // start but could not be read (it is then never overwritten).
     static FilePath RecoveryFileName(const FilePath& dataFileName, int attempt);
 
 private:
-    void SaveState();
-    void SaveEntries();
+    enum class Outcome { Saved, Recovered, Lost };
+    struct ExitSave {
+        Outcome outcome = Outcome::Saved;
+        std::string failure; // what went wrong with the data file
+        FilePath recovery;   // where the entries went instead
+    };
+    // Saves changed entries at the end of the window's life, without showing anything.
+    ExitSave SaveEntriesAtExit();
+    // Writes every entry into a new recovery file beside the data file, or where that fails,
+    // in the user's local application data. Its path, or nothing when none could be written.
+    std::optional<FilePath> WriteRecoveryFile();
+    // The newest recovery file newer than the data file, once: later starts keep quiet about it.
+    void AnnounceRecoveryFile();
+    void SaveWindowSettings();
 
     MainView& view_;
     MainServices services_;

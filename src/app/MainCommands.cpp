@@ -1,24 +1,18 @@
 #include "app/MainCommands.h"
 
 #include "about/About.h"
+#include "app/AddressToOpen.h"
 #include "app/MainList.h"
 #include "app/MainState.h"
 #include "app/MainView.h"
-#include "common/Cp932.h"
 #include "editor/Sub.h"
 #include "platform/Clipboard.h"
+#include "platform/Messages.h"
 #include "platform/Shell.h"
 #include "platform/Sound.h"
 #include "store/ItemDataList.h"
 
 namespace tobrix {
-
-bool IsInternetAddress(std::string_view url) {
-    for (const std::string_view prefix : {"http://", "https://", "ftp://", "mailto:", "www."})
-        if (StartsWithIgnoringAsciiCase(url, prefix))
-            return true;
-    return false;
-}
 
 const TVirtualItem* MainCommands::Selected() const {
     const int row = c_.list.SelectedRow();
@@ -85,6 +79,7 @@ void MainCommands::actDelExecute() {
     if (i < 0)
         return;
     c_.items.Remove(i);
+    c_.state.EndPaste();
     // The entry that moved up into its place, or the new last one, takes the selection.
     c_.list.RefreshList(i);
     const int count = c_.items.Count();
@@ -97,11 +92,13 @@ void MainCommands::actHTMLExecute() {
     const TVirtualItem* const item = Selected();
     if (item == nullptr)
         return;
-    if (!IsInternetAddress(item->URL)) {
+    const AddressToOpen address = AddressFor(item->URL);
+    if (address.target.empty()) {
         c_.sound.Beep(kBeepDefault);
+        c_.messages.ShowWarning(address.refusal);
         return;
     }
-    c_.shell.Open(item->URL, Shell::Show::Maximized);
+    c_.shell.Open(address.target, Shell::Show::Maximized);
 }
 
 void MainCommands::Copy(std::string TVirtualItem::*field) {

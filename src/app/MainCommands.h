@@ -6,7 +6,6 @@
 #include "app/CommandTable.h"
 
 #include <string>
-#include <string_view>
 
 namespace tobrix {
 
@@ -36,11 +35,6 @@ struct CommandContext {
     Clipboard& clipboard;
 };
 
-// An address that the shell may open: an internet address (http, https, ftp, mailto, or a
-// text starting with "www."). Anything else could name a program or a document on this
-// computer, which "open" would start.
-bool IsInternetAddress(std::string_view url);
-
 class MainCommands {
 public:
     explicit MainCommands(const CommandContext& context) : c_(context) {}
@@ -53,7 +47,10 @@ public:
 
     void actNewExecute();
     void actEditExecute();
+    // Deletes the selected entry; a continuous paste of it ends, rather than go on with the
+    // entry that moves up into its row.
     void actDelExecute();
+    // Opens the selected entry's address when AddressFor allows it; otherwise beeps and says why.
     void actHTMLExecute();
     void actTcopyExecute();
     void actUcopyExecute();

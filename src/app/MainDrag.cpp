@@ -15,19 +15,38 @@ void MainDrag::lsvListStartDrag() {
     view_.SetTimer(MainTimer::timDrag, true);
 }
 
-void MainDrag::lsvListDragDrop(int x, int y) {
+int MainDrag::DropTarget(int x, int y) const {
     const int t = control_.HitTest(x, y);
     if (t < 0 || t == DragIndex)
-        return;
+        return -1;
     if (DragIndex < 0 || DragIndex >= items_.Count() || t >= items_.Count())
-        return; // the list changed under the drag: nothing sensible to move
+        return -1; // the list changed under the drag: nothing sensible to move
+    return t;
+}
+
+bool MainDrag::lsvListDragOver(int x, int y) {
+    const int t = DropTarget(x, y);
+    // The entry ends at row t either way: moved up, it goes in above the entry there; moved
+    // down, the entries between move up and it goes in below.
+    control_.ShowDropMark(t < 0 ? DropMark{} : DropMark{t, t > DragIndex});
+    return true;
+}
+
+void MainDrag::lsvListDragLeave() { control_.ShowDropMark({}); }
+
+void MainDrag::lsvListDragDrop(int x, int y) {
+    const int t = DropTarget(x, y);
+    if (t < 0)
+        return;
     state_.SetModified();
+    state_.EndPaste();
     items_.Move(DragIndex, t);
     list_.RefreshList(t);
 }
 
 void MainDrag::lsvListEndDrag() {
     view_.SetTimer(MainTimer::timDrag, false);
+    control_.ShowDropMark({});
 }
 
 void MainDrag::timDragTimer() {

@@ -19,10 +19,14 @@ public:
 
     // A drag of the selected (pressed) row starts: the auto-scroll timer runs from now on.
     void lsvListStartDrag();
-    // Whether a drop at a point would be taken. Only points over the list are asked about.
-    bool lsvListDragOver() const { return true; }
-    // The button was released over the list at (x, y), in the list's client coordinates:
-    // the dragged entry moves to the row there.
+    // The pointer is over the list at (x, y), in the list's client coordinates (it moved, or
+    // the rows scrolled under it): the list marks where a drop there would put the entry.
+    // Returns whether a drop there is taken: always.
+    bool lsvListDragOver(int x, int y);
+    // The pointer is off the list: a drop there changes nothing, and no row is marked.
+    void lsvListDragLeave();
+    // The button was released over the list at (x, y): the dragged entry moves to the row
+    // there, and a continuous paste of it ends.
     void lsvListDragDrop(int x, int y);
     // The drag is over, dropped anywhere or cancelled.
     void lsvListEndDrag();
@@ -32,6 +36,9 @@ public:
     std::int32_t DragIndex = 0; // the row being dragged; kept after the drag
 
 private:
+    // The row that a drop at (x, y) moves the dragged entry to, or -1 when it changes nothing.
+    int DropTarget(int x, int y) const;
+
     MainView& view_;
     ListControl& control_;
     ItemDataList& items_;

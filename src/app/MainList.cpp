@@ -51,7 +51,7 @@ void MainList::RefreshList(int index) {
 namespace tobrix {
 
 void MainList::lsvListSelectItem(int item, bool selected) {
-    state_.PasteStep = 0;
+    state_.EndPaste();
     if (state_.Destroying)
         return;
     if (selected) {

@@ -21,6 +21,10 @@ struct MainState {
         Modified = true;
         UnsavedChanges = true;
     }
+    // Ends a continuous paste: when the selection changes, and when the selected entry is
+    // deleted or dragged away, so that no paste hands over a field of the entry that moves
+    // into its row (an account the user did not choose). A sort keeps it going on the row.
+    void EndPaste() { PasteStep = 0; }
 };
 
 } // namespace tobrix

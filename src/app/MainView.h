@@ -13,6 +13,14 @@ class TfrmExport;
 class TfrmInport;
 class TfrmSub;
 
+// Where a dragged row would land, as the list shows it while the pointer moves: a line above
+// or below a row.
+struct DropMark {
+    int row = -1; // -1: no mark
+    bool below = false;
+    bool operator==(const DropMark&) const = default;
+};
+
 // What the list part needs of the list control.
 class ListControl {
 public:
@@ -33,6 +41,8 @@ public:
     virtual int PointerY() const = 0;
     // Scrolls the rows by dy pixels (negative: towards the top).
     virtual void Scroll(int dy) = 0;
+    // Shows the mark in place of the one shown before (none for row -1).
+    virtual void ShowDropMark(const DropMark& mark) = 0;
 };
 
 struct WindowBounds {
@@ -69,6 +79,10 @@ public:
     // shade is this high.
     virtual int CaptionStripHeight() const = 0;
     virtual void Close() = 0;
+    // Asks Windows to hold the end of the session, with the reason shown to the user; or no
+    // longer.
+    virtual void BlockShutdown(std::string_view reason) = 0;
+    virtual void AllowShutdown() = 0;
     virtual void SetTimer(MainTimer timer, bool enabled) = 0;
     // Posts the continuous paste's renewal message to the window itself.
     virtual void PostPasteStep() = 0;

@@ -1,21 +1,36 @@
 #include "platform/Files.h"
 
+#include "common/Error.h"
+
 #include <string>
 
 namespace tobrix {
 
+namespace {
+
+constexpr std::string_view kMsgOnlyCopyLeft =
+    sjis<u8"ファイル %s を置き換える途中で、元のファイルがなくなりました。"
+         u8"\r\n新しい内容は %s だけに残っています。このファイルの名前を元の名前に変えてください。">();
+
+} // namespace
+
 bool WriteBeside(Files& files, const FilePath& path, const std::function<void(WritableFile&)>& write) {
+    // A link stays a link: the file it leads to is the one replaced.
+    const FilePath target = files.FinalPath(path);
     FilePath tempPath;
-    std::unique_ptr<WritableFile> file = files.CreateTemp(path, tempPath);
+    std::unique_ptr<WritableFile> file = files.CreateTemp(target, tempPath);
     if (!file)
         return false;
-    PartialFileGuard guard(files, tempPath);
     write(*file);
-    file.reset(); // closed before it is renamed or removed
-    if (!files.Replace(tempPath, path))
-        return false;
-    guard.Keep();
-    return true;
+    file.reset();
+    switch (files.Replace(tempPath, target)) {
+    case Replacement::Done: return true;
+    case Replacement::Refused: break;
+    case Replacement::TargetLost:
+        throw AppError(Substitute(kMsgOnlyCopyLeft, {files.DisplayName(target), files.DisplayName(tempPath)}));
+    }
+    files.Remove(tempPath); // kept by its commit, and ours alone
+    return false;
 }
 
 FilePath ChangeFileExt(const FilePath& path, std::string_view extension) {

@@ -4,9 +4,11 @@
 
 #include "common/ByteStream.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -14,12 +16,16 @@ namespace tobrix {
 
 using FilePath = std::filesystem::path;
 
+// A file being written. A file this program makes (CreateTemp, CreateNew) is removed when it
+// is destroyed without Commit, by the system, so that no half-written file is left even when
+// the program ends without closing it; a file written in place (Overwrite) keeps what was
+// written.
 class WritableFile : public ByteSink {
 public:
-    // Pushes everything written so far to the disk; false on failure.
-    virtual bool Flush() = 0;
-    // Closes the file; false when the system reports a failure. Safe to call twice.
-    virtual bool Close() = 0;
+    // Ends a write that went through: the file ends where the writing ended, is pushed to the
+    // disk, kept and closed. False when the system reports a failure; a file this program
+    // made is gone then.
+    virtual bool Commit() = 0;
 };
 
 // A file made by CreateNew: `file` is null when it could not be made, and then `nameTaken`
@@ -27,6 +33,20 @@ public:
 struct NewFile {
     std::unique_ptr<WritableFile> file;
     bool nameTaken = false;
+};
+
+// A file opened by Overwrite: `file` is null when it could not be opened, and then `noRoom`
+// tells whether that was because the disk cannot hold the new length.
+struct InPlaceFile {
+    std::unique_ptr<WritableFile> file;
+    bool noRoom = false;
+};
+
+// What became of a replacement.
+enum class Replacement {
+    Done,
+    Refused,    // nothing changed: the target is as it was, the source still there
+    TargetLost, // the target is gone and the source could not take its place: the source is the only copy
 };
 
 class Files {
@@ -45,22 +65,36 @@ public:
     virtual std::unique_ptr<ByteSource> OpenRead(const FilePath& path) = 0;
     // For a look at a file that another program may be writing: nothing is denied to others.
     virtual std::unique_ptr<ByteSource> OpenReadShared(const FilePath& path) = 0;
-    // Creates a new empty file in the folder of `target`, for a replacement of `target` that
-    // is written completely before it takes its place; when `target` exists, the new file
-    // gets its attributes and access rights. nullptr when the folder takes no new file, the
-    // target is read-only, or its protection cannot be carried over exactly; otherwise
-    // tempPath receives its path.
+    // The file that `path` leads to once links are followed; `path` itself when it does not
+    // exist or cannot be followed.
+    virtual FilePath FinalPath(const FilePath& path) = 0;
+    // Creates a new empty file of a name of its own in the folder of `target`, for a
+    // replacement of `target` that is written completely before it takes its place; when
+    // `target` exists, the new file gets its attributes and access rights. Nothing that exists
+    // is touched. nullptr when the folder takes no new file, the target is read-only, or its
+    // protection cannot be carried over exactly; otherwise tempPath receives its path.
     virtual std::unique_ptr<WritableFile> CreateTemp(const FilePath& target, FilePath& tempPath) = 0;
-    // Puts `source` in the place of `target` in one step: afterwards `target` is either the
-    // old file or the new one, never a mixture or missing. A read-only target is not
-    // replaced. False on failure.
-    virtual bool Replace(const FilePath& source, const FilePath& target) = 0;
-    // Opens an existing file for writing, its content discarded, keeping what the system
-    // keeps with a file (attributes, access rights). nullptr when it does not exist, is
-    // read-only or cannot be opened.
-    virtual std::unique_ptr<WritableFile> Overwrite(const FilePath& path) = 0;
+    // Puts the closed file `source` in the place of `target`, or at `target` when there is
+    // none yet (never in the place of a file that appeared meanwhile). An existing target
+    // keeps what the system keeps with a file (attributes, access rights, owner). A read-only
+    // target is refused.
+    virtual Replacement Replace(const FilePath& source, const FilePath& target) = 0;
+    // Opens an existing file to write `length` bytes over its content, keeping what the
+    // system keeps with a file. The file is first made that long, so that a disk without room
+    // for it fails here, before any of its bytes is written over. Null when it does not exist,
+    // is read-only or cannot be opened.
+    virtual InPlaceFile Overwrite(const FilePath& path, std::uint64_t length) = 0;
     // Creates a file that must not exist yet; never opens or replaces an existing one.
     virtual NewFile CreateNew(const FilePath& path) = 0;
+    // Creates a folder; true when it exists afterwards.
+    virtual bool CreateFolder(const FilePath& path) = 0;
+    // The time a file was last written, in ticks that only compare with each other; nothing
+    // when there is no such file.
+    virtual std::optional<std::int64_t> LastWriteTime(const FilePath& path) = 0;
+    // The program's own folder in the user's local application data (not created here);
+    // empty when the system names none.
+    virtual FilePath LocalDataFolder() = 0;
+    // Removes a file that this program made and kept.
     virtual bool Remove(const FilePath& path) = 0;
     // The path as the user reads it in a message (CP932; a character that code page 932
     // cannot hold shows as '?').
@@ -69,27 +103,12 @@ public:
     virtual FilePath PathOf(std::string_view cp932) const = 0;
 };
 
-// Removes a file that was being written unless it was kept.
-class PartialFileGuard {
-public:
-    PartialFileGuard(Files& files, FilePath path) : files_(files), path_(std::move(path)) {}
-    PartialFileGuard(const PartialFileGuard&) = delete;
-    PartialFileGuard& operator=(const PartialFileGuard&) = delete;
-    ~PartialFileGuard() {
-        if (!path_.empty())
-            files_.Remove(path_);
-    }
-    void Keep() { path_.clear(); }
-
-private:
-    Files& files_;
-    FilePath path_;
-};
-
-// Writes a new content for `path` beside it and puts it in its place in one step, as a
-// save should: true when done. False, with nothing left behind, when no new file can be
-// made there or none can take the old one's place; the caller then decides whether to
-// write in place. An error thrown by `write` removes the new file and goes on up.
+// Writes a new content for the file that `path` leads to beside it and puts it in its place
+// in one step, as a save should: true when done. `write` fills the file and commits it, or
+// throws. False, with nothing left behind, when no new file can be made there or none can
+// take the old one's place; the caller then decides whether to write in place. An error
+// thrown by `write` goes on up, the new file removed. Throws AppError naming the new file
+// when the old one was lost on the way: the new file is then the only copy and stays.
 bool WriteBeside(Files& files, const FilePath& path, const std::function<void(WritableFile&)>& write);
 
 // The path with the extension of its file name replaced (a name without one gets it

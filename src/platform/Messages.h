@@ -1,6 +1,6 @@
 #pragma once
-// Message boxes with the application's title as caption and one OK button, owned by the
-// program's window that is active at that moment. Texts are CP932.
+// Message boxes with the application's title as caption and one OK button (a question: はい
+// and いいえ), owned by the program's window that is active at that moment. Texts are CP932.
 
 #include <string_view>
 
@@ -19,6 +19,8 @@ public:
     virtual void ShowPlain(std::string_view text) = 0;
     // A message with a caption of its own instead of the application's title.
     virtual void ShowCaptioned(std::string_view text, std::string_view caption, MessageIcon icon) = 0;
+    // A question with the warning icon, いいえ the default: true only for はい.
+    virtual bool AskWarning(std::string_view text) = 0;
 };
 
 } // namespace tobrix

@@ -17,7 +17,7 @@ constexpr std::string_view kMsgReadFailed = sjis<u8"'%s' の取得に失敗し�
 constexpr std::string_view kMsgWriteFailed = sjis<u8"'%s' の設定に失敗しました">();
 constexpr std::string_view kMsgCreateKeyFailed = sjis<u8"キー %s の作成に失敗しました">();
 
-enum class Kind { Bool, Int, String };
+enum class Kind { Bool, Int, String, Time };
 
 struct Field {
     std::string_view name;
@@ -27,6 +27,7 @@ struct Field {
     std::int32_t TSettings::*intField = nullptr;
     std::string TSettings::*stringField = nullptr;
     int column = -1; // ColWidth<column>
+    std::int64_t TSettings::*timeField = nullptr; // 0 by default, written only when set
 };
 
 constexpr Field B(std::string_view name, bool TSettings::*field, bool def) {
@@ -40,6 +41,9 @@ constexpr Field S(std::string_view name, std::string TSettings::*field) {
 }
 constexpr Field W(std::string_view name, int column, std::int32_t def) {
     return {name, Kind::Int, def, nullptr, nullptr, nullptr, column};
+}
+constexpr Field T(std::string_view name, std::int64_t TSettings::*field) {
+    return {name, Kind::Time, 0, nullptr, nullptr, nullptr, -1, field};
 }
 
 // The order is the order of reading and writing.
@@ -72,7 +76,13 @@ constexpr Field kFields[] = {
     W("ColWidth2", 2, 220),
     W("ColWidth3", 3, 130),
     W("ColWidth4", 4, 150),
+    T("RecoveryShown", &TSettings::RecoveryShown),
 };
+
+bool ParseTime(std::string_view text, std::int64_t& value) {
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, 10);
+    return !text.empty() && error == std::errc() && end == text.data() + text.size();
+}
 
 std::int32_t& IntRef(TSettings& s, const Field& f) { return f.column >= 0 ? s.ColWidth[f.column] : s.*(f.intField); }
 std::int32_t IntValue(const TSettings& s, const Field& f) {
@@ -84,6 +94,7 @@ void SetDefault(TSettings& s, const Field& f) {
     case Kind::Bool: s.*(f.boolField) = f.defaultValue != 0; break;
     case Kind::Int: IntRef(s, f) = f.defaultValue; break;
     case Kind::String: (s.*(f.stringField)).clear(); break;
+    case Kind::Time: s.*(f.timeField) = 0; break;
     }
 }
 
@@ -93,6 +104,11 @@ void SetFromText(TSettings& s, const Field& f, const std::string& text) {
     case Kind::Bool: s.*(f.boolField) = (ParseInt(text, value) ? value : f.defaultValue) != 0; break;
     case Kind::Int: IntRef(s, f) = ParseInt(text, value) ? value : f.defaultValue; break;
     case Kind::String: s.*(f.stringField) = text; break;
+    case Kind::Time: {
+        std::int64_t time = 0;
+        s.*(f.timeField) = ParseTime(text, time) ? time : 0;
+        break;
+    }
     }
 }
 
@@ -101,6 +117,7 @@ std::string TextOf(const TSettings& s, const Field& f) {
     case Kind::Bool: return s.*(f.boolField) ? "1" : "0";
     case Kind::Int: return IntText(IntValue(s, f));
     case Kind::String: return s.*(f.stringField);
+    case Kind::Time: return std::to_string(s.*(f.timeField));
     }
     return {};
 }
@@ -153,6 +170,8 @@ void SaveSettings(Registry& registry, const TSettings& settings) {
     if (!registry.CreateSection(kSettingSection))
         throw AppError(Substitute(kMsgCreateKeyFailed, kSettingSection));
     for (const Field& f : kFields) {
+        if (f.kind == Kind::Time && settings.*(f.timeField) == 0)
+            continue; // not there before it is needed
         if (!registry.Write(kSettingSection, f.name, TextOf(settings, f)))
             throw AppError(Substitute(kMsgWriteFailed, f.name));
     }

@@ -42,6 +42,9 @@ struct TSettings {
     bool DblQ = false;
     bool Head = false;
     std::int32_t ColWidth[kColumnCount] = {};
+    // The last write time of the last recovery file the user was told of (0: none), so that
+    // one is announced once. Stored only once set.
+    std::int64_t RecoveryShown = 0;
 
     bool operator==(const TSettings&) const = default;
 };
@@ -57,7 +60,7 @@ TSettings DefaultSettings();
 // be read stops the reading with AppError; the fields not read by then take their defaults.
 void LoadSettings(Registry& registry, TSettings& settings);
 
-// Writes every field, in order, as text. Throws AppError at the first value that cannot be
+// Writes every field, in order, as text (RecoveryShown only once it is set). Throws AppError at the first value that cannot be
 // written, or when the section cannot be created.
 void SaveSettings(Registry& registry, const TSettings& settings);
 
@@ -66,7 +69,7 @@ int SettingCount();
 std::string_view SettingName(int index);
 
 // The text forms: an integer as its decimal text, a boolean as "1" or "0". ParseInt gives
-// false for anything but an optional sign and digits within 32 bits.
+// false for anything but an optional sign and digits within 32 bits (64 for the time).
 std::string IntText(std::int32_t value);
 bool ParseInt(std::string_view text, std::int32_t& value);
 

@@ -6,12 +6,18 @@
 #include "store/Encrypt.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 
 namespace tobrix {
 
 namespace {
+
+// Bytes of an entry's line: five fields, four separators, CR LF.
+std::size_t LineLength(const TVirtualItem& item) {
+    return item.Title.size() + item.UserID.size() + item.Password.size() + item.Memo.size() + item.URL.size() + 6;
+}
 
 // The clear text of a list, produced piece by piece as the scrambler asks for it, so that a
 // save needs no second copy of the whole text.
@@ -27,8 +33,7 @@ public:
             // Most lines fit whole into what is left of the buffer: copy them in one go
             // rather than piece by piece.
             if (part_ == 0 && offset_ == 0) {
-                const std::size_t length = item.Title.size() + item.UserID.size() + item.Password.size() +
-                                           item.Memo.size() + item.URL.size() + 6;
+                const std::size_t length = LineLength(item);
                 if (length <= size - n) {
                     char* out = buffer + n;
                     out = Put(out, item.Title);
@@ -96,12 +101,19 @@ private:
     std::size_t offset_ = 0;
 };
 
-// The scrambled list into the file, pushed to the disk and closed.
+// The scrambled list into the file, committed.
 void WriteScrambled(WritableFile& file, const ItemDataList& list) {
     ItemListSource source(list);
     XorStream(kDataFileKey, file, source);
-    if (!file.Flush() || !file.Close())
+    if (!file.Commit())
         throw AppError(std::string(kMsgWriteError));
+}
+
+std::uint64_t DataTextLength(const ItemDataList& list) {
+    std::uint64_t length = 0;
+    for (int i = 0; i < list.Count(); ++i)
+        length += LineLength(list.At(i));
+    return length;
 }
 
 struct FieldTexts {
@@ -171,10 +183,10 @@ void SaveDataFile(Files& files, const FilePath& path, const ItemDataList& list) 
     // Where no new file can be made beside it, or none can take its place (a data file that
     // may be written but not replaced), the data file is written where it is, as a plain
     // save would. A read-only one is refused here too.
-    std::unique_ptr<WritableFile> file = files.Overwrite(path);
-    if (!file)
-        throw AppError(Substitute(kMsgCannotCreate, files.DisplayName(path)));
-    WriteScrambled(*file, list);
+    const InPlaceFile inPlace = files.Overwrite(path, DataTextLength(list));
+    if (!inPlace.file)
+        throw AppError(inPlace.noRoom ? std::string(kMsgWriteError) : Substitute(kMsgCannotCreate, files.DisplayName(path)));
+    WriteScrambled(*inPlace.file, list);
 }
 
 bool SaveNewDataFile(Files& files, const FilePath& path, const ItemDataList& list) {
@@ -184,10 +196,7 @@ bool SaveNewDataFile(Files& files, const FilePath& path, const ItemDataList& lis
             return false;
         throw AppError(Substitute(kMsgCannotCreate, files.DisplayName(path)));
     }
-    PartialFileGuard guard(files, path);
-    WriteScrambled(*created.file, list);
-    created.file.reset();
-    guard.Keep();
+    WriteScrambled(*created.file, list); // a file not committed is removed
     return true;
 }
 

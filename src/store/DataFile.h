@@ -25,15 +25,16 @@ std::string BuildDataText(const ItemDataList& list);
 // when the file cannot be opened or read; the list is then left as it was.
 void LoadDataFile(Files& files, const FilePath& path, bool hidePass, ItemDataList& list);
 
-// Replaces the data file by the list. The new content is written to a file of its own
-// beside it (with the old file's attributes and access rights), flushed, and then renamed
-// over the old one in one step, so that a failure leaves the previous file as it was.
-// Where that cannot be done, the data file itself is written over instead; a read-only
-// data file is never written. Throws AppError with the file messages.
+// Replaces the data file (or the file it links to) by the list. The new content is written
+// to a file of its own beside it (with the old file's attributes and access rights), flushed,
+// and then put in the old one's place in one step, so that a failure leaves the previous
+// file as it was. Where that cannot be done, the data file itself is written over instead,
+// once the disk has room for its new length; a read-only data file is never written.
+// Throws AppError with the file messages.
 void SaveDataFile(Files& files, const FilePath& path, const ItemDataList& list);
 
 // Writes the list into a new file of that name. False, with nothing written, when the name
-// is taken; throws AppError on any other failure, the partly written file removed.
+// is taken; throws AppError on any other failure, with nothing left behind.
 bool SaveNewDataFile(Files& files, const FilePath& path, const ItemDataList& list);
 
 } // namespace tobrix

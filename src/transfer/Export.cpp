@@ -26,9 +26,9 @@ constexpr std::string_view kMsgFileNameNotCp932 =
     sjis<u8"保存先ファイル名に、シフトJISで表せない文字が含まれています。\r\n"
          u8"その文字を含まない名前を指定してください。">();
 
-void WriteAndClose(WritableFile& file, std::string_view text) {
+void WriteAndCommit(WritableFile& file, std::string_view text) {
     WriteAll(file, text.data(), text.size());
-    if (!file.Flush() || !file.Close())
+    if (!file.Commit())
         throw AppError(std::string(kMsgWriteError));
 }
 
@@ -75,24 +75,24 @@ BrowseResult ApplySaveFilter(std::string_view path, int filterIndex) {
 }
 
 void WriteExportFile(Files& files, const FilePath& path, std::string_view text, std::string_view shownName) {
-    if (WriteBeside(files, path, [text](WritableFile& file) { WriteAndClose(file, text); }))
+    if (WriteBeside(files, path, [text](WritableFile& file) { WriteAndCommit(file, text); }))
         return;
     // No new file could be made beside it or take its place (a folder that takes no new
-    // files, rights that cannot be carried over): the file is written where it is. What
-    // fails half-way is removed rather than left looking like a whole export. A read-only
-    // file is refused here too.
+    // files, rights that cannot be carried over): the file is written where it is, once the
+    // disk has room for all of it. A new file that fails half-way is removed rather than
+    // left looking like a whole export. A read-only file is refused here too.
     std::unique_ptr<WritableFile> file;
     if (files.IsFile(path)) {
-        file = files.Overwrite(path);
+        InPlaceFile inPlace = files.Overwrite(path, text.size());
+        if (inPlace.noRoom)
+            throw AppError(std::string(kMsgWriteError));
+        file = std::move(inPlace.file);
     } else {
-        NewFile created = files.CreateNew(path);
-        file = std::move(created.file);
+        file = files.CreateNew(path).file;
     }
     if (!file)
         throw AppError(Substitute(kMsgCannotCreate, shownName));
-    PartialFileGuard partial(files, path);
-    WriteAndClose(*file, text);
-    partial.Keep();
+    WriteAndCommit(*file, text);
 }
 
 void TfrmExport::FormShow() {

@@ -61,8 +61,10 @@ struct BrowseResult {
 BrowseResult ApplySaveFilter(std::string_view path, int filterIndex);
 
 // Writes the text to the file completely or not at all: it goes into a new file beside the
-// target that then takes the target's place in one step. Throws AppError with the create
-// or write error; `shownName` is the name those messages show.
+// target (the file a link leads to) that then takes the target's place in one step; where
+// none can be made there, the target is written in place once the disk has room for the
+// text. Throws AppError with the create or write error; `shownName` is the name those
+// messages show.
 void WriteExportFile(Files& files, const FilePath& path, std::string_view text, std::string_view shownName);
 
 // The save-file dialog's own state, kept from one browse to the next while the export

@@ -13,6 +13,9 @@ namespace {
 
 UINT IdOf(CommandId id) { return static_cast<UINT>(id); }
 
+// Bit 30 of a key-down's lParam: the key was down already, so this is a repeat.
+constexpr LPARAM kKeyWasDown = LPARAM(1) << 30;
+
 std::string ShortcutText(const Shortcut& shortcut) {
     if (shortcut.key == 0)
         return {};
@@ -154,6 +157,14 @@ int CommandUi::FitToolBar() {
 }
 
 bool CommandUi::TranslateShortcut(HWND window, MSG& message) const {
+    if (message.message == WM_KEYDOWN && (message.lParam & kKeyWasDown) != 0) {
+        // A repeat of a held key: a command that runs once per press takes none, and the
+        // focused control gets none either.
+        const bool ctrl = GetKeyState(VK_CONTROL) < 0;
+        for (const CommandInfo& info : kCommands)
+            if (info.shortcut.once && info.shortcut.key == message.wParam && info.shortcut.ctrl == ctrl)
+                return true;
+    }
     return shortcuts_ != nullptr && window != nullptr && TranslateAcceleratorW(window, shortcuts_, &message) != 0;
 }
 

@@ -31,7 +31,8 @@ public:
     // The toolbar's height once it has fitted itself to the window's width.
     int FitToolBar();
 
-    // The shortcut keys, taken before the focused control sees them.
+    // The shortcut keys, taken before the focused control sees them; the repeats of a held
+    // key whose command runs once per press are taken and dropped.
     bool TranslateShortcut(HWND window, MSG& message) const;
     // Shows the context menu at a point of the screen; the chosen command reaches the owner
     // as WM_COMMAND.

@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <utility>
 
 namespace tobrix::win32 {
 
@@ -74,8 +75,11 @@ bool MainWindow::Create(int showCommand) {
 }
 
 bool MainWindow::TranslateShortcut(MSG& message) {
-    if (drag_ != Drag::None && message.message == WM_KEYDOWN && message.wParam == VK_ESCAPE) {
-        EndDrag(false);
+    if (drag_ != Drag::None && (message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN)) {
+        // While a row is dragged no key runs a command or moves the list's selection under
+        // the drag; Esc cancels it.
+        if (message.wParam == VK_ESCAPE)
+            EndDrag(false);
         return true;
     }
     return commands_.TranslateShortcut(Handle(), message);
@@ -151,9 +155,11 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_PASTESTEP: presenter_.Paste().WMPasteStep(); return 0;
     case WM_TIMER:
-        if (wParam == kDragTimer)
+        if (wParam == kDragTimer) {
             presenter_.Drag().timDragTimer();
-        else if (wParam == kPasteTimer)
+            if (drag_ == Drag::Dragging)
+                DragMove(); // the rows may have scrolled under the pointer: the mark follows
+        } else if (wParam == kPasteTimer)
             presenter_.Paste().timPasteTimer();
         return 0;
     case WM_MOUSEMOVE:
@@ -180,7 +186,10 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (commands_.DrawMenuImage(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)))
             return TRUE;
         break;
-    case WM_CONTEXTMENU: OnContextMenu(reinterpret_cast<HWND>(wParam), lParam); return 0;
+    case WM_CONTEXTMENU:
+        if (OnContextMenu(reinterpret_cast<HWND>(wParam), lParam))
+            return 0;
+        break; // the title bar's window menu is the system's
     case WM_NCLBUTTONDBLCLK:
         if (presenter_.Options().NonClientDoubleClick(GET_Y_LPARAM(lParam)))
             return 0; // the shade's: no maximising or closing
@@ -190,7 +199,11 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         // window be made.
         reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize.y = CaptionStripHeight();
         return 0;
-    case WM_QUERYENDSESSION: return TRUE;
+    case WM_CLOSE:
+        if (presenter_.FormCloseQuery())
+            DestroyWindow(Handle());
+        return 0;
+    case WM_QUERYENDSESSION: return presenter_.QueryEndSession() ? TRUE : FALSE;
     case WM_ENDSESSION:
         if (wParam)
             presenter_.SessionEnding();
@@ -244,6 +257,7 @@ LRESULT MainWindow::OnNotify(const NMHDR& header) {
         // Typing in the list searches nothing: the selection stays where it is.
         return -1;
     case NM_DBLCLK: presenter_.Commands().lsvListDblClick(); return 0;
+    case NM_CUSTOMDRAW: return OnListCustomDraw(reinterpret_cast<const NMLVCUSTOMDRAW&>(header));
     case LVN_BEGINDRAG: {
         POINT pressed = reinterpret_cast<const NMLISTVIEW&>(header).ptAction;
         ClientToScreen(list_, &pressed);
@@ -282,8 +296,16 @@ void MainWindow::DragMove() {
         drag_ = Drag::Dragging;
         presenter_.Drag().lsvListStartDrag();
     }
-    // No drag image: only the pointer tells where a drop would land.
-    const bool allowed = PointerOverList() && presenter_.Drag().lsvListDragOver();
+    // No drag image: the pointer and the list's drop mark tell where a drop would land.
+    bool allowed = false;
+    if (PointerOverList()) {
+        POINT at{};
+        GetCursorPos(&at);
+        ScreenToClient(list_, &at);
+        allowed = presenter_.Drag().lsvListDragOver(at.x, at.y);
+    } else {
+        presenter_.Drag().lsvListDragLeave();
+    }
     SetCursor(LoadCursorW(nullptr, allowed ? IDC_ARROW : IDC_NO));
 }
 
@@ -311,20 +333,48 @@ bool MainWindow::PointerOverList() const {
     return under == list_ || (under != nullptr && GetParent(under) == list_); // the rows or the column header
 }
 
-void MainWindow::OnContextMenu(HWND from, LPARAM at) {
+bool MainWindow::OnContextMenu(HWND from, LPARAM at) {
     if (from != list_)
-        return;
+        return false;
     POINT point{GET_X_LPARAM(at), GET_Y_LPARAM(at)};
-    if (at == -1) {
-        // From the keyboard: beside the selected row, or at the list's corner.
-        RECT row{};
+    if (point.x == -1 && point.y == -1) {
+        // From the keyboard (in 64-bit programs the -1 may come without its upper half):
+        // below the selected row while it is in view (the rows' part of the list, under its
+        // column header), else at the list's top-left corner.
+        RECT rows{};
+        GetClientRect(list_, &rows);
+        RECT header{};
+        GetWindowRect(ListView_GetHeader(list_), &header);
+        rows.top += header.bottom - header.top;
+        RECT row{}, shown{};
         const int selected = SelectedRow();
-        if (selected < 0 || !ListView_GetItemRect(list_, selected, &row, LVIR_LABEL))
-            row = {};
-        point = {row.left, row.bottom};
+        point = {};
+        if (selected >= 0 && ListView_GetItemRect(list_, selected, &row, LVIR_LABEL) &&
+            IntersectRect(&shown, &row, &rows))
+            point = {row.left, std::min(row.bottom, rows.bottom)};
         ClientToScreen(list_, &point);
     }
     commands_.ShowContextMenu(Handle(), point);
+    return true;
+}
+
+LRESULT MainWindow::OnListCustomDraw(const NMLVCUSTOMDRAW& draw) const {
+    if (dropMark_.row < 0)
+        return CDRF_DODEFAULT;
+    if (draw.nmcd.dwDrawStage == CDDS_PREPAINT)
+        return CDRF_NOTIFYPOSTPAINT;
+    RECT line{};
+    if (draw.nmcd.dwDrawStage == CDDS_POSTPAINT && ListView_GetItemRect(list_, dropMark_.row, &line, LVIR_BOUNDS)) {
+        // A line along the row's upper or lower edge, inside the row so that redrawing the
+        // row alone takes it away again.
+        const int thickness = Scale(2);
+        if (dropMark_.below)
+            line.top = line.bottom - thickness;
+        else
+            line.bottom = line.top + thickness;
+        FillRect(draw.nmcd.hdc, &line, GetSysColorBrush(COLOR_HIGHLIGHT));
+    }
+    return CDRF_DODEFAULT;
 }
 
 void MainWindow::RunSubDialog(TfrmSub& sub) {
@@ -405,6 +455,10 @@ int MainWindow::CaptionStripHeight() const {
 
 void MainWindow::Close() { PostMessageW(Handle(), WM_CLOSE, 0, 0); }
 
+void MainWindow::BlockShutdown(std::string_view reason) { ShutdownBlockReasonCreate(Handle(), Widen(reason).c_str()); }
+
+void MainWindow::AllowShutdown() { ShutdownBlockReasonDestroy(Handle()); }
+
 void MainWindow::SetTimer(MainTimer timer, bool enabled) {
     const UINT_PTR id = timer == MainTimer::timDrag ? kDragTimer : kPasteTimer;
     if (enabled)
@@ -453,5 +507,15 @@ int MainWindow::PointerY() const {
 }
 
 void MainWindow::Scroll(int dy) { ListView_Scroll(list_, 0, dy); }
+
+void MainWindow::ShowDropMark(const DropMark& mark) {
+    // The list view's own insertion mark does not draw in report view: the window draws one.
+    if (mark == dropMark_)
+        return;
+    const DropMark old = std::exchange(dropMark_, mark);
+    for (const int row : {old.row, mark.row})
+        if (row >= 0)
+            ListView_RedrawItems(list_, row, row);
+}
 
 } // namespace tobrix::win32

@@ -40,6 +40,8 @@ public:
     int ListTextHeight(std::string_view text) const override;
     int CaptionStripHeight() const override;
     void Close() override;
+    void BlockShutdown(std::string_view reason) override;
+    void AllowShutdown() override;
     void SetTimer(MainTimer timer, bool enabled) override;
     void PostPasteStep() override;
 
@@ -57,6 +59,7 @@ public:
     int Height() const override;
     int PointerY() const override;
     void Scroll(int dy) override;
+    void ShowDropMark(const DropMark& mark) override;
 
 private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -66,8 +69,11 @@ private:
     void CreateList();
     void Layout();
     LRESULT OnNotify(const NMHDR& header);
+    // Draws the drop mark over the rows the list has drawn.
+    LRESULT OnListCustomDraw(const NMLVCUSTOMDRAW& draw) const;
     void OnCommand(int id);
-    void OnContextMenu(HWND from, LPARAM at);
+    // The list's context menu; false for a request from elsewhere (the title bar's window menu).
+    bool OnContextMenu(HWND from, LPARAM at);
     void ReportError(const std::exception& e);
     // Dragging a row: the list reports the start; the window follows the mouse from then on.
     void BeginDrag(POINT pressed);
@@ -89,6 +95,7 @@ private:
     std::wstring cellText_; // the last cell text handed to the list control
     enum class Drag { None, Pending, Dragging } drag_ = Drag::None;
     POINT dragFrom_{}; // where the button went down, in screen coordinates
+    DropMark dropMark_;
 };
 
 } // namespace tobrix::win32

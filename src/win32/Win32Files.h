@@ -11,10 +11,14 @@ public:
     bool IsFile(const FilePath& path) override;
     std::unique_ptr<ByteSource> OpenRead(const FilePath& path) override;
     std::unique_ptr<ByteSource> OpenReadShared(const FilePath& path) override;
+    FilePath FinalPath(const FilePath& path) override;
     std::unique_ptr<WritableFile> CreateTemp(const FilePath& target, FilePath& tempPath) override;
-    bool Replace(const FilePath& source, const FilePath& target) override;
-    std::unique_ptr<WritableFile> Overwrite(const FilePath& path) override;
+    Replacement Replace(const FilePath& source, const FilePath& target) override;
+    InPlaceFile Overwrite(const FilePath& path, std::uint64_t length) override;
     NewFile CreateNew(const FilePath& path) override;
+    bool CreateFolder(const FilePath& path) override;
+    std::optional<std::int64_t> LastWriteTime(const FilePath& path) override;
+    FilePath LocalDataFolder() override;
     bool Remove(const FilePath& path) override;
     std::string DisplayName(const FilePath& path) const override;
     FilePath PathOf(std::string_view cp932) const override;

@@ -124,11 +124,11 @@ void Win32Shell::Open(std::string_view target, Show show) {
 
 void Win32Sound::Beep(unsigned type) { MessageBeep(type); }
 
-void Win32Messages::Show(std::string_view text, UINT icon, std::string_view caption) {
+int Win32Messages::Show(std::string_view text, UINT style, std::string_view caption) {
     HWND owner = GetActiveWindow();
     if (owner == nullptr && main_.hwnd != nullptr && IsWindowVisible(main_.hwnd))
         owner = main_.hwnd;
-    MessageBoxW(owner, Widen(text).c_str(), Widen(caption).c_str(), MB_OK | icon);
+    return MessageBoxW(owner, Widen(text).c_str(), Widen(caption).c_str(), style);
 }
 
 void Win32Messages::ShowCaptioned(std::string_view text, std::string_view caption, MessageIcon icon) {

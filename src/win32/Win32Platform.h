@@ -61,9 +61,13 @@ public:
     void ShowInformation(std::string_view text) override { Show(text, MB_ICONINFORMATION); }
     void ShowPlain(std::string_view text) override { Show(text, 0); }
     void ShowCaptioned(std::string_view text, std::string_view caption, MessageIcon icon) override;
+    bool AskWarning(std::string_view text) override {
+        return Show(text, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
+    }
 
 private:
-    void Show(std::string_view text, UINT icon, std::string_view caption = kAppTitle);
+    // `style`: the buttons and the icon. The button pressed.
+    int Show(std::string_view text, UINT style, std::string_view caption = kAppTitle);
     const OwnerWindow& main_;
 };
 

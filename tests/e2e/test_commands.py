@@ -104,23 +104,30 @@ class CommandsTest(TobrixTestCase):
         stored = self.settings()
         self.assertEqual((stored["Shard"][1], stored["orgHeight"][1], stored["Height"][1]), ("1", "400", "400"))
 
-    def test_the_address_opens_in_the_browser_and_a_program_path_is_never_started(self):
+    def test_addresses_open_in_the_browser_and_a_program_path_is_refused_saying_why(self):
         stub, record = self.scratch / "browser.sh", self.scratch / "opened.txt"
         stub.write_text(f"#!/bin/sh\nprintf '%s\\n' \"$@\" >> '{record}'\n")
         stub.chmod(0o755)
         self.probe.reg_set_sz(r"Software\Wine\WineBrowser", "Browsers", str(stub))
         self.addCleanup(self.probe.reg_delete_tree, r"Software\Wine\WineBrowser")
         self.write_entries([("web", "", "p", "", "https://example.jp/a?b=1"),
+                            ("host", "", "p", "", " example.org/login"),
                             ("local", "", "p", "", "C:\\windows\\notepad.exe")])
         hwnd, lv = self.open_program()
-        self.wait_for_list(lv, 2)
+        self.wait_for_list(lv, 3)
         self.wine.activate(hwnd)
+        opened = lambda: record.read_text().split() if record.exists() else []
         self.wine.key("ctrl+g")
-        wait_until(lambda: record.exists() and record.read_text().split() == ["https://example.jp/a?b=1"], 20,
-                   message="the address handed to the browser")
+        wait_until(lambda: opened() == ["https://example.jp/a?b=1"], 20, message="the address handed to the browser")
         self.probe.lv_select(lv, 1)
         self.wine.key("ctrl+g")
-        time.sleep(2)
-        self.assertEqual(record.read_text().split(), ["https://example.jp/a?b=1"])
+        wait_until(lambda: opened()[1:] == ["http://example.org/login"], 20, message="the host name as an http address")
+        self.probe.lv_select(lv, 2)
+        self.wine.key("ctrl+g")
+        box = self.probe.msgbox(caption="Tobrix")
+        self.assertTrue(box.text.startswith("HTML ファイル（.htm、.html）のほかは開けません。"), box.text)
+        self.probe.msgbox_press(box.hwnd, 1)
+        time.sleep(1)
+        self.assertEqual(len(opened()), 2)
         self.assertEqual(self.probe.count("Notepad"), 0)
         self.close_program(hwnd)

@@ -2,13 +2,16 @@
 
 from __future__ import annotations
 
+import contextlib
 import os
+import re
 import shutil
+import subprocess
 import time
-from pathlib import Path
+from pathlib import Path, PureWindowsPath
 
-from tobrix import (DEFAULTS, GEOMETRY, MAIN_CLASS, MEMO, SAVE, SETTINGS_KEY, TobrixTestCase, mtime_ns,
-                    read_data_file)
+from tobrix import (DEFAULTS, GEOMETRY, MAIN_CLASS, MEMO, SAVE, SETTINGS_KEY, TobrixTestCase, data_file_bytes,
+                    mtime_ns, read_data_file)
 from wine_env import REG_SZ, wait_until
 
 ENTRIES = [
@@ -16,9 +19,20 @@ ENTRIES = [
     ("表示テスト", "ｶﾀｶﾅ", "abc\\123", "", "http://www."),  # 0x5C as a second byte, half-width kana
     ("銀行", "12345", "ひみつ", "暗証番号", ""),
 ]
+NEW = ("新しい", "user", "pw", "", "http://www.")  # the editor's address field starts with its preset
 
 
 class StartupTest(TobrixTestCase):
+    def add_entry_and_close(self, hwnd: int):
+        """Adds NEW through the editor, closes the window and returns the message box that follows."""
+        dialog = self.open_editor(hwnd, "ctrl+a", "アイテムの登録")
+        self.fill(dialog, *NEW[:4])
+        self.press(dialog, SAVE)
+        self.press(dialog, 2)
+        self.probe.wait_gone(dialog)
+        self.probe.close(hwnd)
+        return self.probe.msgbox(timeout=20, caption="Tobrix")
+
     def test_the_program_runs_with_code_page_932(self):
         self.assertEqual(self.probe.acp(), 932)
 
@@ -126,23 +140,17 @@ class StartupTest(TobrixTestCase):
             lv = self.probe.child(hwnd, id=100).hwnd
             self.assertEqual(self.probe.lv(lv).count, 0)
         # Readable again, but it was never read: an entry added now must not replace it.
-        dialog = self.open_editor(hwnd, "ctrl+a", "アイテムの登録")
-        self.fill(dialog, "新しい", "user", "pw", "")
-        self.press(dialog, SAVE)
-        self.press(dialog, 2)
-        self.probe.wait_gone(dialog)
-        self.probe.close(hwnd)
-        box = self.probe.msgbox(timeout=20, caption="Tobrix")
+        box = self.add_entry_and_close(hwnd)
         self.assertIn("Tobrix.recovered.DAT", box.text)
         self.probe.msgbox_press(box.hwnd, 1)
         self.assertEqual(self.program.wait(30), 0)
         self.assertEqual(self.data_file.read_bytes(), written)
         self.assertEqual(read_data_file(self.scratch / "Tobrix.recovered.DAT"),
-                         [("新しい", "user", "pw", "", "http://www.")])
+                         [NEW])
         self.assertEqual(sorted(p.name for p in self.scratch.iterdir()),
                          ["Tobrix.DAT", "Tobrix.exe", "Tobrix.recovered.DAT"])
 
-    def test_a_read_only_data_file_is_reported_at_exit_and_left_as_it_was(self):
+    def test_a_read_only_data_file_is_left_as_it_was_and_the_entries_go_to_a_recovery_file_beside_it(self):
         written = self.write_entries(ENTRIES)
         self.data_file.chmod(0o444)
         hwnd, lv = self.open_program()
@@ -150,11 +158,55 @@ class StartupTest(TobrixTestCase):
         self.assertTrue(self.probe.lv_click_header(lv, 0))  # the entries changed
         self.probe.close(hwnd)
         box = self.probe.msgbox(timeout=20, caption="Tobrix")
-        self.assertTrue(box.text.endswith("\\Tobrix.DAT を作成できません."), box.text)
+        self.assertTrue(box.text.startswith("データファイル "), box.text)
+        self.assertIn("\\Tobrix.DAT を作成できません", box.text)
+        self.assertIn("\\Tobrix.recovered.DAT に保存しました。", box.text)
         self.probe.msgbox_press(box.hwnd, 1)
         self.assertEqual(self.program.wait(30), 0)
         self.assertEqual(self.data_file.read_bytes(), written)
-        self.assertEqual(sorted(p.name for p in self.scratch.iterdir()), ["Tobrix.DAT", "Tobrix.exe"])
+        self.assertEqual(sorted(read_data_file(self.scratch / "Tobrix.recovered.DAT")), sorted(ENTRIES))
+        self.assertEqual(sorted(p.name for p in self.scratch.iterdir()),
+                         ["Tobrix.DAT", "Tobrix.exe", "Tobrix.recovered.DAT"])
+
+    def test_a_full_disk_at_exit_loses_nothing_the_entries_go_to_the_users_own_folder(self):
+        if os.geteuid() != 0:
+            self.skipTest("mounting a small file system needs root")
+        full = self.scratch / "full"
+        full.mkdir()
+        room = self.exe.stat().st_size + 256 * 1024
+        subprocess.run(["mount", "-t", "tmpfs", "-o", f"size={room}", "tmpfs", str(full)], check=True)
+        self.addCleanup(subprocess.run, ["umount", "-l", str(full)], check=False)
+        self.exe = Path(shutil.move(self.exe, full / "Tobrix.exe"))
+        self.data_file = full / "Tobrix.DAT"
+        # A whole number of the file system's pages: any growth needs a page the disk no longer has.
+        entries = ENTRIES + [("詰め物", "", "", "", "")]
+        entries[-1] = entries[-1][:3] + ("x" * (-len(data_file_bytes(entries)) % 4096),) + entries[-1][4:]
+        written = self.write_entries(entries)
+        self.assertEqual(len(written) % 4096, 0)
+        filler = os.open(full / "filler", os.O_WRONLY | os.O_CREAT)
+        for block in (b"\0" * 4096, b"\0"):
+            with contextlib.suppress(OSError):
+                while os.write(filler, block):
+                    pass
+        os.close(filler)
+        self.assertEqual(shutil.disk_usage(full).free, 0)
+
+        hwnd, lv = self.open_program()
+        self.wait_for_list(lv, 4)
+        box = self.add_entry_and_close(hwnd)
+        self.assertTrue(box.text.startswith("データファイル "), box.text)
+        self.assertIn("ストリームへの書き込みエラー", box.text)
+        self.assertIn("すべてのパスワード", box.text)
+        recovery = re.search(r"すべての項目を (.+) に保存しました。", box.text).group(1)
+        self.assertTrue(recovery.lower().endswith("\\appdata\\local\\tobrix\\tobrix.recovered.dat"), recovery)
+        recovered = Path(self.wine.prefix, "drive_c", *PureWindowsPath(recovery).parts[1:])
+        self.addCleanup(shutil.rmtree, recovered.parent, ignore_errors=True)
+        self.probe.msgbox_press(box.hwnd, 1)
+        self.assertEqual(self.program.wait(30), 0)
+
+        self.assertEqual(self.data_file.read_bytes(), written)
+        self.assertEqual(sorted(p.name for p in full.iterdir()), ["Tobrix.DAT", "Tobrix.exe", "filler"])
+        self.assertEqual(read_data_file(recovered), entries + [NEW])
 
     def test_the_program_works_from_a_folder_whose_name_code_page_932_cannot_hold(self):
         folder = self.scratch / "Zoë €"

@@ -105,7 +105,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // A save the disk cuts short leaves the previous file as it was.
     if (!saved.empty()) {
-        files.writeLimit = saved.size() - 1;
+        files.room[test::FakeFiles::FolderOf(kPath)] = saved.size() - 1;
         bool threw = false;
         try {
             SaveDataFile(files, kPath, second);

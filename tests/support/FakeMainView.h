@@ -51,6 +51,8 @@ public:
     int Height() const override { return height; }
     int PointerY() const override { return pointerY; }
     void Scroll(int dy) override { scrolls.push_back(dy); }
+    DropMark dropMark; // the mark shown now
+    void ShowDropMark(const DropMark& mark) override { dropMark = mark; }
 };
 
 class FakeMainView final : public MainView {
@@ -78,6 +80,9 @@ public:
     int ListTextHeight(std::string_view) const override { return textHeight; }
     int CaptionStripHeight() const override { return captionStrip; }
     void Close() override { closed = true; }
+    std::optional<std::string> shutdownBlocked; // the reason given
+    void BlockShutdown(std::string_view reason) override { shutdownBlocked = std::string(reason); }
+    void AllowShutdown() override { shutdownBlocked.reset(); }
     std::map<MainTimer, bool> timers;
     int pasteStepsPosted = 0;
     void SetTimer(MainTimer timer, bool enabled) override { timers[timer] = enabled; }

@@ -22,7 +22,7 @@ namespace tobrix::test {
 class FakeMessages final : public Messages {
 public:
     struct Shown {
-        char kind; // 'E' error, 'W' warning, 'I' information, 'P' plain
+        char kind; // 'E' error, 'W' warning, 'I' information, 'P' plain, 'Q' question
         std::string text;
         std::string caption = {}; // empty: the application's title
         MessageIcon icon = MessageIcon::None;
@@ -35,6 +35,11 @@ public:
     void ShowCaptioned(std::string_view text, std::string_view caption, MessageIcon icon) override {
         static constexpr char kKinds[] = {'P', 'I', 'W', 'E'};
         shown.push_back({kKinds[static_cast<int>(icon)], std::string(text), std::string(caption), icon});
+    }
+    bool answer = false; // to every question
+    bool AskWarning(std::string_view text) override {
+        shown.push_back({'Q', std::string(text), {}, MessageIcon::Warning});
+        return answer;
     }
     std::vector<std::string> Errors() const {
         std::vector<std::string> out;

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -179,29 +180,42 @@ protected:
         files.files[kPath] = "old bytes";
         list.AppendNew().Title = std::string(10000, 'x'); // more than one buffer
     }
+    std::string Saved() { return test::Scramble(BuildDataText(list)); }
     // After a failed save: the old file as it was, and no temporary file left behind.
     void ExpectOldFileIntact() {
         EXPECT_EQ(files.files.at(kPath), "old bytes");
         EXPECT_EQ(files.files.size(), 1u);
     }
+    static constexpr const char* kFolder = "C:\\Tobrix";
 };
 
-TEST_F(AtomicSaveTest, SuccessReplacesTheFileAndLeavesNoTemporaryFile) {
+TEST_F(AtomicSaveTest, SuccessReplacesTheFileAndLeavesNoTemporaryFileNorTouchesTheUsersOwn) {
+    files.files[kPath + ".tmp"] = "the user's own";
     SaveDataFile(files, kPath, list);
-    EXPECT_EQ(files.files.at(kPath), test::Scramble(BuildDataText(list)));
-    EXPECT_EQ(files.files.size(), 1u);
+    EXPECT_EQ(files.files.at(kPath), Saved());
+    EXPECT_EQ(files.files.at(kPath + ".tmp"), "the user's own");
+    EXPECT_EQ(files.files.size(), 2u);
     EXPECT_EQ(files.replaceCalls, 1);
 }
 
+TEST_F(AtomicSaveTest, ALinkStaysALinkAndTheFileItLeadsToIsReplaced) {
+    const std::string synced = "D:\\Sync\\Tobrix.DAT";
+    files.files.erase(kPath);
+    files.links[kPath] = synced;
+    files.files[synced] = "old bytes";
+    SaveDataFile(files, kPath, list);
+    EXPECT_EQ(files.files, (std::map<std::string, std::string>{{synced, Saved()}}));
+}
+
 TEST_F(AtomicSaveTest, AFolderThatTakesNoNewFileGetsTheDataFileWrittenInPlaceUnlessItIsReadOnly) {
-    files.failCreateTemp = true;
+    files.noNewFiles.insert(kFolder);
     files.readOnly.insert(kPath);
     EXPECT_EQ(ErrorOf([&] { SaveDataFile(files, kPath, list); }), Substitute(kMsgCannotCreate, kPath));
     ExpectOldFileIntact();
 
     files.readOnly.clear();
     SaveDataFile(files, kPath, list);
-    EXPECT_EQ(files.files.at(kPath), test::Scramble(BuildDataText(list)));
+    EXPECT_EQ(files.files.at(kPath), Saved());
     EXPECT_EQ(files.files.size(), 1u);
 
     files.files.clear(); // no data file yet, and the folder takes none
@@ -209,45 +223,63 @@ TEST_F(AtomicSaveTest, AFolderThatTakesNoNewFileGetsTheDataFileWrittenInPlaceUnl
     EXPECT_TRUE(files.files.empty());
 }
 
+TEST_F(AtomicSaveTest, InPlaceADiskWithoutRoomForTheNewLengthFailsBeforeAByteIsWrittenOver) {
+    files.noNewFiles.insert(kFolder);
+    files.room[kFolder] = 9000; // less than the file grows by
+    EXPECT_EQ(ErrorOf([&] { SaveDataFile(files, kPath, list); }), kMsgWriteError);
+    ExpectOldFileIntact();
+
+    // A shorter content needs no room: it is written and the file ends where it ends.
+    files.room[kFolder] = 0;
+    list.At(0).Title = "x";
+    SaveDataFile(files, kPath, list);
+    EXPECT_EQ(files.files.at(kPath), Saved());
+}
+
 TEST_F(AtomicSaveTest, ANewFileNeverReplacesAnExistingOne) {
     EXPECT_FALSE(SaveNewDataFile(files, kPath, list));
     ExpectOldFileIntact();
     const std::string other = kPath + ".new";
     EXPECT_TRUE(SaveNewDataFile(files, other, list));
-    EXPECT_EQ(files.files.at(other), test::Scramble(BuildDataText(list)));
-    files.writeLimit = 100;
+    EXPECT_EQ(files.files.at(other), Saved());
+    files.room[kFolder] = 100;
     EXPECT_EQ(ErrorOf([&] { SaveNewDataFile(files, kPath + ".2", list); }), kMsgWriteError);
     EXPECT_EQ(files.files.count(kPath + ".2"), 0u); // the partly written file is removed
 }
 
-TEST_F(AtomicSaveTest, ShortWrite) {
-    for (std::size_t limit : {0u, 100u, 4096u, 5000u}) {
-        files.writeLimit = limit;
-        EXPECT_EQ(ErrorOf([&] { SaveDataFile(files, kPath, list); }), kMsgWriteError) << limit;
+TEST_F(AtomicSaveTest, AShortWriteOrAFailedCommitLeavesTheOldFile) {
+    for (std::size_t room : {0u, 100u, 4096u, 5000u}) {
+        files.room[kFolder] = room;
+        EXPECT_EQ(ErrorOf([&] { SaveDataFile(files, kPath, list); }), kMsgWriteError) << room;
         ExpectOldFileIntact();
+        EXPECT_EQ(files.room[kFolder], room); // what the new file took is free again
     }
-}
-
-TEST_F(AtomicSaveTest, FlushOrCloseFails) {
-    files.failFlush = true;
-    EXPECT_EQ(ErrorOf([&] { SaveDataFile(files, kPath, list); }), kMsgWriteError);
-    ExpectOldFileIntact();
-    files.failFlush = false;
-    files.failClose = true;
+    files.room.clear();
+    files.failCommit = true;
     EXPECT_EQ(ErrorOf([&] { SaveDataFile(files, kPath, list); }), kMsgWriteError);
     ExpectOldFileIntact();
 }
 
 TEST_F(AtomicSaveTest, ADataFileThatCannotBeReplacedIsWrittenInPlaceUnlessItIsReadOnly) {
-    files.failReplace = true;
+    files.replacement = Replacement::Refused;
     SaveDataFile(files, kPath, list);
-    EXPECT_EQ(files.files.at(kPath), test::Scramble(BuildDataText(list)));
+    EXPECT_EQ(files.files.at(kPath), Saved());
     EXPECT_EQ(files.files.size(), 1u);
 
     files.files[kPath] = "old bytes";
     files.readOnly.insert(kPath);
     EXPECT_EQ(ErrorOf([&] { SaveDataFile(files, kPath, list); }), Substitute(kMsgCannotCreate, kPath));
     ExpectOldFileIntact();
+}
+
+TEST_F(AtomicSaveTest, WhenTheOldFileIsLostOnTheWayTheNewOneIsKeptAndNamed) {
+    files.replacement = Replacement::TargetLost;
+    const std::string message = ErrorOf([&] { SaveDataFile(files, kPath, list); });
+    ASSERT_EQ(files.files.size(), 1u);
+    const auto& [temp, content] = *files.files.begin();
+    EXPECT_EQ(content, Saved());
+    EXPECT_NE(temp, kPath);
+    EXPECT_NE(message.find(temp), std::string::npos) << message;
 }
 
 } // namespace

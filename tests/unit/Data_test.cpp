@@ -58,9 +58,24 @@ TEST(Settings, SavingWritesAll28ValuesAsTextInOrder) {
     EXPECT_EQ(v.at("ColWidth2").text, "220");
     EXPECT_EQ(v.at("InportFile").text, "C:\\\x95\x5C.csv");
     EXPECT_EQ(v.at("ExportFile").text, "");
-    ASSERT_EQ(SettingCount(), 28);
+    ASSERT_EQ(SettingCount(), 29);
     for (int i = 0; i < 28; ++i)
         EXPECT_EQ(SettingName(i), kNames[static_cast<std::size_t>(i)]);
+    EXPECT_EQ(SettingName(28), "RecoveryShown");
+}
+
+TEST(Settings, TheTimeOfTheLastRecoveryFileShownIsStoredOnlyOnceSet) {
+    FakeRegistry registry;
+    TSettings s = DefaultSettings();
+    s.RecoveryShown = 133000000000000123; // a file time: beyond 32 bits
+    SaveSettings(registry, s);
+    EXPECT_EQ(registry.sections.at("Setting").at("RecoveryShown").text, "133000000000000123");
+    TSettings back;
+    LoadSettings(registry, back);
+    EXPECT_EQ(back, s);
+    registry.SetText("Setting", "RecoveryShown", "12x");
+    LoadSettings(registry, back);
+    EXPECT_EQ(back.RecoveryShown, 0);
 }
 
 TEST(Settings, WhatIsSavedReadsBackTheSame) {

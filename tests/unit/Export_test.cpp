@@ -96,7 +96,8 @@ protected:
     void ExpectNothingDone(const TSettings& before, const char* what) {
         EXPECT_FALSE(view.closed) << what;
         EXPECT_EQ(settings, before) << what;
-        EXPECT_FALSE(files.files.count("C:\\out\\list.csv.tmp")) << what;
+        for (const auto& [name, content] : files.files)
+            EXPECT_EQ(name, "C:\\out\\list.csv") << what;
     }
 
     ItemDataList items;
@@ -113,7 +114,10 @@ TEST_F(ExportTest, WritingStoresTheChoicesAfterTheFileAndSaysSo) {
     EXPECT_EQ(view.delim, kDelimTab); // a stored index other than the comma's shows as Tab
     view.fileName = "C:\\out\\list.txt";
     view.head = true;
+    files.files["C:\\out\\list.txt.tmp"] = "the user's own";
     frm.cmdOKClick();
+    EXPECT_EQ(files.files.at("C:\\out\\list.txt.tmp"), "the user's own");
+    EXPECT_EQ(files.files.size(), 2u);
     EXPECT_EQ(files.files.at("C:\\out\\list.txt"),
               Cp932<u8"タイトル\tユーザーＩＤ\tパスワード\tメモ\tホームページ\r\nSite\tid\tpw\t\thttp://x/\r\n">());
     EXPECT_EQ(settings.ExportFile, "C:\\out\\list.txt");
@@ -156,23 +160,28 @@ TEST_F(ExportTest, AFileThatCannotBeCreatedOrWrittenIsReportedAndLeavesNoPartial
     const std::string writeError = Cp932<u8"ストリームへの書き込みエラー.">();
     const struct {
         const char* what;
-        bool readOnly, noNewFile;
-        std::size_t writeLimit;
+        bool exists, readOnly, noNewFile;
+        std::size_t room;
         std::string error;
         std::optional<std::string> left; // the target afterwards
     } cases[] = {
-        {"read-only", true, false, SIZE_MAX, cannotCreate, "old"},
-        {"disk full", false, false, 5, writeError, "old"},
-        {"disk full in place", false, true, 5, writeError, std::nullopt}, // its old content was gone already
+        {"read-only", true, true, false, SIZE_MAX, cannotCreate, "old"},
+        {"disk full", true, false, false, 5, writeError, "old"},
+        {"disk full in place", true, false, true, 5, writeError, "old"}, // fails before a byte is written over
+        {"new file on a full disk", false, false, false, 5, writeError, std::nullopt},
+        {"new file in place on a full disk", false, false, true, 5, cannotCreate, std::nullopt},
     };
     for (const auto& c : cases) {
         files = test::FakeFiles();
         files.directories = {"C:\\out\\"};
-        files.files[target] = "old";
+        if (c.exists)
+            files.files[target] = "old";
         if (c.readOnly)
             files.readOnly = {target};
-        files.failCreateTemp = c.noNewFile;
-        files.writeLimit = c.writeLimit;
+        if (c.noNewFile)
+            files.noNewFiles = {"C:\\out"};
+        if (c.room != SIZE_MAX)
+            files.room["C:\\out"] = c.room;
         messages.shown.clear();
         view.fileName = target;
         frm.cmdOKClick();

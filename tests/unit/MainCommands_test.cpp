@@ -1,6 +1,7 @@
 #include "app/Main.h"
 
 #include "about/About.h"
+#include "app/AddressToOpen.h"
 #include "store/Data.h"
 #include "store/ItemDataList.h"
 #include "support/FakeMainView.h"
@@ -217,27 +218,85 @@ TEST_F(CommandsTest, CopiesPutTheStoredBytesOnTheClipboardAndThePlainPassword) {
     EXPECT_EQ(test::ErrorOf([&] { frm.Execute(CommandId::actHcopy); }), kMsgCannotOpenClipboard);
 }
 
-TEST(AddressFilter, OnlyInternetAddressesAreOpened) {
-    for (const char* url : {"http://a/", "HTTPS://a/", "ftp://f/", "mailto:a@b", "www.example.jp", "WWW.x"})
-        EXPECT_TRUE(IsInternetAddress(url)) << url;
-    for (const char* url : {"C:\\Windows\\notepad.exe", "notepad", "file:///C:/x.bat", "\\\\host\\share\\x.exe",
-                            "javascript:alert(1)", " http://a/", "http:/a", "www", ""})
-        EXPECT_FALSE(IsInternetAddress(url)) << url;
+TEST(AddressFor, OpensWebAddressesAndLocalPagesAndRefusesTheRestSayingWhy) {
+    const std::string_view opens{}; // no refusal
+    const struct {
+        const char* url;
+        const char* target; // what the shell gets; empty when refused
+        std::string_view refusal;
+    } cases[] = {
+        // Web and mail addresses, as they are; blanks at the ends dropped.
+        {"http://a/", "http://a/", opens},
+        {"HTTPS://a/b?c=1", "HTTPS://a/b?c=1", opens},
+        {"ftp://f/", "ftp://f/", opens},
+        {"mailto:a@b", "mailto:a@b", opens},
+        {" \thttp://a/ ", "http://a/", opens},
+        {"http://www. ", "http://www.", opens},
+        {"www.example.jp", "http://www.example.jp", opens},
+        {"WWW.x\\..\\y.exe", "http://WWW.x\\..\\y.exe", opens}, // never a path in the current folder
+        // Local HTML pages with a drive letter, as a local path.
+        {"C:\\dir\\x.html", "C:\\dir\\x.html", opens},
+        {"c:/dir/X.HTM", "c:\\dir\\X.HTM", opens},
+        {"C:\\dir\\..\\x.htm", "C:\\dir\\..\\x.htm", opens},
+        {"file:///C:/My%20Pages/x.html", "C:\\My Pages\\x.html", opens},
+        {"FILE:///c:\\x.HTML", "c:\\x.HTML", opens},
+        {"file:///C%3A/x.html", "C:\\x.html", opens},
+        // Other local files: a program would be started.
+        {"C:\\x.html.exe", "", kMsgNotHtmlFile},
+        {"C:\\Windows\\notepad.exe", "", kMsgNotHtmlFile},
+        {"C:\\x.exe:page.html", "", kMsgNotHtmlFile}, // a stream of a program file
+        {"C:\\x.html.", "", kMsgNotHtmlFile},
+        {"C:\\x\x81.html", "", kMsgNotHtmlFile}, // no dot of its own before "html"
+        {"file:///C:/x.bat", "", kMsgNotHtmlFile},
+        // Other computers: opening one hands over the user's credentials.
+        {"\\\\host\\share\\x.html", "", kMsgNetworkAddress},
+        {"//host/share/x.html", "", kMsgNetworkAddress},
+        {"\\\\?\\UNC\\host\\share\\x.html", "", kMsgNetworkAddress},
+        {"file://host/share/x.html", "", kMsgNetworkAddress},
+        {"file:////host/share/x.html", "", kMsgNetworkAddress},
+        {"file:\\\\host\\share\\x.html", "", kMsgNetworkAddress},
+        // A bare host name, as an http address.
+        {"example.com/login", "http://example.com/login", opens},
+        {"\x95\x5C.jp/x", "http://\x95\x5C.jp/x", opens}, // its second byte is no backslash
+        // Anything else.
+        {"example.com:8080/x", "", kMsgNotAnAddress}, // a colon: written with http:// it opens
+        {"http:\\\\host", "", kMsgNotAnAddress},
+        {"javascript:alert(1)", "", kMsgNotAnAddress},
+        {"notepad", "", kMsgNotAnAddress},
+        {"dir/x.html", "", kMsgNotAnAddress},
+        {"a b.com", "", kMsgNotAnAddress},
+        {"a\x81\x40.com", "", kMsgNotAnAddress}, // a full-width blank
+        {"x.com\\y", "", kMsgNotAnAddress},
+        {"C:x.html", "", kMsgNotAnAddress},
+        {"file:///etc/x.html", "", kMsgNotAnAddress},
+        {"file:///C:/%E3%81%82.html", "", kMsgNotAnAddress}, // UTF-8 escapes name no CP932 path
+        {"file:///C:/x%2.html", "", kMsgNotAnAddress},
+        {"  ", "", kMsgNotAnAddress},
+    };
+    for (const auto& c : cases) {
+        const AddressToOpen got = AddressFor(c.url);
+        EXPECT_EQ(got.target, c.target) << c.url;
+        EXPECT_EQ(got.refusal, c.refusal) << c.url;
+    }
 }
 
-TEST_F(CommandsTest, AnAddressThatIsNoInternetAddressIsNotOpened) {
+TEST_F(CommandsTest, ARefusedAddressBeepsAndSaysWhyAndAnotherOpensMaximised) {
     frm.FormCreate();
     items.Append(std::make_unique<TVirtualItem>(Entry("t", "", "p", "", "C:\\Windows\\notepad.exe")));
-    items.Append(std::make_unique<TVirtualItem>(Entry("t", "", "p", "", "https://example.jp/")));
+    items.Append(std::make_unique<TVirtualItem>(Entry("t", "", "p", "", "example.jp/a")));
     frm.List().RefreshList(0);
     frm.Execute(CommandId::actHTML);
     EXPECT_TRUE(shell.opened.empty());
     EXPECT_EQ(sound.beeps, std::vector<unsigned>{0});
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].kind, 'W');
+    EXPECT_EQ(messages.shown[0].text, kMsgNotHtmlFile);
     view.list.SelectRow(1);
     frm.Execute(CommandId::actHTML);
     ASSERT_EQ(shell.opened.size(), 1u);
-    EXPECT_EQ(shell.opened[0].first, "https://example.jp/");
+    EXPECT_EQ(shell.opened[0].first, "http://example.jp/a");
     EXPECT_EQ(shell.opened[0].second, Shell::Show::Maximized);
+    EXPECT_EQ(messages.shown.size(), 1u);
     EXPECT_FALSE(frm.State().Modified);
 }
 

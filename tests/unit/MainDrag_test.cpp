@@ -67,6 +67,34 @@ TEST_F(DragTest, ADropOnItselfBelowTheRowsOrOutsideTheListChangesNothing) {
     EXPECT_FALSE(frm.State().Modified);
 }
 
+TEST_F(DragTest, TheListMarksWhereTheDropWouldPutTheEntry) {
+    const int h = view.list.rowHeight;
+    const struct {
+        int from, over; // rows; -1: below the last row
+        DropMark mark;
+    } cases[] = {
+        {3, 1, {1, false}}, // moving up: above the row
+        {1, 3, {3, true}},  // moving down: below it
+        {0, 4, {4, true}},
+        {4, 0, {0, false}},
+        {2, 2, {}},         // onto itself: no move, no mark
+        {2, -1, {}},
+    };
+    for (const auto& c : cases) {
+        view.list.SelectRow(c.from);
+        frm.Drag().lsvListStartDrag();
+        const int y = c.over >= 0 ? c.over * h + 5 : 5 * h + 5;
+        EXPECT_TRUE(frm.Drag().lsvListDragOver(10, y));
+        EXPECT_EQ(view.list.dropMark, c.mark) << c.from << " over " << c.over;
+        frm.Drag().lsvListDragLeave(); // over the toolbar
+        EXPECT_EQ(view.list.dropMark, DropMark{});
+        frm.Drag().lsvListDragOver(10, y);
+        frm.Drag().lsvListEndDrag(); // dropped or cancelled
+        EXPECT_EQ(view.list.dropMark, DropMark{});
+    }
+    EXPECT_EQ(Order(), "01234");
+}
+
 TEST_F(DragTest, TheTimerScrollsByOneLineInTheUpperAndLowerZones) {
     ASSERT_EQ(frm.State().LineHeight, 13);
     // top 26 and height 300: up at or above 26 + 2*13, down at or below 300 - 4*13.

@@ -130,6 +130,36 @@ TEST_F(PasteTest, EachAnswerReadsTheEntryAtTheSelectedRowThen) {
     EXPECT_EQ(view.pasteStepsPosted, 2); // and nothing to renew
 }
 
+TEST_F(PasteTest, DeletingOrDraggingTheEntryAwayEndsTheSequence) {
+    Add("a", "u-a", "p-a", "m-a");
+    Add("b", "u-b", "p-b", "m-b");
+    Add("c", "u-c", "p-c", "m-c");
+    view.list.SelectRow(0);
+    frm.Execute(CommandId::actAutoPaste);
+    EXPECT_EQ(PasteElsewhere(), "u-a");
+    frm.Execute(CommandId::actDel); // "b" moves up into the selected row
+    EXPECT_EQ(view.list.selected, 0);
+    EXPECT_EQ(frm.Checked(CommandId::actAutoPaste), std::optional<bool>(false));
+    EXPECT_EQ(PasteElsewhere(), std::nullopt);
+
+    // The drop ends it itself, whatever selection changes the list reports.
+    frm.Execute(CommandId::actAutoPaste);
+    EXPECT_EQ(PasteElsewhere(), "u-b");
+    view.list.onSelect = nullptr;
+    frm.Drag().lsvListStartDrag();
+    frm.Drag().lsvListDragDrop(5, view.list.rowHeight + 5);
+    frm.Drag().lsvListEndDrag();
+    EXPECT_EQ(items.At(1).Title, "b");
+    EXPECT_EQ(PasteElsewhere(), std::nullopt);
+
+    // A drop on the row itself moves nothing: the sequence goes on.
+    frm.Execute(CommandId::actAutoPaste);
+    EXPECT_EQ(PasteElsewhere(), "u-b");
+    frm.Drag().lsvListStartDrag();
+    frm.Drag().lsvListDragDrop(5, view.list.rowHeight + 5);
+    EXPECT_EQ(PasteElsewhere(), "p-b");
+}
+
 TEST_F(PasteTest, AnEntryEmptiedDuringTheSequenceGivesAnEmptyTextAndEndsIt) {
     Add("t", "u", "p", "");
     frm.Execute(CommandId::actAutoPaste);

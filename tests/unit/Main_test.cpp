@@ -14,8 +14,12 @@
 namespace tobrix {
 namespace {
 
-const std::string kExe = "C:\\Program Files\\Tobrix\\Tobrix.exe";
-const std::string kData = "C:\\Program Files\\Tobrix\\Tobrix.DAT";
+// Paths the host's file system type can take apart, as the recovery files need.
+const std::string kFolder = "C:/Program Files/Tobrix";
+const std::string kExe = kFolder + "/Tobrix.exe";
+const std::string kData = kFolder + "/Tobrix.DAT";
+const std::string kRecovered = kFolder + "/Tobrix.recovered.DAT";
+const std::string kLocalFolder = "C:/Users/me/AppData/Local/Tobrix";
 
 class MainTest : public ::testing::Test, protected test::FakeServices {
 protected:
@@ -26,6 +30,30 @@ protected:
     void WriteDataFile(const std::string& clear) { files.files[kData] = test::Scramble(clear); }
     const test::FakeRegistry::Value& Stored(const std::string& name) {
         return registry.sections.at("Setting").at(name);
+    }
+    // Closes the window as the user does; false when it stays open.
+    bool CloseWindow() {
+        if (!frm.FormCloseQuery())
+            return false;
+        frm.FormDestroy();
+        return true;
+    }
+    void AddEntry(const std::string& title) {
+        items.AppendNew().Title = title;
+        frm.State().SetModified();
+    }
+    // A read-only data file and no folder that takes a recovery file, with an entry added.
+    void EntriesCanGoNowhere() {
+        WriteDataFile("old\r\n");
+        frm.FormCreate();
+        files.readOnly.insert(kData);
+        files.noNewFiles = {kFolder, kLocalFolder};
+        AddEntry("new");
+    }
+    // What the messages say first when the read-only data file could not be saved.
+    static std::string SaveFailed() {
+        return Substitute(sjis<u8"データファイル %s を保存できませんでした（%s）。">(),
+                          {kData, Substitute(kMsgCannotCreate, kData)});
     }
 
     test::FakeMainView view;
@@ -48,7 +76,7 @@ TEST_F(MainTest, FirstStartUsesDefaultsAndTheFirstExitStoresThemWithoutADataFile
 
     view.bounds = {10, 20, 700, 500};
     view.columnWidths[3] = 99;
-    frm.FormDestroy();
+    EXPECT_TRUE(CloseWindow());
     EXPECT_EQ(registry.sections.at("Setting").size(), 28u);
     EXPECT_EQ(Stored("Left").text, "10");
     EXPECT_EQ(Stored("Top").text, "20");
@@ -111,7 +139,7 @@ TEST_F(MainTest, AnUnchangedListIsNotWrittenAtExit) {
     WriteDataFile("a\x08u\x08p\x08m\x08h\r\n");
     const std::string before = files.files.at(kData);
     frm.FormCreate();
-    frm.FormDestroy();
+    EXPECT_TRUE(CloseWindow());
     EXPECT_EQ(files.files.at(kData), before);
     EXPECT_EQ(files.createTempCalls, 0);
     EXPECT_EQ(registry.sections.at("Setting").size(), 28u); // the settings are saved anyway
@@ -120,10 +148,13 @@ TEST_F(MainTest, AnUnchangedListIsNotWrittenAtExit) {
 TEST_F(MainTest, AChangedListIsWrittenAtExit) {
     WriteDataFile("a\x08u\x08p\x08m\x08h\r\n");
     frm.FormCreate();
-    items.AppendNew().Title = "new";
-    frm.State().SetModified();
-    frm.FormDestroy();
+    AddEntry("new");
+    EXPECT_TRUE(frm.FormCloseQuery());
     EXPECT_EQ(test::Scramble(files.files.at(kData)), "a\x08u\x08p\x08m\x08h\r\nnew\x08\x08\x08\x08\r\n");
+    const std::string saved = files.files.at(kData);
+    frm.FormDestroy(); // the entries are not written a second time
+    EXPECT_EQ(files.createTempCalls, 1);
+    EXPECT_EQ(files.files.at(kData), saved);
     EXPECT_TRUE(messages.shown.empty());
 }
 
@@ -145,82 +176,177 @@ TEST_F(MainTest, AnUnreadableDataFileIsReportedAndNeverOverwritten) {
     EXPECT_EQ(messages.Errors(), std::vector<std::string>{Substitute(kMsgCannotOpen, kData) + "."});
     EXPECT_EQ(items.Count(), 0);
 
-    items.AppendNew().Title = "typed after the failure";
-    frm.State().SetModified();
-    frm.FormDestroy();
+    AddEntry("typed after the failure");
+    EXPECT_TRUE(CloseWindow());
     EXPECT_EQ(test::Scramble(files.files.at(kData)), "old\r\n");
-    const std::string recovery = "C:\\Program Files\\Tobrix\\Tobrix.recovered.DAT";
-    ASSERT_EQ(files.files.count(recovery), 1u);
-    EXPECT_EQ(test::Scramble(files.files.at(recovery)), "typed after the failure\x08\x08\x08\x08\r\n");
+    ASSERT_EQ(files.files.count(kRecovered), 1u);
+    EXPECT_EQ(test::Scramble(files.files.at(kRecovered)), "typed after the failure\x08\x08\x08\x08\r\n");
     ASSERT_EQ(messages.shown.back().kind, 'W');
-    EXPECT_NE(messages.shown.back().text.find(recovery), std::string::npos);
+    EXPECT_NE(messages.shown.back().text.find(kRecovered), std::string::npos);
 }
 
 TEST_F(MainTest, ARecoveryFileNeverReplacesAnEarlierOne) {
     files.files[kData] = "x";
     files.locked.insert(kData);
-    files.files["C:\\Program Files\\Tobrix\\Tobrix.recovered.DAT"] = "earlier";
+    files.files[kRecovered] = "earlier";
     frm.FormCreate();
     frm.State().SetModified();
-    frm.FormDestroy();
-    EXPECT_EQ(files.files.at("C:\\Program Files\\Tobrix\\Tobrix.recovered.DAT"), "earlier");
-    EXPECT_EQ(files.files.count("C:\\Program Files\\Tobrix\\Tobrix.recovered-2.DAT"), 1u);
+    EXPECT_TRUE(CloseWindow());
+    EXPECT_EQ(files.files.at(kRecovered), "earlier");
+    EXPECT_EQ(files.files.count(kFolder + "/Tobrix.recovered-2.DAT"), 1u);
 }
 
-TEST_F(MainTest, ARecoveryFileThatCannotBeMadeIsReportedAndTheDataFileKept) {
-    files.files[kData] = "x";
-    files.locked.insert(kData);
+// Where the entries go at a close when the data file cannot take them; the user is told once.
+struct RecoveryCase {
+    const char* what;
+    bool unreadable;           // at start; else the data file is read-only at exit
+    bool programFolderRefuses; // takes no new file
+    std::string recovery;
+};
+
+class MainRecovery : public MainTest, public ::testing::WithParamInterface<RecoveryCase> {};
+
+TEST_P(MainRecovery, EntriesTheDataFileCannotTakeGoToARecoveryFileBesideItOrInTheUsersOwnFolder) {
+    const RecoveryCase c = GetParam();
+    WriteDataFile("old\r\n");
+    (c.unreadable ? files.locked : files.readOnly).insert(kData);
+    if (c.programFolderRefuses)
+        files.noNewFiles.insert(kFolder);
     frm.FormCreate();
-    files.failCreateTemp = true; // the folder takes no new file
-    frm.State().SetModified();
-    frm.FormDestroy();
-    EXPECT_EQ(messages.Errors().back(),
-              Substitute(kMsgCannotCreate, "C:\\Program Files\\Tobrix\\Tobrix.recovered.DAT") + ".");
-    EXPECT_EQ(files.files, (std::map<std::string, std::string>{{kData, "x"}}));
+    messages.shown.clear();
+    AddEntry("kept");
+
+    EXPECT_TRUE(CloseWindow());
+    EXPECT_EQ(test::Scramble(files.files.at(kData)), "old\r\n");
+    ASSERT_EQ(files.files.count(c.recovery), 1u);
+    EXPECT_EQ(test::Scramble(files.files.at(c.recovery)), std::string(c.unreadable ? "" : "\x08\x08\x08\x08old\r\n") +
+                                                              "kept\x08\x08\x08\x08\r\n");
+    EXPECT_EQ(files.files.size(), 2u);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    const std::string& text = messages.shown[0].text;
+    EXPECT_EQ(messages.shown[0].kind, 'W');
+    const std::string failure =
+        c.unreadable ? Substitute(sjis<u8"データファイル %s は起動時に読み込めなかったため、上書きしませんでした。">(), kData)
+                     : SaveFailed();
+    EXPECT_EQ(text.rfind(failure, 0), 0u) << text;
+    EXPECT_NE(text.find(c.recovery), std::string::npos);
+    EXPECT_NE(text.find(sjis<u8"すべてのパスワード">()), std::string::npos);
+    // Told at the close: the next start keeps quiet about it.
+    EXPECT_EQ(Stored("RecoveryShown").text, std::to_string(*files.LastWriteTime(c.recovery)));
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, MainRecovery,
+                         ::testing::Values(RecoveryCase{"ReadOnly", false, false, kRecovered},
+                                           RecoveryCase{"ReadOnlyInAClosedFolder", false, true,
+                                                        kLocalFolder + "/Tobrix.recovered.DAT"},
+                                           RecoveryCase{"Unreadable", true, false, kRecovered},
+                                           RecoveryCase{"UnreadableInAClosedFolder", true, true,
+                                                        kLocalFolder + "/Tobrix.recovered.DAT"}),
+                         [](const auto& info) { return std::string(info.param.what); });
+
+TEST_F(MainTest, WhenNoRecoveryFileCanBeMadeEitherTheUserDecidesWhetherToCloseWithoutSaving) {
+    EntriesCanGoNowhere();
+
+    messages.answer = false; // いいえ, the default: the window stays open
+    EXPECT_FALSE(frm.FormCloseQuery());
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].kind, 'Q');
+    EXPECT_EQ(messages.shown[0].text.rfind(SaveFailed(), 0), 0u);
+    EXPECT_NE(messages.shown[0].text.find(sjis<u8"保存せずに終了しますか">()), std::string::npos);
+
+    files.noNewFiles.erase(kFolder); // room made: the next close saves
+    EXPECT_TRUE(frm.FormCloseQuery());
+    EXPECT_EQ(files.files.count(kRecovered), 1u);
+
+    files.files.erase(kRecovered);
+    files.noNewFiles.insert(kFolder);
+    AddEntry("another");
+    messages.answer = true;
+    messages.shown.clear();
+    EXPECT_TRUE(CloseWindow());
+    EXPECT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(files.files, (std::map<std::string, std::string>{{kData, test::Scramble("old\r\n")}}));
+}
+
+TEST_F(MainTest, AtTheEndOfTheSessionNothingIsShownAndWindowsWaitsWhileTheEntriesCanGoNowhere) {
+    EntriesCanGoNowhere();
+    EXPECT_FALSE(frm.QueryEndSession());
+    ASSERT_TRUE(view.shutdownBlocked);
+    EXPECT_NE(view.shutdownBlocked->find("Tobrix"), std::string::npos);
+    EXPECT_TRUE(messages.shown.empty());
+
+    files.noNewFiles.erase(kLocalFolder);
+    EXPECT_TRUE(frm.QueryEndSession());
+    EXPECT_FALSE(view.shutdownBlocked);
+    EXPECT_EQ(files.files.count(kLocalFolder + "/Tobrix.recovered.DAT"), 1u);
+    frm.SessionEnding();
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(registry.sections.at("Setting").count("RecoveryShown"), 0u); // nobody was told yet
+}
+
+TEST_F(MainTest, ARecoveryFileNewerThanTheDataFileIsAnnouncedOnceAtStart) {
+    WriteDataFile("old\r\n");
+    files.times[kData] = 100;
+    files.files[kRecovered] = "r1";
+    files.times[kRecovered] = 50; // older than the data file: moved back since, or stale
+    const std::string local = kLocalFolder + "/Tobrix.recovered-2.DAT";
+    files.files[kLocalFolder + "/Tobrix.recovered.DAT"] = "r2";
+    files.times[kLocalFolder + "/Tobrix.recovered.DAT"] = 200;
+    files.files[local] = "r3";
+    files.times[local] = 300;
+    frm.FormCreate();
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].kind, 'W');
+    EXPECT_NE(messages.shown[0].text.find(local), std::string::npos);
+    EXPECT_NE(messages.shown[0].text.find(sjis<u8"すべてのパスワード">()), std::string::npos);
+    EXPECT_TRUE(CloseWindow());
+
+    messages.shown.clear();
+    items.Clear();
+    TfrmMain second{view, Services(), items, settings, kExe};
+    view.list.onSelect = [&second](int row, bool selected) { second.List().lsvListSelectItem(row, selected); };
+    second.FormCreate();
+    EXPECT_TRUE(messages.shown.empty());
+
+    items.Clear();
+    registry.sections.at("Setting").erase("RecoveryShown");
+    files.times[kData] = 400; // and none is newer than the data file
+    second.FormCreate();
+    EXPECT_TRUE(messages.shown.empty());
 }
 
 TEST_F(MainTest, AnUnreadableDataFileWithoutChangesWritesNothing) {
     files.files[kData] = "x";
     files.locked.insert(kData);
     frm.FormCreate();
-    frm.FormDestroy();
+    EXPECT_TRUE(CloseWindow());
     EXPECT_EQ(files.files.size(), 1u);
 }
 
 TEST_F(MainTest, ASettingsFailureAtExitDoesNotCostTheEntries) {
     frm.FormCreate();
     registry.failCreateSection = true;
-    items.AppendNew().Title = "keep me";
-    frm.State().SetModified();
-    frm.FormDestroy();
+    AddEntry("keep me");
+    EXPECT_TRUE(CloseWindow());
     EXPECT_EQ(messages.Errors(),
               std::vector<std::string>{Substitute(sjis<u8"キー %s の作成に失敗しました">(), "Setting") + "."});
     EXPECT_EQ(test::Scramble(files.files.at(kData)), "keep me\x08\x08\x08\x08\r\n");
 }
 
-TEST_F(MainTest, ADataFileThatCannotBeWrittenIsReported) {
-    WriteDataFile("a\r\n");
-    frm.FormCreate();
-    frm.State().SetModified();
-    files.readOnly.insert(kData);
-    frm.FormDestroy();
-    EXPECT_EQ(messages.Errors(), std::vector<std::string>{Substitute(kMsgCannotCreate, kData) + "."});
-    EXPECT_EQ(test::Scramble(files.files.at(kData)), "a\r\n");
-}
-
 TEST_F(MainTest, SessionEndSavesLikeAnExitAndOnlyOnce) {
     WriteDataFile("a\r\n");
     frm.FormCreate();
-    items.AppendNew().Title = "b";
-    frm.State().SetModified();
+    AddEntry("b");
     view.bounds = {1, 2, 3, 4};
-    frm.SessionEnding();
+    EXPECT_TRUE(frm.QueryEndSession());
     EXPECT_EQ(test::Scramble(files.files.at(kData)), "\x08\x08\x08\x08" "a\r\nb\x08\x08\x08\x08\r\n");
+    frm.SessionEnding();
     EXPECT_EQ(Stored("Width").text, "3");
     EXPECT_EQ(files.createTempCalls, 1);
-    frm.FormDestroy(); // if the session goes on after all, nothing new to write
+    EXPECT_TRUE(CloseWindow()); // if the session goes on after all, nothing new to write
     EXPECT_EQ(files.createTempCalls, 1);
     EXPECT_TRUE(frm.State().Modified);
+    EXPECT_TRUE(messages.shown.empty());
 }
 
 TEST_F(MainTest, NoSelectionEventCountsOnceTheWindowIsGoingAway) {
@@ -309,8 +435,8 @@ TEST_F(MainTest, HelpOpensTheHelpFileBesideTheProgram) {
     frm.FormCreate();
     frm.Execute(CommandId::mnuContents);
     frm.Execute(CommandId::mnuSearchforHelp);
-    EXPECT_EQ(help.calls, (std::vector<std::string>{"contents C:\\Program Files\\Tobrix\\Tobrix.HLP",
-                                                     "search C:\\Program Files\\Tobrix\\Tobrix.HLP"}));
+    EXPECT_EQ(help.calls, (std::vector<std::string>{"contents " + kFolder + "/Tobrix.HLP",
+                                                     "search " + kFolder + "/Tobrix.HLP"}));
 }
 
 TEST_F(MainTest, TheExportItemIsEnabledAndOpensTheDialogExactlyWhenTheListHasARow) {

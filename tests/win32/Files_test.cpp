@@ -1,11 +1,12 @@
-// Saving the data file through the real file calls, in a folder whose name code page 932
-// cannot hold.
+// Saving the data file and exporting through the real file calls, in a folder whose name code
+// page 932 cannot hold, on a small disk that fills up, and through a symbolic link.
 
 #include "win32/Win32Files.h"
 
 #include "common/Error.h"
 #include "store/DataFile.h"
 #include "store/ItemDataList.h"
+#include "transfer/Export.h"
 
 #include <windows.h>
 
@@ -135,18 +136,143 @@ TEST_F(FilesTest, AReadOnlyDataFileIsReportedAndLeftAsItWas) {
     EXPECT_EQ(Names(), std::vector<std::string>{"Tobrix.DAT"});
 }
 
-TEST_F(FilesTest, WhereNoNewFileCanBeMadeTheDataFileIsWrittenInPlace) {
-    Write(data, "old");
-    // Something the save cannot remove stands where its new file would go.
-    std::filesystem::create_directory(folder / L"Tobrix.DAT.tmp");
+TEST_F(FilesTest, AWriteNeverTouchesTheUsersOwnFileOfATemporaryLookingName) {
+    const FilePath list = folder / L"list.csv";
+    Write(list, "old");
+    Write(folder / L"list.csv.tmp", "mine");
+    WriteExportFile(files, list, "a,b\r\n", "list.csv");
+    EXPECT_EQ(Read(list), "a,b\r\n");
+    EXPECT_EQ(Read(folder / L"list.csv.tmp"), "mine");
+    EXPECT_EQ(Names(), (std::vector<std::string>{"list.csv", "list.csv.tmp"}));
+
+    // Each new file has a name of its own, and one dropped without a commit is gone.
+    FilePath first, second;
+    std::unique_ptr<WritableFile> a = files.CreateTemp(list, first), b = files.CreateTemp(list, second);
+    ASSERT_TRUE(a && b);
+    EXPECT_NE(first, second);
+    EXPECT_EQ(Names().size(), 4u);
+    a.reset();
+    b.reset();
+    EXPECT_EQ(Names(), (std::vector<std::string>{"list.csv", "list.csv.tmp"}));
+}
+
+// The host's staging around these tests (tests/win32/stage.py), or nothing where there is none.
+FilePath Stage() {
+    wchar_t buffer[MAX_PATH];
+    const DWORD n = GetEnvironmentVariableW(L"TOBRIX_TEST_STAGE", buffer, MAX_PATH);
+    return n > 0 && n < MAX_PATH ? FilePath(buffer) : FilePath();
+}
+
+TEST_F(FilesTest, ASymbolicLinkStaysAndTheFileItLeadsToIsReplaced) {
+    if (Stage().empty())
+        GTEST_SKIP() << "no symbolic link staged";
+    const FilePath links = Stage() / L"links", link = links / L"link.DAT", target = links / L"target.DAT";
+    Write(target, "old");
+    SaveDataFile(files, link, list);
+    EXPECT_EQ(ReadBack(target), "new");
+    EXPECT_EQ(files.FinalPath(link), target); // still a link
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(links))
+        names.push_back(files.DisplayName(entry.path().filename()));
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"link.DAT", "target.DAT"}));
+}
+
+// A file system of a few hundred kilobytes and a few dozen names, filled up by the tests.
+class SmallDiskTest : public FilesTest {
+protected:
+    void SetUp() override {
+        ULARGE_INTEGER total{};
+        folder = Stage() / L"small";
+        if (Stage().empty() || !GetDiskFreeSpaceExW(folder.c_str(), nullptr, &total, nullptr) ||
+            total.QuadPart > 1024 * 1024)
+            GTEST_SKIP() << "no small file system staged (it needs root)";
+        Clear();
+        data = folder / L"Tobrix.DAT";
+        list.AppendNew().Title = "new";
+        old.AppendNew().Title = "old";
+    }
+    void TearDown() override {
+        if (!Stage().empty())
+            Clear();
+    }
+    void Clear() {
+        std::error_code ignored;
+        for (const auto& entry : std::filesystem::directory_iterator(folder, ignored))
+            std::filesystem::remove_all(entry.path(), ignored);
+    }
+    // Fills what is left of the disk with one file.
+    void FillDisk() {
+        const HANDLE file =
+            CreateFileW((folder / L"filler").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        static const char block[4096] = {};
+        for (DWORD size = sizeof block; size > 0; size /= 2) {
+            DWORD written = 0;
+            while (WriteFile(file, block, size, &written, nullptr) && written == size) {
+            }
+        }
+        CloseHandle(file);
+        ULARGE_INTEGER free{};
+        ASSERT_TRUE(GetDiskFreeSpaceExW(folder.c_str(), &free, nullptr, nullptr));
+        ASSERT_EQ(free.QuadPart, 0u);
+    }
+    // Takes every name the file system has left, so that it takes no new file.
+    void UseUpNames() {
+        for (int i = 0;; ++i) {
+            const HANDLE file = CreateFileW((folder / (L"n" + std::to_wstring(i))).c_str(), GENERIC_WRITE, 0, nullptr,
+                                            CREATE_NEW, 0, nullptr);
+            if (file == INVALID_HANDLE_VALUE)
+                return;
+            CloseHandle(file);
+        }
+    }
+    std::size_t FileCount() {
+        return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(folder), {}));
+    }
+
+    ItemDataList old;
+};
+
+TEST_F(SmallDiskTest, OnAFullDiskASaveFailsWithTheOldFileIntactAndNothingLeftBehind) {
+    SaveDataFile(files, data, old);
+    const std::string before = Read(data);
+    list.At(0).Title = std::string(5000, 'n');
+    FillDisk();
+    EXPECT_EQ(ErrorOf([&] { SaveDataFile(files, data, list); }), kMsgWriteError);
+    EXPECT_EQ(Read(data), before);
+    EXPECT_EQ(Names(), (std::vector<std::string>{"Tobrix.DAT", "filler"}));
+}
+
+TEST_F(SmallDiskTest, InPlaceAFullDiskFailsBeforeAByteIsWrittenOver) {
+    Write(data, std::string(3000, 'o'));
+    FillDisk();
+    const InPlaceFile longer = files.Overwrite(data, 9000);
+    EXPECT_FALSE(longer.file);
+    EXPECT_TRUE(longer.noRoom);
+    EXPECT_EQ(Read(data), std::string(3000, 'o'));
+
+    // A shorter content needs no room, and the file ends where it ends.
+    InPlaceFile shorter = files.Overwrite(data, 5);
+    ASSERT_TRUE(shorter.file);
+    WriteAll(*shorter.file, "short", 5);
+    EXPECT_TRUE(shorter.file->Commit());
+    EXPECT_EQ(Read(data), "short");
+}
+
+TEST_F(SmallDiskTest, WhereNoNewFileCanBeMadeTheDataFileIsWrittenInPlace) {
+    SaveDataFile(files, data, old);
+    const std::uint64_t before = FileIndex(data);
+    UseUpNames();
+    const std::size_t count = FileCount();
     SaveDataFile(files, data, list);
     EXPECT_EQ(NewContent(), "new");
-    std::filesystem::remove(folder / L"Tobrix.DAT.tmp");
+    EXPECT_EQ(FileIndex(data), before); // written over, not replaced
+    EXPECT_EQ(FileCount(), count);
 
-    std::filesystem::remove(data); // and without a data file there is nothing to write over
-    std::filesystem::create_directory(folder / L"Tobrix.DAT.tmp");
-    EXPECT_EQ(ErrorOf([&] { SaveDataFile(files, data, list); }), Substitute(kMsgCannotCreate, files.DisplayName(data)));
-    EXPECT_FALSE(files.Exists(data));
+    const FilePath none = folder / L"Other.DAT"; // and where there is no file, nothing to write over
+    EXPECT_EQ(ErrorOf([&] { SaveDataFile(files, none, list); }), Substitute(kMsgCannotCreate, files.DisplayName(none)));
+    EXPECT_FALSE(files.Exists(none));
 }
 
 TEST_F(FilesTest, ANewFileNeverReplacesOneThatExists) {

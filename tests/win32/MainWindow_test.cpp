@@ -104,5 +104,182 @@ TEST_F(MainWindowTest, TypingALetterInTheListLeavesTheSelectionWhereItIs) {
     EXPECT_EQ(ItemList.At(2).MaskedPassword, "p3");
 }
 
+// The window's menus as the user would see them open: which menu, and where. The menu loop is
+// left as soon as it waits for input.
+struct MenuWatch {
+    static inline MenuWatch* current = nullptr;
+    HWND hwnd;
+    WNDPROC original;
+    HMENU popup = nullptr;
+    RECT shownAt{};
+    int opened = 0;
+
+    explicit MenuWatch(HWND window) : hwnd(window) {
+        current = this;
+        original = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&MenuWatch::Proc)));
+    }
+    ~MenuWatch() {
+        SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
+        current = nullptr;
+    }
+    bool Has(UINT id) const { return GetMenuState(popup, id, MF_BYCOMMAND) != static_cast<UINT>(-1); }
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+        MenuWatch& self = *current;
+        if (message == WM_INITMENUPOPUP)
+            self.popup = reinterpret_cast<HMENU>(wParam);
+        if (message == WM_ENTERIDLE && wParam == MSGF_MENU) {
+            ++self.opened;
+            GetWindowRect(reinterpret_cast<HWND>(lParam), &self.shownAt);
+            EndMenu();
+        }
+        return CallWindowProcW(self.original, hwnd, message, wParam, lParam);
+    }
+};
+
+class MainWindowInputTest : public MainWindowTest {
+protected:
+    // Opens the window, shown, with `count` entries and row `selected` selected.
+    HWND OpenWith(int count, int selected) {
+        std::string data;
+        for (int i = 0; i < count; ++i)
+            data += "t" + std::to_string(i) + "\x08u\x08p\x08\x08\r\n";
+        files.files[ChangeFileExt(kExe, ".DAT").string()] = test::Scramble(data);
+        const HWND hwnd = Open();
+        SetWindowPos(hwnd, nullptr, 40, 40, 500, 300, SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+        list = GetDlgItem(hwnd, 100);
+        ListView_SetItemState(list, selected, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        return hwnd;
+    }
+    // Posts a key-down to the list and runs the program's message loop until the queue is empty.
+    void Key(WPARAM key, bool repeat = false) {
+        PostMessageW(list, WM_KEYDOWN, key, 1 | (repeat ? LPARAM(1) << 30 : 0));
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (window->TranslateShortcut(message))
+                continue;
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+    // Holds (or lets go of) keys and mouse buttons as GetKeyState reports them.
+    static void Hold(std::initializer_list<int> keys, bool down) {
+        BYTE state[256] = {};
+        GetKeyboardState(state);
+        for (const int key : keys)
+            state[key] = down ? 0x80 : 0;
+        SetKeyboardState(state);
+    }
+    int Rows() const { return ListView_GetItemCount(list); }
+
+    HWND list = nullptr;
+};
+
+TEST_F(MainWindowInputTest, AHeldDeleteKeyDeletesOneEntryPerPress) {
+    OpenWith(4, 0);
+    Key(VK_DELETE);
+    EXPECT_EQ(Rows(), 3);
+    Key(VK_DELETE, true);
+    Key(VK_DELETE, true);
+    EXPECT_EQ(Rows(), 3);
+    Key(VK_DELETE);
+    EXPECT_EQ(Rows(), 2);
+}
+
+TEST_F(MainWindowInputTest, NoShortcutRunsWhileARowIsDraggedAndEscCancelsTheDrag) {
+    const HWND hwnd = OpenWith(3, 1);
+    Hold({VK_LBUTTON}, true);
+    // The list reports a drag from a point well away from the pointer: it is under way at once.
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    NMLISTVIEW begin{};
+    begin.hdr = {list, 100, LVN_BEGINDRAG};
+    begin.iItem = 1;
+    begin.ptAction = {cursor.x + 100, cursor.y + 100};
+    ScreenToClient(list, &begin.ptAction);
+    SendMessageW(hwnd, WM_NOTIFY, 100, reinterpret_cast<LPARAM>(&begin));
+    ASSERT_EQ(GetCapture(), hwnd);
+
+    Hold({VK_CONTROL}, true);
+    Key('V'); // continuous paste: a command of no menu, so the capture alone does not stop it
+    Hold({VK_CONTROL}, false);
+    Key(VK_DELETE);
+    EXPECT_FALSE(clipboard.promised);
+    EXPECT_EQ(Rows(), 3);
+
+    Key(VK_ESCAPE);
+    EXPECT_NE(GetCapture(), hwnd);
+    Hold({VK_LBUTTON}, false);
+    Hold({VK_CONTROL}, true);
+    Key('V');
+    Hold({VK_CONTROL}, false);
+    EXPECT_TRUE(clipboard.promised);
+    EXPECT_EQ(Rows(), 3); // the cancelled drag moved nothing
+}
+
+TEST_F(MainWindowInputTest, ARightClickOnTheTitleBarOpensTheWindowMenu) {
+    const HWND hwnd = OpenWith(1, 0);
+    RECT frame{};
+    GetWindowRect(hwnd, &frame);
+    MenuWatch watch(hwnd);
+    const POINT caption{(frame.left + frame.right) / 2, frame.top + GetSystemMetrics(SM_CYFRAME) + 5};
+    SendMessageW(hwnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd), MAKELPARAM(caption.x, caption.y));
+    EXPECT_EQ(watch.opened, 1);
+    EXPECT_TRUE(watch.Has(SC_CLOSE));
+}
+
+TEST_F(MainWindowInputTest, TheKeyboardsContextMenuOpensAtTheSelectedRowWhileItIsInView) {
+    const HWND hwnd = OpenWith(40, 2);
+    MenuWatch watch(hwnd);
+    RECT row{};
+    ListView_GetItemRect(list, 2, &row, LVIR_LABEL);
+    POINT below{row.left, row.bottom};
+    ClientToScreen(list, &below);
+    SendMessageW(hwnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), -1);
+    ASSERT_EQ(watch.opened, 1);
+    EXPECT_TRUE(watch.Has(static_cast<UINT>(CommandId::actDel)));
+    EXPECT_EQ(std::pair(watch.shownAt.left, watch.shownAt.top), std::pair(below.x, below.y));
+
+    ListView_SetItemState(list, 35, LVIS_SELECTED, LVIS_SELECTED); // far below the rows in view
+    POINT corner{0, 0};
+    ClientToScreen(list, &corner);
+    SendMessageW(hwnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), MAKELPARAM(-1, -1)); // the 32-bit -1
+    ASSERT_EQ(watch.opened, 2);
+    EXPECT_EQ(std::pair(watch.shownAt.left, watch.shownAt.top), std::pair(corner.x, corner.y));
+}
+
+TEST_F(MainWindowInputTest, TheDropMarkIsALineAboveOrBelowItsRow) {
+    OpenWith(3, 0);
+    RECT client{};
+    GetClientRect(list, &client);
+    RECT row{};
+    ListView_GetItemRect(list, 1, &row, LVIR_BOUNDS);
+    // The list as it draws itself, on a bitmap.
+    const auto pixels = [&](int y) {
+        HDC screen = GetDC(nullptr);
+        HDC dc = CreateCompatibleDC(screen);
+        HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
+        const HGDIOBJ old = SelectObject(dc, bitmap);
+        SendMessageW(list, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
+        const COLORREF at = GetPixel(dc, 20, y);
+        SelectObject(dc, old);
+        DeleteObject(bitmap);
+        DeleteDC(dc);
+        ReleaseDC(nullptr, screen);
+        return at;
+    };
+    const COLORREF mark = GetSysColor(COLOR_HIGHLIGHT);
+    const int top = row.top, bottom = row.bottom - 1;
+    EXPECT_NE(pixels(top), mark);
+    window->ShowDropMark({1, false});
+    EXPECT_EQ(pixels(top), mark);
+    EXPECT_NE(pixels(bottom), mark);
+    window->ShowDropMark({1, true});
+    EXPECT_NE(pixels(top), mark);
+    EXPECT_EQ(pixels(bottom), mark);
+    window->ShowDropMark({});
+    EXPECT_NE(pixels(bottom), mark);
+}
+
 } // namespace
 } // namespace tobrix::win32
