@@ -29,7 +29,9 @@ public:
 class TfrmAbout {
 public:
     explicit TfrmAbout(Shell& shell) : shell_(shell) {}
+    // The window calls this once it exists, and Detach when it goes.
     void Attach(AboutView& view) { view_ = &view; }
+    void Detach() { view_ = nullptr; }
 
     void cmdCloseClick();
     // Shared by both address labels: the caption of the one clicked. An address that does not

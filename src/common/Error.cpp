@@ -43,8 +43,8 @@ std::string MessageOf(const std::exception& e) {
     if (const auto* app = dynamic_cast<const AppError*>(&e))
         return app->Message();
     if (dynamic_cast<const std::bad_alloc*>(&e) != nullptr)
-        return "Out of memory";
-    return e.what();
+        return std::string(kMsgOutOfMemory);
+    return std::string(kMsgUnexpectedError);
 }
 
 } // namespace tobrix

@@ -165,12 +165,19 @@ void TNValEdit::Attach(NValEditView& view) {
     saved_ = value_;
 }
 
+void TNValEdit::Detach() {
+    view_ = nullptr;
+    loading_ = true; // as before the first display: nothing is shown
+}
+
 // ---- properties ----
 
 void TNValEdit::SetValue(long double v) {
     if (std::isnan(v))
         v = 0;
     minus_ = false;
+    if (v < 0 && !prmtNegative_ && NegativeToZero)
+        v = 0;
     long double a = std::fabs(v);
     if (v < 0) {
         if (prmtNegative_)
@@ -252,7 +259,7 @@ void TNValEdit::SetFixDecimal(int decimals) {
 void TNValEdit::SetPrmtNegative(bool allowed) {
     prmtNegative_ = allowed;
     if (!allowed && (value_ < 0 || minus_))
-        SetValue(std::fabs(value_));
+        SetValue(value_); // positive, or 0 with NegativeToZero
 }
 
 void TNValEdit::SetLeadingChar(char c) {
@@ -593,7 +600,8 @@ void TNValEdit::SetFontColor(Color color) {
 void TNValEdit::ChangeOwnFontColor(Color color) {
     colorSwitch_ = true;
     fontColor_ = color;
-    view_->SetTextColor(color);
+    if (view_ != nullptr)
+        view_->SetTextColor(color);
     FontChanged();
 }
 

@@ -49,6 +49,8 @@ public:
     // Binds the field to its control. Until then the field only keeps its properties; here
     // the counts are worked out afresh from Value and the text is written for the first time.
     void Attach(NValEditView& view);
+    // The control is gone: the field keeps its properties and Value and shows nothing.
+    void Detach();
 
     // Properties. Each setter takes effect at once; contradicting settings are corrected.
     long double Value() const { return value_; }
@@ -70,6 +72,9 @@ public:
     bool ReadOnly() const { return readOnly_; }
     void SetReadOnly(bool on);
     bool DelAllClear = false;
+    // Without PrmtNegative, a negative number given to the field (assigned, pasted, set from
+    // outside) becomes 0 instead of its absolute value.
+    bool NegativeToZero = false;
     bool EnterNext = false;
     bool ArrowNext = false;
     bool AutoSelect = true;

@@ -63,8 +63,9 @@ public:
     bool EditMode = false;
     int ItemIndex = -1;
 
-    // The window calls this once it exists, before FormShow.
+    // The window calls this once it exists, before FormShow, and Detach when it goes.
     void Attach(SubView& view) { view_ = &view; }
+    void Detach() { view_ = nullptr; }
 
     void FormShow();
     void cmdSaveClick();

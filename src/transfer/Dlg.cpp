@@ -257,18 +257,7 @@ public:
     void StepProgress() override {}
     void Repaint() override {}
     void ProcessPendingEvents() override {}
-    void SetBusyCursor(bool) override {}
-};
-
-class BusyCursor {
-public:
-    explicit BusyCursor(DlgView& view) : view_(view) { view_.SetBusyCursor(true); }
-    ~BusyCursor() { view_.SetBusyCursor(false); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-
-private:
-    DlgView& view_;
+    void SetBusy(bool) override {}
 };
 
 } // namespace

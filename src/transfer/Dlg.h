@@ -4,6 +4,7 @@
 
 #include "common/ByteScan.h"
 #include "common/Cp932Literal.h"
+#include "transfer/Busy.h"
 
 #include <array>
 #include <string>
@@ -72,9 +73,6 @@ private:
         char lead, trail;
         int code;
     };
-#ifdef _MSC_VER
-#pragma warning(pop)
-#endif
     std::vector<DoubleByteDelimiter> doubleByte_; // delimiters that are double-byte characters
     scan::ByteSet stops_; // the bytes below 0x80 that are delimiters or 0x08
     // Some delimiter is a byte from 0x80 or a double-byte character: every byte from 0x80
@@ -83,12 +81,14 @@ private:
     std::string quote_;
     bool sameAsOne_;
     bool hidePass_;
-};
+}; // C4324 is reported here, at the closing brace: the pop comes after it
+#ifdef _MSC_VER
+#pragma warning(pop)
+#endif
 
-// What TfrmDlg needs of its window.
-class DlgView {
+// What TfrmDlg needs of its window; the hourglass while the file is read (BusyView).
+class DlgView : public BusyView {
 public:
-    virtual ~DlgView() = default;
     virtual void SetCaptionText(std::string_view cp932) = 0; // lblCaption
     // The progress bar runs from 0 to max and goes back to 0.
     virtual void SetProgressMax(int max) = 0;
@@ -97,7 +97,6 @@ public:
     // Lets the user-interface events that are waiting run (repaint, the Cancel button). The
     // window may leave out calls that come too close after each other.
     virtual void ProcessPendingEvents() = 0;
-    virtual void SetBusyCursor(bool busy) = 0;
 };
 
 class TfrmDlg {
@@ -105,7 +104,9 @@ public:
     TfrmDlg(ItemDataList& importList, bool hidePass, Files& files, const TextCodec& codec)
         : importList_(importList), hidePass_(hidePass), files_(files), codec_(codec) {}
 
-    void SetView(DlgView& view) { view_ = &view; } // before ReadTextFile
+    // The window during ReadTextFile; detached before the window goes.
+    void SetView(DlgView& view) { view_ = &view; }
+    void Detach() { view_ = nullptr; }
 
     std::string FileName; // CP932 as typed
     int SkipLines = 0;

@@ -7,6 +7,7 @@
 #include "platform/Sound.h"
 #include "store/Data.h"
 #include "store/ItemDataList.h"
+#include "transfer/Browse.h"
 
 #include <exception>
 #include <memory>
@@ -29,18 +30,6 @@ void WriteAndCommit(WritableFile& file, std::string_view text) {
     if (!file.Commit())
         throw AppError(std::string(kMsgWriteError));
 }
-
-// Sets the hourglass for as long as it lives.
-class BusyCursor {
-public:
-    explicit BusyCursor(ExportView& view) : view_(view) { view_.SetBusy(true); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-    ~BusyCursor() { view_.SetBusy(false); }
-
-private:
-    ExportView& view_;
-};
 
 } // namespace
 
@@ -114,11 +103,9 @@ void TfrmExport::FormShow() {
 }
 
 void TfrmExport::cmdShowClick() {
-    const std::optional<std::string> typed = View().FileName();
-    if (typed && !typed->empty()) {
-        const std::string_view directory = DirectoryPart(*typed);
-        if (!directory.empty() && files_.IsDirectory(files_.PathOf(directory))) {
-            dlgSave.InitialDir = directory;
+    if (const std::optional<std::string> typed = View().FileName()) {
+        if (const std::string_view folder = BrowseFolder(files_, *typed); !folder.empty()) {
+            dlgSave.InitialDir = folder;
             dlgSave.FileName = *typed;
         }
     }

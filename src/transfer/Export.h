@@ -3,6 +3,7 @@
 
 #include "common/Cp932Literal.h"
 #include "platform/Files.h"
+#include "transfer/Busy.h"
 
 #include <optional>
 #include <string>
@@ -76,8 +77,8 @@ struct SaveDialogState {
 
 enum class SaveDialogResult { Cancelled, Chosen, NotCp932 };
 
-// What TfrmExport needs of its window.
-class ExportView {
+// What TfrmExport needs of its window; the hourglass while the file is written (BusyView).
+class ExportView : public BusyView {
 public:
     virtual ~ExportView() = default;
     // txtFileName's text, or nothing when it holds characters that code page 932 cannot hold.
@@ -94,8 +95,6 @@ public:
     // FileName and FilterIndex take the chosen ones; NotCp932 when the chosen path holds a
     // character that code page 932 cannot hold (then only FilterIndex changes).
     virtual SaveDialogResult RunSaveDialog(SaveDialogState& state) = 0;
-    // The hourglass while the file is written.
-    virtual void SetBusy(bool busy) = 0;
     virtual void Close() = 0;
 };
 
@@ -104,8 +103,9 @@ public:
     TfrmExport(const ItemDataList& items, TSettings& settings, Files& files, Messages& messages, Sound& sound)
         : items_(items), settings_(settings), files_(files), messages_(messages), sound_(sound) {}
 
-    // The window calls this once it exists, before FormShow.
+    // The window calls this once it exists, before FormShow, and Detach when it goes.
     void Attach(ExportView& view) { view_ = &view; }
+    void Detach() { view_ = nullptr; }
 
     void FormShow();
     void cmdShowClick();

@@ -1,12 +1,12 @@
 #include "transfer/Inport.h"
 
-#include "common/Cp932.h"
 #include "common/Error.h"
 #include "platform/Messages.h"
 #include "platform/TextCodec.h"
 #include "store/Columns.h"
 #include "store/Data.h"
 #include "store/ItemDataList.h"
+#include "transfer/Browse.h"
 #include "transfer/Dlg.h"
 #include "transfer/Preview.h"
 
@@ -85,6 +85,17 @@ private:
 
 } // namespace
 
+void SetUpStartField(TNValEdit& numStart) {
+    numStart.SetMaxDigits(2);
+    numStart.SetFixDecimal(0);
+    numStart.NegativeToZero = true;
+    numStart.SetPrmtNegative(false);
+    numStart.DelAllClear = true;
+    numStart.SetZeroDisplay(true);
+    numStart.EnterNext = true;
+    numStart.ArrowNext = true;
+}
+
 TfrmInport::TfrmInport(ItemDataList& items, TSettings& settings, Files& files, Messages& messages,
                        const TextCodec& codec)
     : dlgOpen(files, [&codec](std::string_view first) { return FilePrefixText(std::string(first), codec).text; }),
@@ -158,9 +169,8 @@ void TfrmInport::cmdShowClick() {
         return;
     // The dialog starts where the typed name points when that folder exists; the typed
     // text is then its preselected name.
-    if (const std::optional<std::string> text = View().Text(InportText::txtFileName); text && !text->empty()) {
-        const std::string_view folder = DirectoryPart(*text);
-        if (!folder.empty() && files_.IsDirectory(files_.PathOf(folder))) {
+    if (const std::optional<std::string> text = View().Text(InportText::txtFileName)) {
+        if (const std::string_view folder = BrowseFolder(files_, *text); !folder.empty()) {
             dlgOpen.InitialDir = files_.PathOf(folder);
             dlgOpen.FileName = files_.PathOf(*text);
         }

@@ -3,6 +3,7 @@
 // entries are shown before they are taken over. Its OK button runs the whole import.
 
 #include "common/Cp932Literal.h"
+#include "controls/NValEdit.h"
 #include "controls/TextDlgs.h"
 #include "platform/Files.h"
 
@@ -27,6 +28,11 @@ inline constexpr std::string_view kInportFilter =
 // The boxes as the refusal of text that code page 932 cannot hold names them.
 inline constexpr std::string_view kInportFileNameField = sjis<u8"読込元ファイル名">();
 inline constexpr std::string_view kInportEtcField = sjis<u8"その他の区切り文字">();
+
+// numStart's design state: two digits, whole numbers, zero shown, Delete clears, Enter and
+// the arrows move on. No line count is negative: a negative number given to the field (a
+// stored one, a pasted one) becomes 0, not its absolute value.
+void SetUpStartField(TNValEdit& numStart);
 
 enum class InportCheck { chkTab, chkComma, chkSpace, chkSemi, chkETC, chkSame, chkPreview };
 enum class InportText { txtFileName, txtETC };
@@ -64,7 +70,9 @@ class TfrmInport {
 public:
     TfrmInport(ItemDataList& items, TSettings& settings, Files& files, Messages& messages, const TextCodec& codec);
 
+    // The window calls this once it exists, before FormShow, and Detach when it goes.
     void Attach(InportView& view) { view_ = &view; }
+    void Detach() { view_ = nullptr; }
 
     // Set once entries were appended to the ItemList.
     bool Imported = false;

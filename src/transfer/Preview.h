@@ -33,7 +33,9 @@ public:
     TfrmPreview(const ItemDataList& importList, std::string notice = {})
         : Notice(std::move(notice)), importList_(importList) {}
 
+    // The window calls this once it exists, before FormShow, and Detach when it goes.
     void Attach(PreviewView& view) { view_ = &view; }
+    void Detach() { view_ = nullptr; }
 
     const std::string Notice;
     bool Accepted = false;

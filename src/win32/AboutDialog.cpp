@@ -54,6 +54,7 @@ bool AboutDialog::IsAddress(HWND control) const { return control == Item(kHomePa
 
 bool AboutDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     switch (message) {
+    case WM_NCDESTROY: presenter_.Detach(); return false;
     case WM_COMMAND: {
         const int id = LOWORD(wParam);
         if (id == IDOK || id == IDCANCEL) { // OK, or Esc as in any box of its kind

@@ -1,9 +1,7 @@
 #include "win32/Dialog.h"
 
-#include "app/Identity.h"
 #include "win32/Encoding.h"
-
-#include <stdexcept>
+#include "win32/Fonts.h"
 
 namespace tobrix::win32 {
 
@@ -41,9 +39,7 @@ HWND Dialog::CreateModeless(HWND owner, int clientWidth, int clientHeight, DWORD
 }
 
 HFONT Dialog::MakeFont(int height, bool underline, int weight) {
-    HFONT font = CreateFontW(-Scale(height), 0, 0, 0, weight, FALSE, underline, FALSE, SHIFTJIS_CHARSET,
-                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                             Widen(kFormFontFace).c_str());
+    HFONT font = CreateDpiFont({.height = height, .weight = weight, .underline = underline}, dpi_);
     fonts_.push_back(font);
     return font;
 }
@@ -64,56 +60,50 @@ std::optional<std::string> Dialog::ItemText(int id, LookAlikes lookAlikes) const
     return NarrowExact(WindowText(GetDlgItem(hwnd_, id)), lookAlikes);
 }
 
-void Dialog::Report(Dialog& dialog, const std::exception& e) noexcept {
-    try {
-        dialog.ReportUnhandled(e);
-    } catch (...) {
-        // Nothing more can be shown.
-    }
-}
-
-INT_PTR CALLBACK Dialog::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    Dialog* self = nullptr;
+INT_PTR CALLBACK Dialog::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     if (message == WM_INITDIALOG) {
-        self = reinterpret_cast<Dialog*>(lParam);
+        auto* self = reinterpret_cast<Dialog*>(lParam);
+        if (!Bind(hwnd, *self)) {
+            EndDialog(hwnd, -1); // no memory: rather no dialog than an empty one
+            return FALSE;
+        }
         self->hwnd_ = hwnd;
-        SetWindowLongPtrW(hwnd, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
-    } else {
-        self = reinterpret_cast<Dialog*>(GetWindowLongPtrW(hwnd, DWLP_USER));
     }
+    Dialog* const self = BoundAs<Dialog>(hwnd);
     if (self == nullptr)
         return FALSE;
 
-    try {
-        if (message == WM_INITDIALOG) {
-            HDC screen = GetDC(nullptr);
-            self->dpi_ = GetDeviceCaps(screen, LOGPIXELSY);
-            ReleaseDC(nullptr, screen);
-            RECT frame{0, 0, self->Scale(self->clientWidth_), self->Scale(self->clientHeight_)};
-            AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE)), FALSE,
-                               static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_EXSTYLE)));
-            const int width = frame.right - frame.left, height = frame.bottom - frame.top;
-            // Centred on the screen.
-            RECT work{};
-            SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-            SetWindowPos(hwnd, nullptr, work.left + (work.right - work.left - width) / 2,
-                         work.top + (work.bottom - work.top - height) / 2, width, height,
-                         SWP_NOZORDER | SWP_NOACTIVATE);
-            return self->OnInit() ? TRUE : FALSE;
-        }
-        LRESULT result = 0;
-        if (!self->OnMessage(message, wParam, lParam, result))
-            return FALSE;
-        if (message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC)
-            return static_cast<INT_PTR>(result); // colour messages take the brush directly
-        SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, result);
-        return TRUE;
-    } catch (const std::exception& e) {
-        Report(*self, e);
-    } catch (...) {
-        Report(*self, std::runtime_error("Unexpected error"));
+    INT_PTR answer = FALSE;
+    if (const std::exception_ptr error = Contained([&] { answer = self->Dispatch(message, wParam, lParam); }))
+        Report(*self, error);
+    if (message == WM_NCDESTROY) {
+        Unbind(hwnd);
+        self->hwnd_ = nullptr;
     }
-    return FALSE;
+    return answer;
+}
+
+INT_PTR Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        dpi_ = ScreenDpi();
+        RECT frame{0, 0, Scale(clientWidth_), Scale(clientHeight_)};
+        AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE)), FALSE,
+                           static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)));
+        const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+        // Centred on the screen.
+        RECT work{};
+        SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+        SetWindowPos(hwnd_, nullptr, work.left + (work.right - work.left - width) / 2,
+                     work.top + (work.bottom - work.top - height) / 2, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+        return OnInit() ? TRUE : FALSE;
+    }
+    LRESULT result = 0;
+    if (!ReflectToControl(hwnd_, message, wParam, lParam, result) && !OnMessage(message, wParam, lParam, result))
+        return FALSE;
+    if (message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC)
+        return static_cast<INT_PTR>(result); // colour messages take the brush directly
+    SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, result);
+    return TRUE;
 }
 
 } // namespace tobrix::win32

@@ -1,13 +1,16 @@
 #pragma once
 // A modal dialog whose controls are laid out in pixels of a 96-DPI screen (scaled to the
-// real one) from a table, so the layout reads as the form was drawn. It binds its handle
-// to the object the way Window does; the procedure only unpacks and forwards.
+// real one) from a table, so the layout reads as the form was drawn. It is bound to its
+// object (Binding.h) from WM_INITDIALOG to WM_NCDESTROY; the procedure only unpacks and
+// forwards.
+
+#include "win32/Binding.h"
+#include "win32/Fonts.h"
 
 #include "common/Cp932.h"
 
 #include <windows.h>
 
-#include <exception>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,13 +27,12 @@ struct ControlSpec {
     DWORD exStyle = 0;
 };
 
-class Dialog {
+class Dialog : public MessageTarget {
 public:
     Dialog() = default;
-    Dialog(const Dialog&) = delete;
-    Dialog& operator=(const Dialog&) = delete;
-    virtual ~Dialog();
+    ~Dialog() override;
 
+    // Null before the dialog is created and after it is destroyed.
     HWND Handle() const { return hwnd_; }
 
 protected:
@@ -46,7 +48,7 @@ protected:
     // Creates the controls in table order (which is also the tab order) and sets the font.
     void CreateControls(const std::vector<ControlSpec>& controls, HFONT font);
     HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
-    int Scale(int pixels) const { return MulDiv(pixels, dpi_, 96); }
+    int Scale(int pixels) const { return ScaleForDpi(pixels, dpi_); }
     // The forms' font at a character height in 96-DPI pixels; the dialog deletes it.
     HFONT MakeFont(int height, bool underline = false, int weight = FW_NORMAL);
     void SetItemText(int id, std::string_view cp932);
@@ -55,13 +57,14 @@ protected:
 
     // WM_INITDIALOG: create the controls; return false after setting the focus yourself.
     virtual bool OnInit() = 0;
-    // Every other message; return true when handled (`result` then goes back to the system).
+    // Every other message but the notifications a bound control answers itself; return true
+    // when handled (`result` then goes back to the system). WM_NCDESTROY is the last: a
+    // presenter lets go of the window there.
     virtual bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) = 0;
-    virtual void ReportUnhandled(const std::exception& e) = 0;
 
 private:
-    static INT_PTR CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-    static void Report(Dialog& dialog, const std::exception& e) noexcept;
+    static INT_PTR CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
 
     HWND hwnd_ = nullptr;
     int dpi_ = 96;

@@ -14,7 +14,7 @@ constexpr int kWidth = 336, kHeight = 102;
 } // namespace
 
 DlgDialog::~DlgDialog() {
-    if (Handle() != nullptr && IsWindow(Handle()))
+    if (Handle() != nullptr) // still there: it is destroyed with the object
         DestroyWindow(Handle());
 }
 
@@ -91,7 +91,7 @@ void DlgDialog::ProcessPendingEvents() {
     nextPump_ = GetTickCount64() + static_cast<ULONGLONG>(pumpInterval_.count());
 }
 
-void DlgDialog::SetBusyCursor(bool busy) {
+void DlgDialog::SetBusy(bool busy) {
     busy_ = busy;
     SetCursor(LoadCursorW(nullptr, busy ? IDC_WAIT : IDC_ARROW));
 }
@@ -130,6 +130,7 @@ void RunReader(HWND owner, TfrmDlg& dlg, std::chrono::milliseconds pumpInterval)
     } catch (...) {
         error = std::current_exception();
     }
+    dlg.Detach();
     if (disabledOwner)
         EnableWindow(owner, TRUE); // before the window goes, so that the activation returns to the owner
     if (shown) {

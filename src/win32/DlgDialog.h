@@ -26,7 +26,7 @@ public:
     void StepProgress() override { ++position_; }
     void Repaint() override;
     void ProcessPendingEvents() override;
-    void SetBusyCursor(bool busy) override;
+    void SetBusy(bool busy) override;
 
 private:
     bool OnInit() override;

@@ -1,10 +1,9 @@
 #include "win32/ExportDialog.h"
 
 #include "win32/Encoding.h"
+#include "win32/FileDialog.h"
 
-#include <cderr.h>
 #include <commctrl.h>
-#include <commdlg.h>
 
 #include <algorithm>
 #include <vector>
@@ -110,15 +109,8 @@ SaveDialogResult ExportDialog::RunSaveDialog(SaveDialogState& state) {
     // No overwrite prompt and no default extension: the export dialog decides both. The
     // program's current folder stays as it was.
     dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_ENABLESIZING | OFN_NOCHANGEDIR;
-    if (!GetSaveFileNameW(&dialog)) {
-        // A start name the dialog cannot take (a '*' in it, say) keeps it from opening at all:
-        // open it without one rather than seem to ignore the button.
-        if (CommDlgExtendedError() != FNERR_INVALIDFILENAME || file[0] == L'\0')
-            return SaveDialogResult::Cancelled;
-        file[0] = L'\0';
-        if (!GetSaveFileNameW(&dialog))
-            return SaveDialogResult::Cancelled;
-    }
+    if (!RunFileDialog(dialog, FileDialogKind::Save))
+        return SaveDialogResult::Cancelled;
     state.FilterIndex = static_cast<int>(dialog.nFilterIndex);
     std::optional<std::string> chosen = NarrowExact(file.data());
     if (!chosen)
@@ -138,6 +130,8 @@ void ExportDialog::SetBusy(bool busy) {
 
 bool ExportDialog::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
     result = 0;
+    if (message == WM_NCDESTROY)
+        presenter_.Detach();
     if (message != WM_COMMAND || HIWORD(wParam) != BN_CLICKED)
         return false;
     switch (LOWORD(wParam)) {

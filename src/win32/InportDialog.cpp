@@ -40,7 +40,6 @@ InportDialog::InportDialog(TfrmInport& presenter, Sound& sound, std::function<vo
     : presenter_(presenter), reportError_(std::move(reportError)), numStart_(sound, reportError_) {}
 
 void InportDialog::Run(HWND owner) {
-    presenter_.Attach(*this);
     // No border icons: neither the system menu nor a close box.
     RunModal(owner, 418, 280, WS_POPUP | WS_CAPTION | DS_MODALFRAME | DS_CENTER);
 }
@@ -62,6 +61,7 @@ int InportDialog::IdOf(InportCheck box) {
 
 bool InportDialog::OnInit() {
     SetWindowTextW(Handle(), Widen(kInportCaption).c_str());
+    presenter_.Attach(*this);
     constexpr DWORD label = SS_LEFT | SS_CENTERIMAGE;
     constexpr DWORD check = WS_TABSTOP | BS_AUTOCHECKBOX;
     constexpr DWORD radio = BS_AUTORADIOBUTTON;
@@ -102,14 +102,7 @@ bool InportDialog::OnInit() {
     CheckDlgButton(Handle(), kPreview, BST_CHECKED);
     CheckRadioButton(Handle(), kQuoteFirst, kQuoteFirst + kQuoteCount - 1, kQuoteFirst);
     numStart_.Attach(Item(kStart));
-    TNValEdit& field = numStart_.Field();
-    field.SetMaxDigits(2);
-    field.SetFixDecimal(0);
-    field.SetPrmtNegative(false); // no line count is negative
-    field.DelAllClear = true;
-    field.SetZeroDisplay(true);
-    field.EnterNext = true;
-    field.ArrowNext = true;
+    SetUpStartField(numStart_.Field());
     numStart_.AttachUpDown(kUpStart, 0, 100, 0);
 
     SetFocus(Item(kFileName));
@@ -170,6 +163,8 @@ std::optional<FilePath> InportDialog::RunOpenDialog(TTextOpenDialog& dialog) {
 }
 
 bool InportDialog::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT&) {
+    if (message == WM_NCDESTROY)
+        presenter_.Detach();
     if (message != WM_COMMAND)
         return false;
     const int id = LOWORD(wParam);

@@ -31,13 +31,6 @@ constexpr UINT kTimerInterval = 100; // ms
 // How far the pointer moves with the button held before a press becomes a drag.
 constexpr int kDragThreshold = 5;
 
-int ScreenDpi() {
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-    return dpi;
-}
-
 } // namespace
 
 MainWindow::MainWindow(HINSTANCE instance, const MainServices& services, OwnerWindow& main, FilePath exePath)
@@ -49,6 +42,9 @@ MainWindow::~MainWindow() {
         DestroyWindow(Handle());
     if (font_ != nullptr)
         DeleteObject(font_);
+    // The class goes with its last window; only then is its small icon free.
+    if (smallIcon_ != nullptr && UnregisterClassW(Widen(kMainWindowClass).c_str(), instance_))
+        DestroyIcon(smallIcon_);
 }
 
 bool MainWindow::Create(int showCommand) {
@@ -58,11 +54,16 @@ bool MainWindow::Create(int showCommand) {
     wc.lpszClassName = className.c_str();
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hIcon = LoadIconW(instance_, MAKEINTRESOURCEW(IDI_TOBRIX));
-    wc.hIconSm = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_TOBRIX), IMAGE_ICON,
+    // Loaded at the caption's size, so not shared: the window class owns it.
+    smallIcon_ = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_TOBRIX), IMAGE_ICON,
                                                GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+    wc.hIconSm = smallIcon_;
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    if (!RegisterClassOnce(wc))
+    if (!RegisterClassOnce(wc)) {
+        DestroyIcon(smallIcon_);
+        smallIcon_ = nullptr;
         return false;
+    }
     // Declared with the platform's default placement; FormCreate applies stored geometry.
     if (CreateWindowFor(0, className.c_str(), Widen(kAppTitle).c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
                         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, commands_.TakeMenuBar(),
@@ -93,9 +94,7 @@ void MainWindow::OnIdle() {
 
 void MainWindow::OnCreate() {
     main_.hwnd = Handle();
-    font_ = CreateFontW(-Scale(13), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
-                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                        Widen(kFormFontFace).c_str());
+    font_ = CreateDpiFont({.height = 13}, dpi_);
     commands_.CreateToolBar(Handle());
     CreateList();
     presenter_.FormCreate();

@@ -4,6 +4,7 @@
 
 #include "app/Main.h"
 #include "win32/CommandUi.h"
+#include "win32/Fonts.h"
 #include "win32/Window.h"
 
 #include <commctrl.h>
@@ -79,7 +80,7 @@ private:
     void DragMove();
     void EndDrag(bool drop);
     bool PointerOverList() const;
-    int Scale(int pixels) const { return MulDiv(pixels, dpi_, 96); }
+    int Scale(int pixels) const { return ScaleForDpi(pixels, dpi_); }
 
     HINSTANCE instance_;
     OwnerWindow& main_;
@@ -89,6 +90,7 @@ private:
     CommandUi commands_;
     HWND list_ = nullptr;
     HFONT font_ = nullptr;
+    HICON smallIcon_ = nullptr; // the class's, destroyed once the class is gone
     bool shown_ = false;
     std::wstring cellText_; // the last cell text handed to the list control
     enum class Drag { None, Pending, Dragging } drag_ = Drag::None;

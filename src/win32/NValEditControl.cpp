@@ -36,34 +36,23 @@ NValEditControl::NValEditControl(Sound& sound, std::function<void(const std::exc
     : field_(sound, GetSysColor(COLOR_WINDOWTEXT)), reportError_(std::move(reportError)),
       textColor_(GetSysColor(COLOR_WINDOWTEXT)) {}
 
-NValEditControl::~NValEditControl() { Detach(); }
-
-void NValEditControl::Detach() {
-    if (edit_ != nullptr)
-        RemoveWindowSubclass(edit_, &NValEditControl::EditProc, 0);
-    if (parent_ != nullptr)
-        RemoveWindowSubclass(parent_, &NValEditControl::ParentProc, reinterpret_cast<UINT_PTR>(this));
-    edit_ = parent_ = nullptr;
-}
-
 void NValEditControl::Attach(HWND edit) {
     edit_ = edit;
-    parent_ = GetParent(edit);
-    SetWindowSubclass(edit_, &NValEditControl::EditProc, 0, reinterpret_cast<DWORD_PTR>(this));
-    // One subclass per field, so that two fields can share a form.
-    SetWindowSubclass(parent_, &NValEditControl::ParentProc, reinterpret_cast<UINT_PTR>(this),
-                      reinterpret_cast<DWORD_PTR>(this));
+    SubclassControl(edit_, *this);
     field_.Attach(*this);
 }
 
 void NValEditControl::AttachUpDown(int upDownId, int min, int max, int pos) {
+    const HWND parent = GetParent(edit_);
     RECT r{};
     GetWindowRect(edit_, &r);
-    MapWindowPoints(nullptr, parent_, reinterpret_cast<POINT*>(&r), 2);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
     upDown_ = CreateWindowExW(0, UPDOWN_CLASSW, L"", WS_CHILD | WS_VISIBLE | UDS_NOTHOUSANDS, r.right, r.top,
-                              GetSystemMetrics(SM_CXVSCROLL), r.bottom - r.top, parent_,
+                              GetSystemMetrics(SM_CXVSCROLL), r.bottom - r.top, parent,
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(upDownId)), GetModuleHandleW(nullptr),
                               nullptr);
+    // Bound to this object, so that the parent passes the arrows' clicks on to it.
+    SubclassControl(upDown_, *this);
     // Right after the edit in the z-order, so that it paints beside it and the tab order
     // stays the form's.
     SetWindowPos(upDown_, edit_, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -126,7 +115,9 @@ void NValEditControl::SetTextColor(Color color) {
     InvalidateRect(edit_, nullptr, TRUE);
 }
 
-void NValEditControl::MoveFocus(bool previous) { SendMessageW(parent_, WM_NEXTDLGCTL, previous ? 1 : 0, 0); }
+void NValEditControl::MoveFocus(bool previous) {
+    SendMessageW(GetParent(edit_), WM_NEXTDLGCTL, previous ? 1 : 0, 0);
+}
 
 std::optional<std::string> NValEditControl::ClipboardText() const {
     // Asked for as Unicode and converted here, so that the bytes are code page 932 whatever
@@ -154,19 +145,18 @@ void NValEditControl::SetReadOnly(bool readOnly) { SendMessageW(edit_, EM_SETREA
 
 // ---- messages ----
 
-LRESULT CALLBACK NValEditControl::EditProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                           DWORD_PTR self) {
-    auto* control = reinterpret_cast<NValEditControl*>(self);
-    if (message == WM_NCDESTROY) {
-        RemoveWindowSubclass(hwnd, &NValEditControl::EditProc, 0);
-        control->edit_ = nullptr;
-        return DefSubclassProc(hwnd, message, wParam, lParam);
-    }
-    try {
-        return control->OnEditMessage(message, wParam, lParam);
-    } catch (const std::exception& e) {
-        control->reportError_(e);
-        return 0;
+LRESULT NValEditControl::OnControlMessage(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (control == edit_)
+        return OnEditMessage(message, wParam, lParam);
+    return DefSubclassProc(control, message, wParam, lParam);
+}
+
+void NValEditControl::OnControlDestroyed(HWND control) {
+    if (control == edit_) {
+        field_.Detach(); // the field keeps its value and shows nothing more
+        edit_ = nullptr;
+    } else if (control == upDown_) {
+        upDown_ = nullptr;
     }
 }
 
@@ -230,33 +220,19 @@ LRESULT NValEditControl::OnEditMessage(UINT message, WPARAM wParam, LPARAM lPara
     }
 }
 
-LRESULT CALLBACK NValEditControl::ParentProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                             DWORD_PTR self) {
-    auto* control = reinterpret_cast<NValEditControl*>(self);
-    if (message == WM_NCDESTROY) {
-        RemoveWindowSubclass(hwnd, &NValEditControl::ParentProc, id);
-        control->parent_ = nullptr;
-        return DefSubclassProc(hwnd, message, wParam, lParam);
+bool NValEditControl::OnReflected(HWND control, UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
+    if ((message == WM_CTLCOLOREDIT || message == WM_CTLCOLORSTATIC) && control == edit_) {
+        ::SetTextColor(reinterpret_cast<HDC>(wParam), textColor_); // on the default brush and background
+        return true;
     }
-    try {
-        return control->OnParentMessage(message, wParam, lParam);
-    } catch (const std::exception& e) {
-        control->reportError_(e);
-        return 0;
-    }
-}
-
-LRESULT NValEditControl::OnParentMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    const LRESULT result = DefSubclassProc(parent_, message, wParam, lParam);
-    const HWND from = reinterpret_cast<HWND>(lParam);
-    if ((message == WM_CTLCOLOREDIT || message == WM_CTLCOLORSTATIC) && from == edit_ && from != nullptr) {
-        ::SetTextColor(reinterpret_cast<HDC>(wParam), textColor_);
-    } else if (message == WM_VSCROLL && from == upDown_ && from != nullptr && LOWORD(wParam) == SB_THUMBPOSITION) {
+    if (message == WM_VSCROLL && control == upDown_ && LOWORD(wParam) == SB_THUMBPOSITION) {
         // A click on the arrows: the field takes the new number as its value, and the
         // arrows then follow what the field made of it (its bounds may be narrower).
         field_.SetValue(static_cast<int>(SendMessageW(upDown_, UDM_GETPOS32, 0, 0)));
+        result = 0;
+        return true;
     }
-    return result;
+    return false;
 }
 
 } // namespace tobrix::win32

@@ -1,15 +1,16 @@
 #pragma once
 // The numeric field on a real EDIT control: the control is subclassed and every message
 // that matters is handed to the TNValEdit it owns. It can also own an up-down control that
-// steps the field's value.
+// steps the field's value. The parent passes on what it hears about them (ReflectToControl):
+// the edit's colours and the arrows' clicks.
 
 #include "controls/NValEdit.h"
+#include "win32/Binding.h"
 
 #include <windows.h>
 
 #include <commctrl.h>
 
-#include <exception>
 #include <functional>
 #include <optional>
 #include <string>
@@ -21,19 +22,16 @@ class Sound;
 
 namespace tobrix::win32 {
 
-class NValEditControl final : public NValEditView {
+class NValEditControl final : public NValEditView, public MessageTarget {
 public:
     // Styles to add to WS_CHILD | WS_VISIBLE | WS_TABSTOP for the EDIT: one line shown by a
     // multi-line control (which lets the field answer Enter and Esc itself), right-aligned.
     static constexpr DWORD kStyle = ES_MULTILINE | ES_RIGHT | ES_AUTOHSCROLL;
 
     NValEditControl(Sound& sound, std::function<void(const std::exception&)> reportError);
-    NValEditControl(const NValEditControl&) = delete;
-    NValEditControl& operator=(const NValEditControl&) = delete;
-    ~NValEditControl() override;
 
-    // Subclasses the edit created from a dialog's control table (and its parent, which paints
-    // the field's colour and hears the up-down); the field then writes its first text.
+    // Subclasses the edit created from a dialog's control table; the field then writes its
+    // first text.
     void Attach(HWND edit);
     TNValEdit& Field() { return field_; }
     const TNValEdit& Field() const { return field_; }
@@ -58,20 +56,19 @@ public:
     void SwitchImeOff() override;
     void SetReadOnly(bool readOnly) override;
 
+    // MessageTarget
+    void ReportUnhandled(const std::exception& e) override { reportError_(e); }
+    LRESULT OnControlMessage(HWND control, UINT message, WPARAM wParam, LPARAM lParam) override;
+    void OnControlDestroyed(HWND control) override;
+    bool OnReflected(HWND control, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
 private:
-    static LRESULT CALLBACK EditProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                     DWORD_PTR self);
-    static LRESULT CALLBACK ParentProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                       DWORD_PTR self);
     LRESULT OnEditMessage(UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT OnParentMessage(UINT message, WPARAM wParam, LPARAM lParam);
     std::pair<DWORD, DWORD> Selection() const;
-    void Detach();
 
     TNValEdit field_;
     std::function<void(const std::exception&)> reportError_;
     HWND edit_ = nullptr;
-    HWND parent_ = nullptr;
     HWND upDown_ = nullptr;
     COLORREF textColor_;
 };

@@ -21,7 +21,6 @@ constexpr int kButtonWidth = 75, kButtonHeight = 25, kMargin = 8;
 } // namespace
 
 void PreviewDialog::Run(HWND owner) {
-    presenter_.Attach(*this);
     // Resizable, without a system menu and so without a close box.
     RunModal(owner, kClientWidth, kClientHeight, WS_POPUP | WS_CAPTION | WS_THICKFRAME | DS_MODALFRAME | DS_CENTER);
 }
@@ -39,6 +38,7 @@ int PreviewDialog::PanelHeight() const {
 
 bool PreviewDialog::OnInit() {
     SetWindowTextW(Handle(), Widen(kPreviewCaption).c_str());
+    presenter_.Attach(*this);
     HFONT font = MakeFont(13);
     // Read-only, and nothing to select in particular: no sorting, no editing, one row.
     HWND list = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
@@ -85,6 +85,7 @@ void PreviewDialog::Layout() {
 
 bool PreviewDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     switch (message) {
+    case WM_NCDESTROY: presenter_.Detach(); return false;
     case WM_COMMAND:
         if (LOWORD(wParam) == kOK && HIWORD(wParam) == BN_CLICKED) {
             presenter_.cmdOKClick();

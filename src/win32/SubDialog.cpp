@@ -71,7 +71,7 @@ bool SubDialog::OnInit() {
         SendMessageW(Item(id), EM_SETLIMITTEXT, 0, 0);
     // Addresses are never typed through the input method.
     ImmAssociateContextEx(Item(kAddress), nullptr, 0);
-    SetWindowSubclass(Item(kAddress), &SubDialog::AddressProc, 0, reinterpret_cast<DWORD_PTR>(this));
+    SubclassControl(Item(kAddress), *this);
     presenter_.Attach(*this);
     presenter_.FormShow();
     Focus(SubField::txtTitle);
@@ -90,23 +90,16 @@ void SubDialog::PlaceCaretAtEnd(SubField field) {
     SendMessageW(control, EM_SETSEL, static_cast<WPARAM>(length), length);
 }
 
-LRESULT CALLBACK SubDialog::AddressProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                        DWORD_PTR self) {
+LRESULT SubDialog::OnControlMessage(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
     // The dialog manager asks a field to select all its text when it is entered by the
     // keyboard (Tab, Shift+Tab, its mnemonic) or by the program; a click or a return from
     // another program asks nothing and keeps the user's caret. That request (to the end: -1,
     // or the largest length) is the address field's entry: the caret goes after the text
     // instead.
     if (message == EM_SETSEL && wParam == 0 && (lParam == -1 || lParam == 0x7FFFFFFF)) {
-        try {
-            reinterpret_cast<SubDialog*>(self)->presenter_.txtHTMLEnter();
-        } catch (const std::exception& e) {
-            reinterpret_cast<SubDialog*>(self)->reportError_(e);
-        }
+        presenter_.txtHTMLEnter();
         return 0;
     }
-    if (message == WM_NCDESTROY)
-        RemoveWindowSubclass(control, &SubDialog::AddressProc, 0);
     return DefSubclassProc(control, message, wParam, lParam);
 }
 
@@ -123,6 +116,7 @@ void SubDialog::OnFieldFocus(int id) {
 bool SubDialog::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
     result = 0;
     switch (message) {
+    case WM_NCDESTROY: presenter_.Detach(); return false;
     case WM_COMMAND: {
         const int id = LOWORD(wParam);
         const int code = HIWORD(wParam);

@@ -32,8 +32,8 @@ private:
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     void ReportUnhandled(const std::exception& e) override { reportError_(e); }
     void OnFieldFocus(int id);
-    static LRESULT CALLBACK AddressProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                        DWORD_PTR self);
+    // The address field, subclassed for its entry.
+    LRESULT OnControlMessage(HWND control, UINT message, WPARAM wParam, LPARAM lParam) override;
 
     TfrmSub& presenter_;
     std::function<void(const std::exception&)> reportError_;

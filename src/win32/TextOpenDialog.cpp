@@ -1,12 +1,14 @@
 #include "win32/TextOpenDialog.h"
 
+#include "win32/Binding.h"
 #include "win32/Encoding.h"
+#include "win32/FileDialog.h"
+#include "win32/Fonts.h"
 #include "win32/resource.h"
 
 #include <commdlg.h>
 #include <dlgs.h>
 
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -18,14 +20,15 @@ namespace {
 constexpr DWORD kPathChars = 32768;
 
 // The open dialog while it is shown: the presenter's view, living in the hook's child
-// dialog (the template), whose parent is the system's dialog.
-class TextOpenWindow final : public OpenDialogView {
+// dialog (the template), whose parent is the system's dialog. The child is bound to it from
+// WM_INITDIALOG to WM_NCDESTROY.
+class TextOpenWindow final : public OpenDialogView, public MessageTarget {
 public:
     TextOpenWindow(TTextOpenDialog& dlg, std::function<void(const std::exception&)> reportError)
         : dlg_(dlg), reportError_(std::move(reportError)) {}
     ~TextOpenWindow() override { DeleteFont(); }
 
-    static UINT_PTR CALLBACK Hook(HWND child, UINT message, WPARAM wParam, LPARAM lParam);
+    static UINT_PTR CALLBACK Hook(HWND child, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
 
     // OpenDialogView
     std::optional<std::string> FileNameBoxText() const override;
@@ -44,11 +47,16 @@ public:
         SetDlgItemTextW(child_, IDC_PREVIEW_TEXT, Widen(cp932).c_str());
     }
 
+    // MessageTarget
+    void ReportUnhandled(const std::exception& e) override {
+        if (reportError_)
+            reportError_(e);
+    }
+
 private:
     void OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
-    void Report(const std::exception& e) noexcept;
     int FileNameBoxId() const { return GetDlgItem(dialog_, cmb13) != nullptr ? cmb13 : edt1; }
-    int Scale(int pixels) const { return MulDiv(pixels, dpi_, 96); }
+    int Scale(int pixels) const { return ScaleForDpi(pixels, dpi_); }
     RECT PanelRect() const;
     void Layout();
     void DeleteFont();
@@ -112,8 +120,7 @@ void TextOpenWindow::CreatePreviewControls(bool checked) {
     SetDlgItemTextW(child_, IDC_PREVIEW_CHECK, Widen(kPreviewCheckCaption).c_str());
     SetPreviewChecked(checked);
     DeleteFont();
-    font_ = CreateFontW(-Scale(12), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
-                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, Widen(kPreviewFontFace).c_str());
+    font_ = CreateDpiFont({.height = 12, .face = kPreviewFontFace, .pitchAndFamily = FIXED_PITCH | FF_MODERN}, dpi_);
     SendDlgItemMessageW(child_, IDC_PREVIEW_TEXT, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     controls_ = true;
     Layout();
@@ -194,35 +201,23 @@ void TextOpenWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
 }
 
-void TextOpenWindow::Report(const std::exception& e) noexcept {
-    try {
-        if (reportError_)
-            reportError_(e);
-    } catch (...) {
-        // Nothing more can be shown.
-    }
-}
-
-UINT_PTR CALLBACK TextOpenWindow::Hook(HWND child, UINT message, WPARAM wParam, LPARAM lParam) {
-    TextOpenWindow* self = nullptr;
+UINT_PTR CALLBACK TextOpenWindow::Hook(HWND child, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     if (message == WM_INITDIALOG) {
-        self = reinterpret_cast<TextOpenWindow*>(reinterpret_cast<const OPENFILENAMEW*>(lParam)->lCustData);
-        self->child_ = child;
-        HDC screen = GetDC(nullptr);
-        self->dpi_ = GetDeviceCaps(screen, LOGPIXELSY);
-        ReleaseDC(nullptr, screen);
-        SetWindowLongPtrW(child, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
+        auto* self = reinterpret_cast<TextOpenWindow*>(reinterpret_cast<const OPENFILENAMEW*>(lParam)->lCustData);
+        if (Bind(child, *self)) {
+            self->child_ = child;
+            self->dpi_ = ScreenDpi();
+        }
         return TRUE;
     }
-    self = reinterpret_cast<TextOpenWindow*>(GetWindowLongPtrW(child, DWLP_USER));
+    TextOpenWindow* const self = BoundAs<TextOpenWindow>(child);
     if (self == nullptr)
         return 0;
-    try {
-        self->OnMessage(message, wParam, lParam);
-    } catch (const std::exception& e) {
-        self->Report(e);
-    } catch (...) {
-        self->Report(std::runtime_error("Unexpected error"));
+    if (const std::exception_ptr error = Contained([&] { self->OnMessage(message, wParam, lParam); }))
+        Report(*self, error);
+    if (message == WM_NCDESTROY) {
+        Unbind(child);
+        self->child_ = nullptr;
     }
     return 0; // the system's own handling goes on
 }
@@ -275,14 +270,10 @@ std::optional<FilePath> RunTextOpenDialog(TTextOpenDialog& dlg, HWND owner,
     ofn.lCustData = reinterpret_cast<LPARAM>(&window);
     ofn.FlagsEx = dlg.ShowPlacesBar ? 0 : OFN_EX_NOPLACESBAR;
 
-    const BOOL chosen = GetOpenFileNameW(&ofn);
+    const bool chosen = RunFileDialog(ofn, FileDialogKind::Open);
     dlg.FilterIndex = static_cast<int>(ofn.nFilterIndex);
-    if (!chosen) {
-        const DWORD error = CommDlgExtendedError();
-        if (error != 0) // not a cancel: say so rather than pass it off as one
-            throw std::runtime_error("The file dialog failed (" + std::to_string(error) + ")");
+    if (!chosen)
         return std::nullopt;
-    }
     dlg.FileName = FilePath(std::wstring(file.data()));
     return dlg.FileName;
 }

@@ -2,6 +2,7 @@
 
 #include "app/Identity.h"
 #include "common/Error.h"
+#include "win32/Binding.h"
 #include "win32/Encoding.h"
 
 #include <shellapi.h>
@@ -18,15 +19,30 @@ HWND AsHwnd(WindowHandle window) { return reinterpret_cast<HWND>(window); }
 // A browser that does not answer within this time counts as no answer.
 constexpr UINT kTextRequestTimeoutMs = 2000;
 
-BOOL CALLBACK VisitTopLevel(HWND hwnd, LPARAM context) {
-    const auto& visit = *reinterpret_cast<const std::function<bool(WindowHandle)>*>(context);
-    return visit(reinterpret_cast<WindowHandle>(hwnd)) ? TRUE : FALSE;
+// A visit of an enumeration: what the visitor throws stops the enumeration and is thrown
+// again once Windows has returned from it.
+template <class Visitor>
+struct Visit {
+    const Visitor& visitor;
+    std::exception_ptr error;
+
+    void ThrowIfFailed() const {
+        if (error)
+            std::rethrow_exception(error);
+    }
+};
+
+BOOL CALLBACK VisitTopLevel(HWND hwnd, LPARAM context) noexcept {
+    auto& visit = *reinterpret_cast<Visit<std::function<bool(WindowHandle)>>*>(context);
+    bool more = false;
+    visit.error = Contained([&] { more = visit.visitor(reinterpret_cast<WindowHandle>(hwnd)); });
+    return more && !visit.error ? TRUE : FALSE;
 }
 
-BOOL CALLBACK VisitDescendant(HWND hwnd, LPARAM context) {
-    const auto& visit = *reinterpret_cast<const std::function<void(WindowHandle)>*>(context);
-    visit(reinterpret_cast<WindowHandle>(hwnd));
-    return TRUE;
+BOOL CALLBACK VisitDescendant(HWND hwnd, LPARAM context) noexcept {
+    auto& visit = *reinterpret_cast<Visit<std::function<void(WindowHandle)>>*>(context);
+    visit.error = Contained([&] { visit.visitor(reinterpret_cast<WindowHandle>(hwnd)); });
+    return visit.error ? FALSE : TRUE;
 }
 
 } // namespace
@@ -55,12 +71,16 @@ void Win32Desktop::Restore(WindowHandle window) { ShowWindow(AsHwnd(window), SW_
 
 void Win32Desktop::BringToFront(WindowHandle window) { SetForegroundWindow(AsHwnd(window)); }
 
-void Win32Desktop::EnumTopLevel(const std::function<bool(WindowHandle)>& visit) {
+void Win32Desktop::EnumTopLevel(const std::function<bool(WindowHandle)>& visitor) {
+    Visit<std::function<bool(WindowHandle)>> visit{visitor, nullptr};
     EnumWindows(&VisitTopLevel, reinterpret_cast<LPARAM>(&visit));
+    visit.ThrowIfFailed();
 }
 
-void Win32Desktop::EnumDescendants(WindowHandle parent, const std::function<void(WindowHandle)>& visit) {
+void Win32Desktop::EnumDescendants(WindowHandle parent, const std::function<void(WindowHandle)>& visitor) {
+    Visit<std::function<void(WindowHandle)>> visit{visitor, nullptr};
     EnumChildWindows(AsHwnd(parent), &VisitDescendant, reinterpret_cast<LPARAM>(&visit));
+    visit.ThrowIfFailed();
 }
 
 std::string Win32Desktop::Title(WindowHandle window, int bufferSize) {

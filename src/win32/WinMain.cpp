@@ -2,6 +2,7 @@
 
 #include "app/Startup.h"
 #include "win32/MainWindow.h"
+#include "win32/SystemLibrary.h"
 #include "win32/Win32Collation.h"
 #include "win32/Win32Files.h"
 #include "win32/Win32Platform.h"
@@ -11,11 +12,36 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <objbase.h>
 
 using namespace tobrix;
 using namespace tobrix::win32;
 
+namespace {
+
+// The file dialogs and ShellExecute use the shell's COM objects, which want a single-threaded
+// apartment on this thread for the whole run.
+class ComApartment {
+public:
+    ComApartment() : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)) {}
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+    ~ComApartment() {
+        if (SUCCEEDED(result_))
+            CoUninitialize();
+    }
+
+private:
+    HRESULT result_;
+};
+
+} // namespace
+
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
+    // Before anything could load a DLL by name.
+    RestrictDllSearch();
+    const ComApartment com; // ends after the windows below
+
     Win32InstanceLock lock;
     Win32Desktop desktop;
     Win32Sound sound;

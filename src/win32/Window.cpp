@@ -1,8 +1,5 @@
 #include "win32/Window.h"
 
-#include <new>
-#include <stdexcept>
-
 namespace tobrix::win32 {
 
 bool Window::RegisterClassOnce(const WNDCLASSEXW& prototype) {
@@ -21,40 +18,30 @@ HWND Window::CreateWindowFor(DWORD exStyle, const wchar_t* className, const wcha
     return CreateWindowExW(exStyle, className, caption, style, x, y, width, height, parent, menu, instance, this);
 }
 
-void Window::Report(Window& window, const std::exception& e) noexcept {
-    try {
-        window.ReportUnhandled(e);
-    } catch (...) {
-        // Nothing more can be shown; the window goes on with the default handling.
-    }
-}
-
-LRESULT CALLBACK Window::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    Window* self = nullptr;
+LRESULT CALLBACK Window::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     if (message == WM_NCCREATE) {
-        self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        auto* self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        if (!Bind(hwnd, *self))
+            return FALSE; // the window is not created
         self->hwnd_ = hwnd;
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    } else {
-        self = reinterpret_cast<Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     }
+    Window* const self = BoundAs<Window>(hwnd);
     if (self == nullptr)
         return DefWindowProcW(hwnd, message, wParam, lParam);
 
     LRESULT result = 0;
     bool handled = false;
-    try {
-        result = self->HandleMessage(message, wParam, lParam);
-        handled = true;
-    } catch (const std::exception& e) {
-        Report(*self, e);
-    } catch (...) {
-        Report(*self, std::runtime_error("Unexpected error"));
-    }
+    if (const std::exception_ptr error = Contained([&] {
+            handled = ReflectToControl(hwnd, message, wParam, lParam, result);
+            if (!handled)
+                result = self->HandleMessage(message, wParam, lParam);
+            handled = true;
+        }))
+        Report(*self, error);
     if (!handled)
         result = DefWindowProcW(hwnd, message, wParam, lParam);
     if (message == WM_NCDESTROY) {
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        Unbind(hwnd);
         self->hwnd_ = nullptr;
     }
     return result;

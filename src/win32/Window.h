@@ -1,20 +1,19 @@
 #pragma once
-// Binds a window handle to its C++ object. The window procedure only unpacks the message
-// and calls HandleMessage; no exception leaves it.
+// A window of a class of the program's own, bound to its C++ object (Binding.h) from
+// WM_NCCREATE to WM_NCDESTROY. The window procedure only unpacks the message and calls
+// HandleMessage; no exception leaves it.
+
+#include "win32/Binding.h"
 
 #include <windows.h>
 
-#include <exception>
-
 namespace tobrix::win32 {
 
-class Window {
+class Window : public MessageTarget {
 public:
     Window() = default;
-    Window(const Window&) = delete;
-    Window& operator=(const Window&) = delete;
-    virtual ~Window() = default;
 
+    // Null before the window is created and after it is destroyed.
     HWND Handle() const { return hwnd_; }
 
 protected:
@@ -24,18 +23,17 @@ protected:
     HWND CreateWindowFor(DWORD exStyle, const wchar_t* className, const wchar_t* caption, DWORD style, int x, int y,
                          int width, int height, HWND parent, HMENU menu, HINSTANCE instance);
 
+    // Every message but the notifications a bound control answers itself. A message whose
+    // handler throws gets the default handling after the exception was shown
+    // (ReportUnhandled).
     virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) = 0;
-    // Shows an exception that reached the window procedure; the message then gets the
-    // default handling.
-    virtual void ReportUnhandled(const std::exception& e) = 0;
 
     LRESULT DefaultHandling(UINT message, WPARAM wParam, LPARAM lParam) {
         return DefWindowProcW(hwnd_, message, wParam, lParam);
     }
 
 private:
-    static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-    static void Report(Window& window, const std::exception& e) noexcept;
+    static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
 
     HWND hwnd_ = nullptr;
 };

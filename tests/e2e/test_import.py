@@ -6,7 +6,7 @@ from tobrix import BM_CLICK, DIALOG, SETTINGS_KEY, TobrixTestCase, mtime_ns, rea
 from wine_env import wait_until, winpath
 
 # Control ids of the import options dialog and of the preview.
-FILE_NAME, ETC, READ = 1501, 1509, 1516
+FILE_NAME, START, ETC, READ = 1501, 1503, 1509, 1516
 CANCEL = 2
 PREVIEW_LIST, PREVIEW_NOTICE, PREVIEW_OK = 1401, 1403, 1
 BM_GETCHECK = 0x00F0
@@ -37,8 +37,10 @@ class ImportTest(TobrixTestCase):
         source = self.exe.parent / "accounts.txt"
         # "ソ" ends in the byte of "\", the other delimiter here: it must stay whole.
         source.write_bytes("見出し\r\nソ\\id\\ひみつ\\memo\\http://x/\\extra\r\n\r\nB\\u2\r\n".encode("cp932"))
+        self.probe.reg_set_sz(SETTINGS_KEY, "StartNum", "-3")  # a negative count skips no line: 0, not 3
         hwnd, lv = self.open_program()
         dialog = self.open_import(hwnd)
+        self.assertEqual(self.probe.text(self.item(dialog, START)), "0")
         # Typed as a user would: the name where the focus starts, the other delimiter (its
         # box takes the focus there), comma off, one line skipped.
         self.wine.activate(dialog)

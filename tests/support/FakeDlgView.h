@@ -32,7 +32,7 @@ public:
         if (onPump)
             onPump();
     }
-    void SetBusyCursor(bool on) override {
+    void SetBusy(bool on) override {
         busy = on;
         cursorChanges.push_back(on);
     }

@@ -6,6 +6,8 @@
 
 #include <iconv.h>
 
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -160,6 +162,15 @@ TEST(ErrorText, SubstituteFillsPlaceholdersInOnePass) {
     EXPECT_EQ(Substitute("%s and %s", {"x%sy", "z"}), "x%sy and z");
     EXPECT_EQ(Substitute("no placeholder", "x"), "no placeholder");
     EXPECT_EQ(Substitute("%s %s", {"one"}), "one %s");
+}
+
+TEST(ErrorText, OnlyTheProgramsOwnErrorsSpeakForThemselvesTheRestInJapanese) {
+    const std::string own(sjis<u8"ファイル a は開けません">());
+    EXPECT_EQ(MessageOf(AppError(own)), own);
+    EXPECT_EQ(MessageOf(std::bad_alloc()), kMsgOutOfMemory);
+    EXPECT_EQ(MessageOf(std::bad_array_new_length()), kMsgOutOfMemory);
+    EXPECT_EQ(MessageOf(std::length_error("text too long")), kMsgUnexpectedError);
+    EXPECT_EQ(MessageOf(std::runtime_error("boom")), kMsgUnexpectedError);
 }
 
 TEST(ErrorText, PeriodFollowsMessagesWhoseLastCharacterSortsAfterIt) {

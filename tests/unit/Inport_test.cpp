@@ -6,6 +6,7 @@
 #include "store/ItemDataList.h"
 #include "support/FakeInportView.h"
 #include "support/FakeMainView.h"
+#include "support/FakeNValEditView.h"
 #include "support/FakeServices.h"
 #include "support/IconvTextCodec.h"
 
@@ -88,6 +89,32 @@ TEST_F(InportTest, SpaceCarriesSameAlongAndTheOtherBoxFollowsItsText) {
     view.texts[InportText::txtETC] = "";
     frm->txtETCChange();
     EXPECT_FALSE(view.Checked(InportCheck::chkETC));
+}
+
+TEST(InportStartField, ANegativeLineCountBecomesZeroNotItsAbsoluteValue) {
+    test::FakeSound sound;
+    TNValEdit field(sound, 0);
+    test::FakeNValEditView view(field);
+    field.Attach(view); // as the window does: the control first, then the form's settings
+    SetUpStartField(field);
+    const struct {
+        const char* how;
+        std::function<void()> give;
+        long double value;
+    } cases[] = {
+        {"stored -3", [&] { field.SetValue(-3); }, 0},
+        {"pasted -5", [&] { view.clipboard = "-5", field.Paste(); }, 0},
+        {"set from outside -7", [&] { view.SetTextFromOutside("-7"); }, 0},
+        {"stored 5", [&] { field.SetValue(5); }, 5},
+        {"pasted 150", [&] { view.clipboard = "150", field.Paste(); }, 99},
+        {"typed minus sign", [&] { field.KeyPress('-'); }, 99}, // refused with a beep
+    };
+    for (const auto& c : cases) {
+        c.give();
+        EXPECT_EQ(field.Value(), c.value) << c.how;
+        EXPECT_EQ(view.text, std::to_string(static_cast<int>(c.value))) << c.how;
+    }
+    EXPECT_EQ(sound.beeps, std::vector<unsigned>{kBeepDefault});
 }
 
 TEST_F(InportTest, AnAcceptedImportAppendsStoresTheChoicesAndShowsThemNextTime) {

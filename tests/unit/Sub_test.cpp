@@ -245,7 +245,7 @@ TEST_F(SubTest, AnErrorWhileSavingIsShownAsItIsAndTheDialogStaysOpen) {
     sub.cmdSaveClick();
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].kind, 'P');
-    EXPECT_EQ(messages.shown[0].text, "Out of memory");
+    EXPECT_EQ(messages.shown[0].text, kMsgOutOfMemory);
     EXPECT_FALSE(view.closed);
     EXPECT_EQ(items.Count(), 0);
 }

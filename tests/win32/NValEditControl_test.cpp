@@ -14,13 +14,21 @@
 namespace tobrix::win32 {
 namespace {
 
+// A form as the dialogs are: it passes on what its controls' objects answer themselves.
+LRESULT CALLBACK HostProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = 0;
+    if (ReflectToControl(hwnd, message, wParam, lParam, result))
+        return result;
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
 class NValEditControlTest : public ::testing::Test {
 protected:
     void SetUp() override {
         INITCOMMONCONTROLSEX controls{sizeof controls, ICC_UPDOWN_CLASS};
         InitCommonControlsEx(&controls);
         WNDCLASSW wc{};
-        wc.lpfnWndProc = DefWindowProcW;
+        wc.lpfnWndProc = HostProcedure;
         wc.lpszClassName = L"TobrixNValHost";
         RegisterClassW(&wc);
         parent = CreateWindowW(wc.lpszClassName, L"", WS_OVERLAPPEDWINDOW, 0, 0, 300, 100, nullptr, nullptr, nullptr,

@@ -3,7 +3,9 @@
 
 #include "win32/TextOpenDialog.h"
 
+#include "common/Error.h"
 #include "win32/Encoding.h"
+#include "win32/FileDialog.h"
 #include "win32/Win32Files.h"
 #include "win32/resource.h"
 
@@ -87,6 +89,16 @@ TEST(TextOpenDialog, ThePanelSitsBelowTheStandardControlsAndFollowsTheUser) {
     EXPECT_EQ(chosen, folder / L"a.csv");
     EXPECT_EQ(dlg.FilterIndex, 1);
     std::filesystem::remove_all(folder); // possible only because the dialog leaves the working folder alone
+}
+
+TEST(FileDialog, ADialogThatFailsIsReportedInJapaneseWithItsCode) {
+    OPENFILENAMEW ofn{}; // no size: the system refuses to run it (CDERR_STRUCTSIZE)
+    try {
+        RunFileDialog(ofn, FileDialogKind::Open);
+        ADD_FAILURE() << "no error";
+    } catch (const AppError& e) {
+        EXPECT_EQ(e.Message(), sjis<u8"ファイルを選ぶダイアログを開けません（エラー 0x0001）">());
+    }
 }
 
 } // namespace
