@@ -220,7 +220,12 @@ TfrmMain::ExitSave TfrmMain::SaveEntriesAtExit() {
             result.failure = Substitute(kMsgSaveFailed, {files.DisplayName(state_.DataFileName), MessageOf(e)});
         }
     }
-    const std::optional<FilePath> recovery = WriteRecoveryFile();
+    std::optional<FilePath> recovery;
+    try {
+        recovery = WriteRecoveryFile();
+    } catch (const std::exception&) {
+        // Nowhere to put them: the caller asks the user, or holds the end of the session.
+    }
     if (!recovery) {
         result.outcome = Outcome::Lost;
         return result;
@@ -258,9 +263,9 @@ std::vector<FilePath> RecoveryBases(Files& files, const FilePath& exePath) {
 
 std::optional<FilePath> TfrmMain::WriteRecoveryFile() {
     for (const FilePath& base : RecoveryBases(services_.files, exePath_)) {
-        if (!services_.files.CreateFolder(base.parent_path())) // the user's own one on its first use
-            continue;
         try {
+            if (!services_.files.CreateFolder(base.parent_path())) // the user's own one on its first use
+                continue;
             for (int attempt = 1; attempt <= kMaxRecoveryAttempts; ++attempt) {
                 const FilePath target = RecoveryFileName(base, attempt);
                 if (SaveNewDataFile(services_.files, target, items_))
