@@ -1,8 +1,8 @@
 #include "app/MainDrag.h"
 
 #include "app/MainList.h"
-#include "app/MainView.h"
 #include "app/MainState.h"
+#include "app/MainView.h"
 #include "store/ItemDataList.h"
 
 namespace tobrix {

@@ -60,8 +60,8 @@ TSettings DefaultSettings();
 // be read stops the reading with AppError; the fields not read by then take their defaults.
 void LoadSettings(Registry& registry, TSettings& settings);
 
-// Writes every field, in order, as text (RecoveryShown only once it is set). Throws AppError at the first value that cannot be
-// written, or when the section cannot be created.
+// Writes every field, in order, as text (RecoveryShown only once it is set). Throws AppError
+// at the first value that cannot be written, or when the section cannot be created.
 void SaveSettings(Registry& registry, const TSettings& settings);
 
 // Number of values and their names in reading order (for tests and tools).
@@ -69,7 +69,7 @@ int SettingCount();
 std::string_view SettingName(int index);
 
 // The text forms: an integer as its decimal text, a boolean as "1" or "0". ParseInt gives
-// false for anything but an optional sign and digits within 32 bits (64 for the time).
+// false for anything but an optional sign and digits within 32 bits.
 std::string IntText(std::int32_t value);
 bool ParseInt(std::string_view text, std::int32_t& value);
 

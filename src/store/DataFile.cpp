@@ -185,7 +185,8 @@ void SaveDataFile(Files& files, const FilePath& path, const ItemDataList& list) 
     // save would. A read-only one is refused here too.
     const InPlaceFile inPlace = files.Overwrite(path, DataTextLength(list));
     if (!inPlace.file)
-        throw AppError(inPlace.noRoom ? std::string(kMsgWriteError) : Substitute(kMsgCannotCreate, files.DisplayName(path)));
+        throw AppError(inPlace.noRoom ? std::string(kMsgWriteError)
+                                      : Substitute(kMsgCannotCreate, files.DisplayName(path)));
     WriteScrambled(*inPlace.file, list);
 }
 

@@ -80,7 +80,6 @@ enum class SaveDialogResult { Cancelled, Chosen, NotCp932 };
 // What TfrmExport needs of its window; the hourglass while the file is written (BusyView).
 class ExportView : public BusyView {
 public:
-    virtual ~ExportView() = default;
     // txtFileName's text, or nothing when it holds characters that code page 932 cannot hold.
     virtual std::optional<std::string> FileName() const = 0;
     virtual void SetFileName(std::string_view cp932) = 0;

@@ -32,18 +32,14 @@ LRESULT CALLBACK ControlProcedure(HWND control, UINT message, WPARAM wParam, LPA
         // The binding ends before the control's own handling frees it.
         Unbind(control);
         RemoveWindowSubclass(control, &ControlProcedure, kSubclassId);
-        if (target != nullptr) {
-            if (const std::exception_ptr error = Contained([&] { target->OnControlDestroyed(control); }))
-                Report(*target, error);
-        }
+        if (target != nullptr)
+            Guarded(*target, [&] { target->OnControlDestroyed(control); });
         return DefSubclassProc(control, message, wParam, lParam);
     }
     if (target == nullptr)
         return DefSubclassProc(control, message, wParam, lParam);
     LRESULT result = 0;
-    if (const std::exception_ptr error =
-            Contained([&] { result = target->OnControlMessage(control, message, wParam, lParam); }))
-        Report(*target, error);
+    Guarded(*target, [&] { result = target->OnControlMessage(control, message, wParam, lParam); });
     return result;
 }
 

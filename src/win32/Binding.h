@@ -73,4 +73,15 @@ std::exception_ptr Contained(Body&& body) noexcept {
 // unexpected error. What the report itself throws is dropped: nothing more can be shown.
 void Report(MessageTarget& target, const std::exception_ptr& error) noexcept;
 
+// Runs one of the target's handlers for a message from Windows: what it throws is shown
+// (Report) and stays on this side. False when it threw.
+template <class Body>
+bool Guarded(MessageTarget& target, Body&& body) noexcept {
+    if (const std::exception_ptr error = Contained(body)) {
+        Report(target, error);
+        return false;
+    }
+    return true;
+}
+
 } // namespace tobrix::win32

@@ -74,8 +74,7 @@ INT_PTR CALLBACK Dialog::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARA
         return FALSE;
 
     INT_PTR answer = FALSE;
-    if (const std::exception_ptr error = Contained([&] { answer = self->Dispatch(message, wParam, lParam); }))
-        Report(*self, error);
+    Guarded(*self, [&] { answer = self->Dispatch(message, wParam, lParam); });
     if (message == WM_NCDESTROY) {
         Unbind(hwnd);
         self->hwnd_ = nullptr;

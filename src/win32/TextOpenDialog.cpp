@@ -213,8 +213,7 @@ UINT_PTR CALLBACK TextOpenWindow::Hook(HWND child, UINT message, WPARAM wParam, 
     TextOpenWindow* const self = BoundAs<TextOpenWindow>(child);
     if (self == nullptr)
         return 0;
-    if (const std::exception_ptr error = Contained([&] { self->OnMessage(message, wParam, lParam); }))
-        Report(*self, error);
+    Guarded(*self, [&] { self->OnMessage(message, wParam, lParam); });
     if (message == WM_NCDESTROY) {
         Unbind(child);
         self->child_ = nullptr;

@@ -30,14 +30,10 @@ LRESULT CALLBACK Window::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARA
         return DefWindowProcW(hwnd, message, wParam, lParam);
 
     LRESULT result = 0;
-    bool handled = false;
-    if (const std::exception_ptr error = Contained([&] {
-            handled = ReflectToControl(hwnd, message, wParam, lParam, result);
-            if (!handled)
-                result = self->HandleMessage(message, wParam, lParam);
-            handled = true;
-        }))
-        Report(*self, error);
+    const bool handled = Guarded(*self, [&] {
+        if (!ReflectToControl(hwnd, message, wParam, lParam, result))
+            result = self->HandleMessage(message, wParam, lParam);
+    });
     if (!handled)
         result = DefWindowProcW(hwnd, message, wParam, lParam);
     if (message == WM_NCDESTROY) {
