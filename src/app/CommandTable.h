@@ -34,6 +34,8 @@ enum class CommandId : int {
     mnuShard = 2104,
     mnuContents = 2105,
     mnuSearchforHelp = 2106,
+    mnuMasterPassword = 2107,
+    mnuClearClipboard = 2108,
 };
 
 // A key with or without Ctrl; `key` is the virtual-key code ('A' for the A key). A key held
@@ -79,6 +81,8 @@ inline constexpr CommandInfo kCommands[] = {
     {CommandId::mnuExit, sjis<u8"終了(&X)">(), {}, {}, -1, false},
     {CommandId::mnuHide, sjis<u8"パスワードをふせる(&H)">(), {}, {}, 11, true},
     {CommandId::mnuShard, sjis<u8"シェード機能(&S)">(), {}, {}, 13, true},
+    {CommandId::mnuMasterPassword, sjis<u8"マスターパスワードの設定(&M)...">(), {}, {}, -1, false},
+    {CommandId::mnuClearClipboard, sjis<u8"コピーしたパスワードを消去(&L)">(), {}, {}, -1, true},
     {CommandId::mnuContents, sjis<u8"目次(&C)">(), {}, {}, 12, false},
     {CommandId::mnuSearchforHelp, sjis<u8"トピックの検索(&S)">(), {}, {}, -1, false},
 };
@@ -150,6 +154,8 @@ inline constexpr MenuEntry kMainMenu[] = {
     {MenuEntry::Popup, sjis<u8"ツール(&T)">()},
     {MenuEntry::Item, {}, CommandId::mnuHide},
     {MenuEntry::Item, {}, CommandId::mnuShard},
+    {MenuEntry::Item, {}, CommandId::mnuMasterPassword},
+    {MenuEntry::Item, {}, CommandId::mnuClearClipboard},
     {MenuEntry::Separator},
     {MenuEntry::Item, {}, CommandId::actTopLock}, // T1
     {MenuEntry::EndPopup},

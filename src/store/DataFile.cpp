@@ -177,7 +177,7 @@ void LoadDataFile(Files& files, const FilePath& path, bool hidePass, ItemDataLis
     ParseDataText(text, hidePass, list);
 }
 
-void SaveDataFile(Files& files, const FilePath& path, const ItemDataList& list) {
+void SaveDataFile(Files& files, const FilePath& path, const ItemDataList& list, const DataFormat& /*format*/) {
     if (WriteBeside(files, path, [&list](WritableFile& file) { WriteScrambled(file, list); }))
         return;
     // Where no new file can be made beside it, or none can take its place (a data file that
@@ -190,7 +190,7 @@ void SaveDataFile(Files& files, const FilePath& path, const ItemDataList& list) 
     WriteScrambled(*inPlace.file, list);
 }
 
-bool SaveNewDataFile(Files& files, const FilePath& path, const ItemDataList& list) {
+bool SaveNewDataFile(Files& files, const FilePath& path, const ItemDataList& list, const DataFormat& /*format*/) {
     NewFile created = files.CreateNew(path);
     if (!created.file) {
         if (created.nameTaken)

@@ -1,6 +1,7 @@
 #pragma once
 // The data file: one line per entry, five fields joined by 0x08, CR LF after every line,
-// the whole text XOR-scrambled with kDataFileKey. No header, no count, no checksum.
+// the whole text XOR-scrambled with kDataFileKey. No header, no count, no checksum. With a
+// master password the same text is kept encrypted instead (store/Protected.h).
 
 #include "platform/Files.h"
 #include "store/ItemDataList.h"
@@ -9,6 +10,15 @@
 #include <string_view>
 
 namespace tobrix {
+
+class Crypto;
+class MasterKey;
+
+// How a data file is written: scrambled, or protected with the session's master key.
+struct DataFormat {
+    Crypto* crypto = nullptr;
+    const MasterKey* key = nullptr; // null: scrambled
+};
 
 inline constexpr char kFieldSeparator = '\x08';
 
@@ -25,16 +35,27 @@ std::string BuildDataText(const ItemDataList& list);
 // when the file cannot be opened or read; the list is then left as it was.
 void LoadDataFile(Files& files, const FilePath& path, bool hidePass, ItemDataList& list);
 
+// The data file's bytes as they are on the disk. Throws AppError with "ファイル %s は開けません"
+// when the file cannot be opened or read.
+std::string ReadDataFile(Files& files, const FilePath& path);
+// Appends the entries of a scrambled data file's bytes to the list; the bytes are unscrambled
+// in place.
+void ParseScrambled(std::string& bytes, bool hidePass, ItemDataList& list);
+// Whether a data file that cannot be opened for reading (another program holds it) is a
+// protected one, from its first bytes read without disturbing that program. False when even
+// that read fails.
+bool PeekProtected(Files& files, const FilePath& path);
+
 // Replaces the data file (or the file it links to) by the list. The new content is written
 // to a file of its own beside it (with the old file's attributes and access rights), flushed,
 // and then put in the old one's place in one step, so that a failure leaves the previous
 // file as it was. Where that cannot be done, the data file itself is written over instead,
 // once the disk has room for its new length; a read-only data file is never written.
 // Throws AppError with the file messages.
-void SaveDataFile(Files& files, const FilePath& path, const ItemDataList& list);
+void SaveDataFile(Files& files, const FilePath& path, const ItemDataList& list, const DataFormat& format = {});
 
 // Writes the list into a new file of that name. False, with nothing written, when the name
 // is taken; throws AppError on any other failure, with nothing left behind.
-bool SaveNewDataFile(Files& files, const FilePath& path, const ItemDataList& list);
+bool SaveNewDataFile(Files& files, const FilePath& path, const ItemDataList& list, const DataFormat& format = {});
 
 } // namespace tobrix
