@@ -1,6 +1,7 @@
 #include "app/Main.h"
 
 #include "app/Identity.h"
+#include "app/MasterPassword.h"
 #include "common/Error.h"
 #include "platform/Files.h"
 #include "platform/Messages.h"
@@ -30,12 +31,38 @@ constexpr std::string_view kMsgRecoveryFound =
 constexpr std::string_view kRecoveryAdvice =
     sjis<u8"このファイルにはすべてのパスワードが、データファイルと同じ簡単なスクランブルをかけただけで入っています。"
          u8"\r\n%s を終了してから、このファイルでデータファイルを置き換えるか、削除してください。">();
+constexpr std::string_view kRecoveryAdviceProtected =
+    sjis<u8"このファイルにはすべての項目が、マスターパスワードで暗号化されて入っています。"
+         u8"\r\n%s を終了してから、このファイルでデータファイルを置き換えるか、削除してください。">();
 constexpr std::string_view kMsgCloseWithoutSaving =
     sjis<u8"%s\r\n項目を退避するファイルも作成できませんでした。\r\n\r\n保存せずに終了しますか？"
          u8"\r\n（「いいえ」を選ぶと、ウィンドウは開いたままになります）">();
 // Shown by Windows beside the program while it holds the end of the session.
 constexpr std::string_view kShutdownReason =
     sjis<u8"%s の項目を保存できていません。データファイルにも退避ファイルにも書き込めませんでした。">();
+
+// A protected data file that cannot be used at start.
+constexpr std::string_view kMsgProtectedHeld =
+    sjis<u8"データファイル %s はマスターパスワードで保護されていますが、ほかのプログラムが使用中のため読み込めません。"
+         u8"\r\n%s を終了します。">();
+constexpr std::string_view kMsgNewerFile =
+    sjis<u8"データファイル %s は、より新しいバージョンの %s で作成されたため読み込めません。\r\n%s を終了します。">();
+constexpr std::string_view kMsgDamagedFile =
+    sjis<u8"データファイル %s は壊れているため、読み込めません。\r\n\r\n空の一覧で始めますか？"
+         u8"\r\n（データファイルは上書きしません。これから入力する項目は、終了時に退避ファイルに保存します。"
+         u8"「いいえ」を選ぶと終了します）">();
+// The master password's setting.
+constexpr std::string_view kMsgPasswordSet =
+    sjis<u8"マスターパスワードを設定しました。データファイルを暗号化して保存しました。">();
+constexpr std::string_view kMsgPasswordRemoved =
+    sjis<u8"マスターパスワードを解除しました。データファイルを簡単なスクランブルをかけただけの形で保存しました。">();
+constexpr std::string_view kMsgPasswordNotSaved =
+    sjis<u8"データファイル %s を保存できなかったため、マスターパスワードは変更していません（%s）。">();
+constexpr std::string_view kMsgPasswordForRecovery =
+    sjis<u8"データファイル %s は起動時に読み込めなかったため、上書きしません。"
+         u8"\r\nこれからの項目は、終了時に退避ファイルに%sて保存します。">();
+constexpr std::string_view kRecoveryEncrypted = sjis<u8"マスターパスワードで暗号化し">();
+constexpr std::string_view kRecoveryScrambled = sjis<u8"簡単なスクランブルをかけ">();
 
 // Recovery files are never overwritten: each save looks for a free name, this many at most.
 constexpr int kMaxRecoveryAttempts = 10000;
@@ -53,7 +80,7 @@ TfrmMain::TfrmMain(MainView& view, const MainServices& services, ItemDataList& i
 
 void TfrmMain::ShowError(std::string_view message) { services_.messages.ShowError(ErrorDisplayText(message)); }
 
-void TfrmMain::FormCreate() {
+bool TfrmMain::FormCreate() {
     state_.SelIndex = -1;
     state_.PasteStep = 0;
     list_.ResetSortOrder();
@@ -77,21 +104,78 @@ void TfrmMain::FormCreate() {
     state_.DataFileName = ChangeFileExt(exePath_, ".DAT");
     state_.Modified = false;
     state_.UnsavedChanges = false;
+    if (!LoadEntries()) {
+        abandoned_ = true;
+        return false;
+    }
+    if (items_.Count() > 0)
+        list_.RefreshList(0);
+    AnnounceRecoveryFile();
+    return true;
+}
+
+bool TfrmMain::LoadEntries() {
+    Files& files = services_.files;
+    std::string file;
     try {
-        if (services_.files.Exists(state_.DataFileName)) {
-            try {
-                LoadDataFile(services_.files, state_.DataFileName, settings_.HidePass, items_);
-            } catch (...) {
-                dataFileUnreadable_ = true;
-                throw;
+        if (!files.Exists(state_.DataFileName))
+            return true;
+        try {
+            file = ReadDataFile(files, state_.DataFileName);
+        } catch (const std::exception&) {
+            // Held by another program. A protected one would only be kept scrambled in a
+            // recovery file at the end of such a session: better to end now.
+            if (PeekProtected(files, state_.DataFileName)) {
+                ShowError(Substitute(kMsgProtectedHeld, {files.DisplayName(state_.DataFileName), kAppTitle}));
+                return false;
             }
-            if (items_.Count() > 0)
-                list_.RefreshList(0);
+            dataFileUnreadable_ = true;
+            throw;
         }
+        if (IsProtectedFile(file))
+            return OpenProtected(file);
+        ParseScrambled(file, settings_.HidePass, items_);
+        Wipe(file);
     } catch (const std::exception& e) {
+        Wipe(file);
         ShowError(MessageOf(e));
     }
-    AnnounceRecoveryFile();
+    return true;
+}
+
+bool TfrmMain::OpenProtected(std::string& file) {
+    ProtectedHeader header;
+    switch (ParseProtectedHeader(file, header)) {
+    case HeaderStatus::Ok: break;
+    case HeaderStatus::Damaged: return StartWithoutDamagedFile();
+    case HeaderStatus::Newer:
+        ShowError(Substitute(kMsgNewerFile, {services_.files.DisplayName(state_.DataFileName), kAppTitle, kAppTitle}));
+        return false;
+    }
+    TfrmPassword prompt(services_.crypto, services_.messages, file);
+    view_.RunPasswordDialog(prompt);
+    switch (prompt.Outcome) {
+    case TfrmPassword::Result::Cancelled: return false;
+    case TfrmPassword::Result::Damaged: return StartWithoutDamagedFile();
+    case TfrmPassword::Result::Opened: break;
+    }
+    masterKey_ = std::move(prompt.Key);
+    try {
+        ParseDataText(prompt.Text, settings_.HidePass, items_);
+    } catch (...) {
+        Wipe(prompt.Text);
+        throw;
+    }
+    Wipe(prompt.Text);
+    return true;
+}
+
+bool TfrmMain::StartWithoutDamagedFile() {
+    if (!services_.messages.AskWarning(
+            Substitute(kMsgDamagedFile, services_.files.DisplayName(state_.DataFileName))))
+        return false;
+    dataFileUnreadable_ = true;
+    return true;
 }
 
 void TfrmMain::FormShow() {
@@ -122,6 +206,7 @@ void TfrmMain::Execute(CommandId id) {
     case CommandId::actAutoPaste: paste_.actAutoPasteExecute(); break;
     case CommandId::mnuInport: mnuInportClick(); break;
     case CommandId::mnuExport: mnuExportClick(); break;
+    case CommandId::mnuMasterPassword: mnuMasterPasswordClick(); break;
     default: commands_.Execute(id); break;
     }
 }
@@ -135,6 +220,34 @@ void TfrmMain::mnuInportClick() {
         state_.SetModified();
         list_.RefreshList(firstNew);
     }
+}
+
+void TfrmMain::mnuMasterPasswordClick() {
+    TfrmMasterPassword dialog(services_.crypto, services_.messages, masterKey_ ? &*masterKey_ : nullptr);
+    view_.RunMasterPasswordDialog(dialog);
+    if (dialog.Outcome == TfrmMasterPassword::Result::Cancelled)
+        return;
+    std::optional<MasterKey> key = std::move(dialog.NewKey);
+    Files& files = services_.files;
+    if (dataFileUnreadable_) {
+        // The data file stays as it is; the key is for the recovery file.
+        masterKey_ = std::move(key);
+        services_.messages.ShowInformation(
+            Substitute(kMsgPasswordForRecovery, {files.DisplayName(state_.DataFileName),
+                                                 masterKey_ ? kRecoveryEncrypted : kRecoveryScrambled}));
+        return;
+    }
+    // Written again at once, so that no copy in the old form is left behind (the old file is
+    // replaced in one step, as at any save).
+    try {
+        SaveDataFile(files, state_.DataFileName, items_, DataFormat{&services_.crypto, key ? &*key : nullptr});
+    } catch (const std::exception& e) {
+        ShowError(Substitute(kMsgPasswordNotSaved, {files.DisplayName(state_.DataFileName), MessageOf(e)}));
+        return;
+    }
+    masterKey_ = std::move(key);
+    state_.UnsavedChanges = false;
+    services_.messages.ShowInformation(masterKey_ ? kMsgPasswordSet : kMsgPasswordRemoved);
 }
 
 bool TfrmMain::Update(CommandId id) const {
@@ -155,8 +268,9 @@ bool TfrmMain::FormCloseQuery() {
     case Outcome::Saved: break;
     case Outcome::Recovered:
         services_.messages.ShowWarning(
-            Substitute(kMsgRecovered, {saved.failure, services_.files.DisplayName(saved.recovery),
-                                       Substitute(kRecoveryAdvice, kAppTitle)}));
+            Substitute(kMsgRecovered,
+                       {saved.failure, services_.files.DisplayName(saved.recovery),
+                        Substitute(masterKey_ ? kRecoveryAdviceProtected : kRecoveryAdvice, kAppTitle)}));
         // Told now: the next start need not tell again.
         settings_.RecoveryShown = services_.files.LastWriteTime(saved.recovery).value_or(settings_.RecoveryShown);
         break;
@@ -167,6 +281,8 @@ bool TfrmMain::FormCloseQuery() {
 
 void TfrmMain::FormDestroy() {
     state_.Destroying = true;
+    if (abandoned_)
+        return; // nothing of this start is kept
     try {
         SaveWindowSettings();
     } catch (const std::exception& e) {
@@ -213,7 +329,7 @@ TfrmMain::ExitSave TfrmMain::SaveEntriesAtExit() {
         result.failure = Substitute(kMsgNotOverwritten, files.DisplayName(state_.DataFileName));
     } else {
         try {
-            SaveDataFile(files, state_.DataFileName, items_);
+            SaveDataFile(files, state_.DataFileName, items_, Format());
             state_.UnsavedChanges = false;
             return result;
         } catch (const std::exception& e) {
@@ -268,7 +384,7 @@ std::optional<FilePath> TfrmMain::WriteRecoveryFile() {
                 continue;
             for (int attempt = 1; attempt <= kMaxRecoveryAttempts; ++attempt) {
                 const FilePath target = RecoveryFileName(base, attempt);
-                if (SaveNewDataFile(services_.files, target, items_))
+                if (SaveNewDataFile(services_.files, target, items_, Format()))
                     return target;
             }
         } catch (const std::exception&) {
@@ -299,8 +415,9 @@ void TfrmMain::AnnounceRecoveryFile() {
     const std::int64_t dataTime = files.LastWriteTime(bases.front()).value_or(0);
     if (!newest || *newest <= dataTime || *newest <= settings_.RecoveryShown)
         return;
+    const std::string_view advice = PeekProtected(files, found) ? kRecoveryAdviceProtected : kRecoveryAdvice;
     services_.messages.ShowWarning(
-        Substitute(kMsgRecoveryFound, {files.DisplayName(found), Substitute(kRecoveryAdvice, kAppTitle)}));
+        Substitute(kMsgRecoveryFound, {files.DisplayName(found), Substitute(advice, kAppTitle)}));
     settings_.RecoveryShown = *newest;
 }
 

@@ -9,6 +9,8 @@
 #include "app/MainState.h"
 #include "app/MainView.h"
 #include "editor/Sub.h"
+#include "store/DataFile.h"
+#include "store/Protected.h"
 
 #include <cstdint>
 #include <optional>
@@ -19,6 +21,7 @@ namespace tobrix {
 
 class Clipboard;
 class Collation;
+class Crypto;
 class Desktop;
 class Files;
 class Help;
@@ -45,6 +48,7 @@ struct MainServices {
     Clipboard& clipboard;
     Help& help;
     const TextCodec& codec;
+    Crypto& crypto;
 };
 
 class TfrmMain final : public SubHost {
@@ -54,8 +58,11 @@ public:
              FilePath exePath);
 
     // Runs once while the window is created, before it is shown: settings, check marks,
-    // geometry, column widths, then the data file.
-    void FormCreate();
+    // geometry, column widths, then the data file (a protected one asks for its password).
+    // False when the program is to end without a window: the user declined to give the
+    // password, or the data file cannot be used. Nothing is written then, not even the
+    // settings.
+    bool FormCreate();
     void FormShow();
     // The window is asked to close, before it is destroyed: changed entries are saved, into a
     // recovery file when the data file cannot take them (and the user is told where). False
@@ -69,6 +76,9 @@ public:
     void mnuInportClick();
     // Writes every entry to a delimited text file through the export dialog.
     void mnuExportClick();
+    // Sets, changes or removes the master password; the data file is written again at once in
+    // its new form.
+    void mnuMasterPasswordClick();
 
     // A command or menu item was chosen (menu, context menu, toolbar, shortcut key): its
     // handler runs when it is enabled.
@@ -123,6 +133,16 @@ private:
     std::optional<FilePath> WriteRecoveryFile();
     // The newest recovery file newer than the data file, once: later starts keep quiet about it.
     void AnnounceRecoveryFile();
+    // Reads the entries of the data file at start; false when the program is to end.
+    bool LoadEntries();
+    // A protected data file: its password asked, its entries taken. False when the program is
+    // to end.
+    bool OpenProtected(std::string& file);
+    // The data file cannot be read: the user may start with an empty list (the file is then
+    // never written). False when the program is to end.
+    bool StartWithoutDamagedFile();
+    // How this session's entries are written: with the master key, or scrambled.
+    DataFormat Format() { return {&services_.crypto, masterKey_ ? &*masterKey_ : nullptr}; }
     void SaveWindowSettings();
 
     MainView& view_;
@@ -137,6 +157,10 @@ private:
     MainPaste paste_;
     MainDrag drag_;
     bool dataFileUnreadable_ = false;
+    // The master password's keys while one is set.
+    std::optional<MasterKey> masterKey_;
+    // The start was given up: the window goes without writing anything.
+    bool abandoned_ = false;
 };
 
 } // namespace tobrix

@@ -11,6 +11,8 @@ namespace tobrix {
 class TfrmAbout;
 class TfrmExport;
 class TfrmInport;
+class TfrmMasterPassword;
+class TfrmPassword;
 class TfrmSub;
 
 // Where a dragged row would land, as the list shows it while the pointer moves: a line above
@@ -91,6 +93,10 @@ public:
     virtual void RunAboutDialog(TfrmAbout& about) = 0;
     virtual void RunInportDialog(TfrmInport& inport) = 0;
     virtual void RunExportDialog(TfrmExport& exporter) = 0;
+    virtual void RunMasterPasswordDialog(TfrmMasterPassword& dialog) = 0;
+    // The question for the data file's password, while the window is not shown yet: a window
+    // of its own in the taskbar.
+    virtual void RunPasswordDialog(TfrmPassword& prompt) = 0;
 };
 
 } // namespace tobrix

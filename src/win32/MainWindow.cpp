@@ -8,6 +8,7 @@
 #include "win32/Encoding.h"
 #include "win32/InportDialog.h"
 #include "win32/ListCells.h"
+#include "win32/PasswordDialog.h"
 #include "win32/ExportDialog.h"
 #include "win32/SubDialog.h"
 #include "win32/Win32Platform.h"
@@ -92,12 +93,12 @@ void MainWindow::OnIdle() {
     }
 }
 
-void MainWindow::OnCreate() {
+bool MainWindow::OnCreate() {
     main_.hwnd = Handle();
     font_ = CreateDpiFont({.height = 13}, dpi_);
     commands_.CreateToolBar(Handle());
     CreateList();
-    presenter_.FormCreate();
+    return presenter_.FormCreate();
 }
 
 void MainWindow::CreateList() {
@@ -128,7 +129,7 @@ void MainWindow::Layout() {
 
 LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_CREATE: OnCreate(); return 0;
+    case WM_CREATE: return OnCreate() ? 0 : -1; // -1: the window is destroyed, Create fails
     case WM_SHOWWINDOW:
         if (wParam && !shown_) {
             shown_ = true;
@@ -395,6 +396,16 @@ void MainWindow::RunInportDialog(TfrmInport& inport) {
 void MainWindow::RunExportDialog(TfrmExport& exporter) {
     ExportDialog dialog(exporter, [this](const std::exception& e) { ReportError(e); });
     dialog.Run(Handle());
+}
+
+void MainWindow::RunMasterPasswordDialog(TfrmMasterPassword& dialog) {
+    PasswordDialog window(dialog, [this](const std::exception& e) { ReportError(e); });
+    window.Run(Handle());
+}
+
+void MainWindow::RunPasswordDialog(TfrmPassword& prompt) {
+    PasswordDialog window(prompt, [this](const std::exception& e) { ReportError(e); });
+    window.Run(Handle());
 }
 
 void MainWindow::SetChecked(CommandId id, bool checked) { commands_.SetChecked(Handle(), id, checked); }

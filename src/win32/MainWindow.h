@@ -49,6 +49,8 @@ public:
     void RunAboutDialog(TfrmAbout& about) override;
     void RunInportDialog(TfrmInport& inport) override;
     void RunExportDialog(TfrmExport& exporter) override;
+    void RunMasterPasswordDialog(TfrmMasterPassword& dialog) override;
+    void RunPasswordDialog(TfrmPassword& prompt) override;
 
     // ListControl
     void SetRowCount(int count) override;
@@ -65,7 +67,8 @@ private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void ReportUnhandled(const std::exception& e) override;
 
-    void OnCreate();
+    // False when the window is not to be made after all.
+    bool OnCreate();
     void CreateList();
     void Layout();
     LRESULT OnNotify(const NMHDR& header);

@@ -4,6 +4,7 @@
 #include "win32/MainWindow.h"
 #include "win32/SystemLibrary.h"
 #include "win32/Win32Collation.h"
+#include "win32/Win32Crypto.h"
 #include "win32/Win32Files.h"
 #include "win32/Win32Platform.h"
 #include "win32/Win32Registry.h"
@@ -60,8 +61,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     Win32Clipboard clipboard(main);
     Win32Help help(main);
     Win32TextCodec codec;
+    Win32Crypto crypto;
     MainWindow window(instance,
-                      MainServices{registry, files, messages, sound, desktop, shell, collation, clipboard, help, codec},
+                      MainServices{registry, files, messages, sound, desktop, shell, collation, clipboard, help, codec,
+                                   crypto},
                       main,
                       ExecutablePath());
     if (!window.Create(showCommand))

@@ -100,6 +100,13 @@ std::unique_ptr<ByteSource> FakeFiles::OpenRead(const FilePath& path) {
     return std::make_unique<FakeSource>(it->second, failingReads.count(path.string()) != 0, path.string());
 }
 
+std::unique_ptr<ByteSource> FakeFiles::OpenReadShared(const FilePath& path) {
+    const auto it = files.find(path.string());
+    if (it == files.end() || heldByOthers.count(path.string()) == 0)
+        return OpenRead(path);
+    return std::make_unique<FakeSource>(it->second, false, path.string());
+}
+
 FilePath FakeFiles::FinalPath(const FilePath& path) {
     const auto it = links.find(path.string());
     return it == links.end() ? path : FilePath(it->second);

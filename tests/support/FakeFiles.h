@@ -18,6 +18,7 @@ class FakeFiles final : public Files {
 public:
     std::map<std::string, std::string> files;
     std::set<std::string> locked;       // exist but cannot be opened
+    std::set<std::string> heldByOthers; // locked, but open to a look that denies nothing
     std::set<std::string> failingReads; // open, then fail while reading
     std::set<std::string> readOnly;     // can be read but neither replaced nor written
     std::set<std::string> directories;
@@ -42,7 +43,7 @@ public:
     bool IsDirectory(const FilePath& path) override { return directories.count(path.string()) != 0; }
     bool IsFile(const FilePath& path) override { return files.count(path.string()) != 0; }
     std::unique_ptr<ByteSource> OpenRead(const FilePath& path) override;
-    std::unique_ptr<ByteSource> OpenReadShared(const FilePath& path) override { return OpenRead(path); }
+    std::unique_ptr<ByteSource> OpenReadShared(const FilePath& path) override;
     FilePath FinalPath(const FilePath& path) override;
     std::unique_ptr<WritableFile> CreateTemp(const FilePath& target, FilePath& tempPath) override;
     Replacement Replace(const FilePath& source, const FilePath& target) override;

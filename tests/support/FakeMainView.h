@@ -2,6 +2,7 @@
 // The main window without a window: it keeps what the presenter set and answers with it.
 
 #include "app/Main.h"
+#include "app/MasterPassword.h"
 #include "transfer/Inport.h"
 
 #include <functional>
@@ -93,6 +94,9 @@ public:
     std::function<void(TfrmAbout&)> onAboutDialog;
     std::function<void(TfrmInport&)> onInportDialog;
     std::function<void(TfrmExport&)> onExportDialog;
+    std::function<void(TfrmMasterPassword&)> onMasterPasswordDialog;
+    std::function<void(TfrmPassword&)> onPasswordDialog;
+    int passwordDialogs = 0;
     int subDialogs = 0, aboutDialogs = 0, exportDialogs = 0;
     void RunSubDialog(TfrmSub& sub) override {
         ++subDialogs;
@@ -112,6 +116,15 @@ public:
         ++exportDialogs;
         if (onExportDialog)
             onExportDialog(exporter);
+    }
+    void RunMasterPasswordDialog(TfrmMasterPassword& dialog) override {
+        if (onMasterPasswordDialog)
+            onMasterPasswordDialog(dialog);
+    }
+    void RunPasswordDialog(TfrmPassword& prompt) override {
+        ++passwordDialogs;
+        if (onPasswordDialog)
+            onPasswordDialog(prompt);
     }
 };
 

@@ -3,6 +3,7 @@
 // fake by its name.
 
 #include "app/Main.h"
+#include "support/FakeCrypto.h"
 #include "support/FakeFiles.h"
 #include "support/FakePlatform.h"
 #include "support/FakeRegistry.h"
@@ -34,9 +35,10 @@ struct FakeServices {
     FakeClipboard clipboard;
     FakeHelp help;
     AsciiTextCodec codec;
+    FakeCrypto crypto;
 
     MainServices Services() {
-        return {registry, files, messages, sound, desktop, shell, collation, clipboard, help, codec};
+        return {registry, files, messages, sound, desktop, shell, collation, clipboard, help, codec, crypto};
     }
 };
 

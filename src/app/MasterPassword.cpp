@@ -1,0 +1,129 @@
+#include "app/MasterPassword.h"
+
+#include "platform/Messages.h"
+
+#include <utility>
+
+namespace tobrix {
+
+namespace {
+
+constexpr std::string_view kMsgWrongPassword = sjis<u8"マスターパスワードが違います。">();
+constexpr std::string_view kMsgCurrentWrong = sjis<u8"現在のマスターパスワードが違います。">();
+constexpr std::string_view kMsgNoNewPassword = sjis<u8"新しいマスターパスワードを入力してください。">();
+constexpr std::string_view kMsgMismatch =
+    sjis<u8"新しいマスターパスワードと、確認のために入力したパスワードが一致しません。">();
+constexpr std::string_view kMsgForgotten =
+    sjis<u8"マスターパスワードを忘れると、データファイルの項目を取り出す方法はありません。"
+         u8"すべての項目が失われます。\r\n\r\nこのマスターパスワードを設定しますか？">();
+constexpr std::string_view kMsgRemove =
+    sjis<u8"マスターパスワードを解除すると、データファイルは簡単なスクランブルをかけただけの形で保存され、"
+         u8"ファイルを手に入れた人はすべてのパスワードを読むことができます。\r\n\r\n解除しますか？">();
+
+bool SameBytes(const Secret& a, const Secret& b) {
+    if (a.size() != b.size())
+        return false;
+    unsigned char difference = 0;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        difference |= static_cast<unsigned char>(a.data()[i] ^ b.data()[i]);
+    return difference == 0;
+}
+
+} // namespace
+
+void TfrmPassword::cmdOKClick() {
+    Secret password = view_->Password(PasswordField::Password);
+    view_->ClearPassword(PasswordField::Password);
+    if (!password.empty()) {
+        ProtectedHeader header;
+        if (ParseProtectedHeader(file_, header) != HeaderStatus::Ok) {
+            Outcome = Result::Damaged;
+            view_->Close(true);
+            return;
+        }
+        std::string text;
+        std::optional<MasterKey> key;
+        MasterKey::OpenStatus status = MasterKey::OpenStatus::WrongPassword;
+        {
+            const BusyCursor busy(*view_);
+            key.emplace(MasterKey::Derive(crypto_, password.span(), header.salt, header.iterations));
+            password.Clear();
+            status = key->Open(crypto_, file_, text);
+        }
+        switch (status) {
+        case MasterKey::OpenStatus::Ok:
+            Key = std::move(key);
+            Text = std::move(text);
+            Outcome = Result::Opened;
+            view_->Close(true);
+            return;
+        case MasterKey::OpenStatus::Damaged:
+            Outcome = Result::Damaged;
+            view_->Close(true);
+            return;
+        case MasterKey::OpenStatus::WrongPassword: break;
+        }
+    }
+    messages_.ShowWarning(kMsgWrongPassword);
+    view_->Focus(PasswordField::Password);
+}
+
+void TfrmPassword::cmdCancelClick() {
+    Outcome = Result::Cancelled;
+    view_->Close(false);
+}
+
+bool TfrmMasterPassword::CurrentMatches() {
+    Secret password = view_->Password(PasswordField::Current);
+    bool matches = false;
+    if (!password.empty()) {
+        const BusyCursor busy(*view_);
+        matches = current_->Matches(crypto_, password.span());
+    }
+    if (!matches) {
+        messages_.ShowWarning(kMsgCurrentWrong);
+        view_->ClearPassword(PasswordField::Current);
+        view_->Focus(PasswordField::Current);
+    }
+    return matches;
+}
+
+void TfrmMasterPassword::cmdOKClick() {
+    if (current_ != nullptr && !CurrentMatches())
+        return;
+    if (current_ != nullptr && view_->RemoveChecked()) {
+        if (!messages_.AskWarning(kMsgRemove))
+            return;
+        Outcome = Result::Removed;
+        view_->Close(true);
+        return;
+    }
+    Secret password = view_->Password(PasswordField::New);
+    const Secret confirmation = view_->Password(PasswordField::Confirm);
+    if (password.empty()) {
+        messages_.ShowWarning(kMsgNoNewPassword);
+        view_->Focus(PasswordField::New);
+        return;
+    }
+    if (!SameBytes(password, confirmation)) {
+        messages_.ShowWarning(kMsgMismatch);
+        view_->ClearPassword(PasswordField::Confirm);
+        view_->Focus(PasswordField::Confirm);
+        return;
+    }
+    if (!messages_.AskWarning(kMsgForgotten))
+        return;
+    {
+        const BusyCursor busy(*view_);
+        NewKey.emplace(MasterKey::Create(crypto_, password.span()));
+    }
+    Outcome = Result::Set;
+    view_->Close(true);
+}
+
+void TfrmMasterPassword::cmdCancelClick() {
+    Outcome = Result::Cancelled;
+    view_->Close(false);
+}
+
+} // namespace tobrix

@@ -1,0 +1,100 @@
+#pragma once
+// The master password's two dialogs: the question for it when a protected data file is opened,
+// and the one that sets, changes or removes it.
+
+#include "common/Cp932Literal.h"
+#include "common/Secret.h"
+#include "store/Protected.h"
+#include "transfer/Busy.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tobrix {
+
+class Crypto;
+class Messages;
+
+inline constexpr std::string_view kPasswordCaption = sjis<u8"マスターパスワード">();
+inline constexpr std::string_view kMasterPasswordCaption = sjis<u8"マスターパスワードの設定">();
+
+enum class PasswordField {
+    Password, // the question's only field
+    Current,
+    New,
+    Confirm,
+};
+
+// What the two dialogs need of their windows.
+class PasswordView : public BusyView {
+public:
+    // The field's text as the UTF-8 bytes of its NFC form (so that a password typed with
+    // another input method or on another system gives the same key).
+    virtual Secret Password(PasswordField field) const = 0;
+    virtual void ClearPassword(PasswordField field) = 0;
+    virtual void Focus(PasswordField field) = 0;
+    // The setting dialog's "remove" check box.
+    virtual bool RemoveChecked() const = 0;
+    // OK: true; キャンセル: false.
+    virtual void Close(bool ok) = 0;
+};
+
+// The question at start for the password of a protected data file. OK tries the password on
+// the file; a wrong one is said and asked again.
+class TfrmPassword {
+public:
+    // `file`: the whole protected file, its header parsed as sound.
+    TfrmPassword(Crypto& crypto, Messages& messages, std::string_view file)
+        : crypto_(crypto), messages_(messages), file_(file) {}
+
+    void Attach(PasswordView& view) { view_ = &view; }
+    void Detach() { view_ = nullptr; }
+
+    void cmdOKClick();
+    void cmdCancelClick();
+
+    enum class Result { Cancelled, Opened, Damaged };
+    Result Outcome = Result::Cancelled;
+    // Opened: the password's keys and the clear text of the file (a Secret's bytes: the caller
+    // wipes them once the entries are taken).
+    std::optional<MasterKey> Key;
+    std::string Text;
+
+private:
+    Crypto& crypto_;
+    Messages& messages_;
+    std::string_view file_;
+    PasswordView* view_ = nullptr;
+};
+
+// Sets, changes or removes the master password. With one set, the current one is asked first.
+class TfrmMasterPassword {
+public:
+    // `current`: the session's keys, or null when no master password is set.
+    TfrmMasterPassword(Crypto& crypto, Messages& messages, const MasterKey* current)
+        : crypto_(crypto), messages_(messages), current_(current) {}
+
+    bool HasPassword() const { return current_ != nullptr; }
+
+    void Attach(PasswordView& view) { view_ = &view; }
+    void Detach() { view_ = nullptr; }
+
+    void cmdOKClick();
+    void cmdCancelClick();
+
+    enum class Result { Cancelled, Set, Removed };
+    Result Outcome = Result::Cancelled;
+    std::optional<MasterKey> NewKey; // Set
+
+private:
+    // The current password, checked; false (said, focus there) when it is wrong.
+    bool CurrentMatches();
+
+    Crypto& crypto_;
+    Messages& messages_;
+    const MasterKey* current_;
+    PasswordView* view_ = nullptr;
+};
+
+} // namespace tobrix

@@ -1,0 +1,227 @@
+#include "win32/PasswordDialog.h"
+
+#include "common/Cp932Literal.h"
+#include "win32/Encoding.h"
+#include "win32/SystemLibrary.h"
+
+#include <commctrl.h>
+
+#include <vector>
+
+namespace tobrix::win32 {
+
+namespace {
+
+enum : int {
+    kPassword = 1401,
+    kCurrent,
+    kNew,
+    kConfirm,
+    kRemove,
+    kLabels = 1450,
+};
+
+constexpr std::string_view kPrompt = sjis<u8"データファイルのマスターパスワードを入力してください。">();
+constexpr std::string_view kLabelPassword = sjis<u8"パスワード(&P)：">();
+constexpr std::string_view kLabelCurrent = sjis<u8"現在のパスワード(&C)：">();
+constexpr std::string_view kLabelNew = sjis<u8"新しいパスワード(&N)：">();
+constexpr std::string_view kLabelConfirm = sjis<u8"新しいパスワードの確認(&F)：">();
+constexpr std::string_view kLabelRemove = sjis<u8"マスターパスワードを解除する(&R)">();
+constexpr std::string_view kNotice =
+    sjis<u8"マスターパスワードを忘れると、データファイルの項目を取り出す方法はありません。">();
+constexpr std::string_view kButtonCancel = sjis<u8"キャンセル">();
+
+int IdOf(PasswordField field) {
+    switch (field) {
+    case PasswordField::Password: return kPassword;
+    case PasswordField::Current: return kCurrent;
+    case PasswordField::New: return kNew;
+    case PasswordField::Confirm: return kConfirm;
+    }
+    return 0;
+}
+
+using NormalizeStringFunction = int(WINAPI*)(int, const wchar_t*, int, wchar_t*, int);
+
+// Windows 8 and later export it from kernel32; Windows 7 from normaliz.dll.
+NormalizeStringFunction Normalizer() {
+    static const NormalizeStringFunction function = [] {
+        FARPROC found = GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "NormalizeString");
+        if (found == nullptr)
+            if (HMODULE normaliz = LoadSystemLibrary(L"normaliz.dll"))
+                found = GetProcAddress(normaliz, "NormalizeString");
+        return reinterpret_cast<NormalizeStringFunction>(reinterpret_cast<void*>(found));
+    }();
+    return function;
+}
+
+// A wide buffer wiped when it goes.
+struct WideSecret {
+    std::vector<wchar_t> chars;
+    explicit WideSecret(std::size_t size) : chars(size) {}
+    WideSecret(const WideSecret&) = delete;
+    WideSecret& operator=(const WideSecret&) = delete;
+    ~WideSecret() { Wipe(chars.data(), chars.size() * sizeof(wchar_t)); }
+};
+
+constexpr int kNormalizationC = 1; // NormalizationC
+
+} // namespace
+
+Secret Utf8Nfc(const wchar_t* text, int length) {
+    if (length <= 0)
+        return {};
+    const wchar_t* source = text;
+    int sourceLength = length;
+    std::optional<WideSecret> normal;
+    if (const NormalizeStringFunction normalize = Normalizer()) {
+        int estimate = normalize(kNormalizationC, text, length, nullptr, 0);
+        // The estimate may fall short; the function says by how much is needed.
+        for (int attempt = 0; attempt < 5 && estimate > 0; ++attempt) {
+            normal.emplace(static_cast<std::size_t>(estimate));
+            const int written = normalize(kNormalizationC, text, length, normal->chars.data(), estimate);
+            if (written > 0) {
+                source = normal->chars.data();
+                sourceLength = written;
+                break;
+            }
+            if (GetLastError() != ERROR_INSUFFICIENT_BUFFER)
+                break;
+            estimate = -written;
+        }
+    }
+    const int size = WideCharToMultiByte(CP_UTF8, 0, source, sourceLength, nullptr, 0, nullptr, nullptr);
+    if (size <= 0)
+        return {};
+    Secret bytes(static_cast<std::size_t>(size));
+    WideCharToMultiByte(CP_UTF8, 0, source, sourceLength, reinterpret_cast<char*>(bytes.data()), size, nullptr,
+                        nullptr);
+    return bytes;
+}
+
+void PasswordDialog::Run(HWND owner) {
+    if (prompt_ != nullptr)
+        RunModal(owner, 392, 100);
+    else
+        RunModal(owner, 400, 204);
+}
+
+bool PasswordDialog::OnInit() {
+    constexpr DWORD label = SS_LEFT | SS_CENTERIMAGE;
+    constexpr DWORD password = WS_TABSTOP | ES_AUTOHSCROLL | ES_PASSWORD;
+    constexpr DWORD button = WS_TABSTOP | BS_PUSHBUTTON;
+    HFONT font = MakeFont(13);
+    if (prompt_ != nullptr) {
+        SetWindowTextW(Handle(), Widen(kPasswordCaption).c_str());
+        // Asked before the main window shows: the question stands in the taskbar by itself.
+        SetWindowLongPtrW(Handle(), GWL_EXSTYLE, GetWindowLongPtrW(Handle(), GWL_EXSTYLE) | WS_EX_APPWINDOW);
+        CreateControls(
+            {
+                {kLabels, WC_STATICW, Widen(kPrompt), 8, 8, 376, 21, label | SS_NOPREFIX},
+                {kLabels + 1, WC_STATICW, Widen(kLabelPassword), 8, 36, 96, 21, label},
+                {kPassword, WC_EDITW, L"", 108, 36, 276, 21, password, WS_EX_CLIENTEDGE},
+                {IDOK, WC_BUTTONW, L"OK", 210, 68, 84, 25, WS_TABSTOP | BS_DEFPUSHBUTTON},
+                {IDCANCEL, WC_BUTTONW, Widen(kButtonCancel), 300, 68, 84, 25, button},
+            },
+            font);
+        prompt_->Attach(*this);
+        Focus(PasswordField::Password);
+        SetForegroundWindow(Handle());
+        return false;
+    }
+    SetWindowTextW(Handle(), Widen(kMasterPasswordCaption).c_str());
+    CreateControls(
+        {
+            {kLabels + 2, WC_STATICW, Widen(kLabelCurrent), 8, 12, 176, 21, label},
+            {kCurrent, WC_EDITW, L"", 188, 12, 204, 21, password, WS_EX_CLIENTEDGE},
+            {kRemove, WC_BUTTONW, Widen(kLabelRemove), 188, 40, 204, 21, WS_TABSTOP | BS_AUTOCHECKBOX},
+            {kLabels + 3, WC_STATICW, Widen(kLabelNew), 8, 72, 176, 21, label},
+            {kNew, WC_EDITW, L"", 188, 72, 204, 21, password, WS_EX_CLIENTEDGE},
+            {kLabels + 4, WC_STATICW, Widen(kLabelConfirm), 8, 102, 176, 21, label},
+            {kConfirm, WC_EDITW, L"", 188, 102, 204, 21, password, WS_EX_CLIENTEDGE},
+            {kLabels + 5, WC_STATICW, Widen(kNotice), 8, 134, 384, 34, SS_LEFT | SS_NOPREFIX},
+            {IDOK, WC_BUTTONW, L"OK", 218, 172, 84, 25, WS_TABSTOP | BS_DEFPUSHBUTTON},
+            {IDCANCEL, WC_BUTTONW, Widen(kButtonCancel), 308, 172, 84, 25, button},
+        },
+        font);
+    // Without a master password there is nothing to give first or to remove.
+    const bool has = setting_->HasPassword();
+    for (const int id : {kLabels + 2, kCurrent, kRemove})
+        EnableWindow(Item(id), has);
+    setting_->Attach(*this);
+    Focus(has ? PasswordField::Current : PasswordField::New);
+    return false;
+}
+
+void PasswordDialog::FollowRemove() {
+    const bool remove = RemoveChecked();
+    for (const int id : {kLabels + 3, kNew, kLabels + 4, kConfirm})
+        EnableWindow(Item(id), !remove);
+}
+
+Secret PasswordDialog::Password(PasswordField field) const {
+    HWND control = Item(IdOf(field));
+    if (control == nullptr || !IsWindowEnabled(control))
+        return {};
+    const int length = GetWindowTextLengthW(control);
+    if (length <= 0)
+        return {};
+    WideSecret text(static_cast<std::size_t>(length) + 1);
+    const int got = GetWindowTextW(control, text.chars.data(), length + 1);
+    return Utf8Nfc(text.chars.data(), got);
+}
+
+void PasswordDialog::ClearPassword(PasswordField field) { SetWindowTextW(Item(IdOf(field)), L""); }
+
+void PasswordDialog::Focus(PasswordField field) {
+    SendMessageW(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(IdOf(field))), TRUE);
+}
+
+bool PasswordDialog::RemoveChecked() const {
+    return setting_ != nullptr && IsWindowEnabled(Item(kRemove)) &&
+           SendMessageW(Item(kRemove), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void PasswordDialog::SetBusy(bool busy) { SetCursor(LoadCursorW(nullptr, busy ? IDC_WAIT : IDC_ARROW)); }
+
+bool PasswordDialog::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
+    result = 0;
+    switch (message) {
+    case WM_DESTROY:
+        // The fields' texts go with their controls; empty them first.
+        for (const int id : {kPassword, kCurrent, kNew, kConfirm})
+            if (HWND control = Item(id))
+                SetWindowTextW(control, L"");
+        return false;
+    case WM_NCDESTROY:
+        if (prompt_ != nullptr)
+            prompt_->Detach();
+        if (setting_ != nullptr)
+            setting_->Detach();
+        return false;
+    case WM_COMMAND: {
+        const int id = LOWORD(wParam);
+        if (HIWORD(wParam) != BN_CLICKED)
+            return false;
+        switch (id) {
+        case IDOK:
+            if (prompt_ != nullptr)
+                prompt_->cmdOKClick();
+            else
+                setting_->cmdOKClick();
+            return true;
+        case IDCANCEL:
+            if (prompt_ != nullptr)
+                prompt_->cmdCancelClick();
+            else
+                setting_->cmdCancelClick();
+            return true;
+        case kRemove: FollowRemove(); return true;
+        default: return false;
+        }
+    }
+    default: return false;
+    }
+}
+
+} // namespace tobrix::win32
