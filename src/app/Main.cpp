@@ -105,7 +105,7 @@ bool TfrmMain::FormCreate() {
     state_.Modified = false;
     state_.UnsavedChanges = false;
     if (!LoadEntries()) {
-        abandoned_ = true;
+        keepNothing_ = true;
         return false;
     }
     if (items_.Count() > 0)
@@ -120,26 +120,37 @@ bool TfrmMain::LoadEntries() {
     try {
         if (!files.Exists(state_.DataFileName))
             return true;
-        try {
-            file = ReadDataFile(files, state_.DataFileName);
-        } catch (const std::exception&) {
-            // Held by another program. A protected one would only be kept scrambled in a
-            // recovery file at the end of such a session: better to end now.
-            if (PeekProtected(files, state_.DataFileName)) {
-                ShowError(Substitute(kMsgProtectedHeld, {files.DisplayName(state_.DataFileName), kAppTitle}));
-                return false;
-            }
-            dataFileUnreadable_ = true;
-            throw;
-        }
-        if (IsProtectedFile(file))
-            return OpenProtected(file);
-        ParseScrambled(file, settings_.HidePass, items_);
-        Wipe(file);
+        file = ReadDataFile(files, state_.DataFileName);
     } catch (const std::exception& e) {
+        // Held by another program. A protected one would only be kept scrambled in a recovery
+        // file at the end of such a session: better to end now.
+        if (PeekProtected(files, state_.DataFileName)) {
+            ShowError(Substitute(kMsgProtectedHeld, {files.DisplayName(state_.DataFileName), kAppTitle}));
+            return false;
+        }
+        dataFileUnreadable_ = true;
+        ShowError(MessageOf(e));
+        return true;
+    }
+    if (IsProtectedFile(file)) {
+        // Whatever fails on the way ends the start: the file is never overwritten by a list
+        // that lacks its entries.
+        bool opened = false;
+        try {
+            opened = OpenProtected(file);
+        } catch (const std::exception& e) {
+            ShowError(MessageOf(e));
+        }
         Wipe(file);
+        return opened;
+    }
+    try {
+        ParseScrambled(file, settings_.HidePass, items_);
+    } catch (const std::exception& e) {
+        dataFileUnreadable_ = true;
         ShowError(MessageOf(e));
     }
+    Wipe(file);
     return true;
 }
 
@@ -153,7 +164,9 @@ bool TfrmMain::OpenProtected(std::string& file) {
         return false;
     }
     TfrmPassword prompt(services_.crypto, services_.messages, file);
+    keepNothing_ = true;
     view_.RunPasswordDialog(prompt);
+    keepNothing_ = false;
     switch (prompt.Outcome) {
     case TfrmPassword::Result::Cancelled: return false;
     case TfrmPassword::Result::Damaged: return StartWithoutDamagedFile();
@@ -281,8 +294,8 @@ bool TfrmMain::FormCloseQuery() {
 
 void TfrmMain::FormDestroy() {
     state_.Destroying = true;
-    if (abandoned_)
-        return; // nothing of this start is kept
+    if (keepNothing_)
+        return;
     try {
         SaveWindowSettings();
     } catch (const std::exception& e) {
@@ -291,6 +304,8 @@ void TfrmMain::FormDestroy() {
 }
 
 bool TfrmMain::QueryEndSession() {
+    if (keepNothing_)
+        return true;
     if (SaveEntriesAtExit().outcome == Outcome::Lost) {
         view_.BlockShutdown(Substitute(kShutdownReason, kAppTitle));
         return false;
@@ -300,6 +315,8 @@ bool TfrmMain::QueryEndSession() {
 }
 
 void TfrmMain::SessionEnding() {
+    if (keepNothing_)
+        return;
     // Nothing can be shown any more: what fails now stays as it is.
     try {
         SaveWindowSettings();

@@ -159,8 +159,9 @@ private:
     bool dataFileUnreadable_ = false;
     // The master password's keys while one is set.
     std::optional<MasterKey> masterKey_;
-    // The start was given up: the window goes without writing anything.
-    bool abandoned_ = false;
+    // Nothing of this run is written: while the start asks for the data file's password (the
+    // session may end meanwhile), and once the start was given up.
+    bool keepNothing_ = false;
 };
 
 } // namespace tobrix

@@ -15,6 +15,7 @@ public:
     struct Value {
         bool isText = true;
         std::string text;
+        bool operator==(const Value&) const = default;
     };
     std::map<std::string, std::map<std::string, Value>, std::less<>> sections;
     std::set<std::string, std::less<>> unreadable;   // values whose read fails
