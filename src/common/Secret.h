@@ -18,6 +18,23 @@ inline void Wipe(std::string& text) {
     text.clear();
 }
 
+// Wipes a string when the scope it guards is left, by a return or an exception, unless it
+// was kept (Keep) as the result after all.
+class WipeOnExit {
+public:
+    explicit WipeOnExit(std::string& text) : text_(&text) {}
+    WipeOnExit(const WipeOnExit&) = delete;
+    WipeOnExit& operator=(const WipeOnExit&) = delete;
+    ~WipeOnExit() {
+        if (text_ != nullptr)
+            Wipe(*text_);
+    }
+    void Keep() { text_ = nullptr; }
+
+private:
+    std::string* text_;
+};
+
 // A buffer of secret bytes, wiped when destroyed or reassigned. Not copyable.
 class Secret {
 public:

@@ -2,13 +2,17 @@
 
 #include "common/Cp932.h"
 #include "common/Error.h"
+#include "common/Secret.h"
 #include "platform/Files.h"
 #include "store/Encrypt.h"
+#include "store/Protected.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <memory>
+#include <string_view>
 
 namespace tobrix {
 
@@ -109,11 +113,42 @@ void WriteScrambled(WritableFile& file, const ItemDataList& list) {
         throw AppError(std::string(kMsgWriteError));
 }
 
+// Bytes already in their final form into the file, committed.
+void WriteBytes(WritableFile& file, std::string_view bytes) {
+    WriteAll(file, bytes.data(), bytes.size());
+    if (!file.Commit())
+        throw AppError(std::string(kMsgWriteError));
+}
+
 std::uint64_t DataTextLength(const ItemDataList& list) {
     std::uint64_t length = 0;
     for (int i = 0; i < list.Count(); ++i)
         length += LineLength(list.At(i));
     return length;
+}
+
+// The protected file of the list. Its clear text exists only inside this call and is wiped
+// before it returns.
+std::string SealedText(const ItemDataList& list, const DataFormat& format) {
+    std::string text = BuildDataText(list);
+    const WipeOnExit wipe(text);
+    return format.key->Seal(*format.crypto, text);
+}
+
+// Puts a new content of `length` bytes in the place of the data file: beside it and then in
+// its place in one step where that can be done, else over it.
+void ReplaceDataFile(Files& files, const FilePath& path, std::uint64_t length,
+                     const std::function<void(WritableFile&)>& write) {
+    if (WriteBeside(files, path, write))
+        return;
+    // Where no new file can be made beside it, or none can take its place (a data file that
+    // may be written but not replaced), the data file is written where it is, as a plain
+    // save would. A read-only one is refused here too.
+    const InPlaceFile inPlace = files.Overwrite(path, length);
+    if (!inPlace.file)
+        throw AppError(inPlace.noRoom ? std::string(kMsgWriteError)
+                                      : Substitute(kMsgCannotCreate, files.DisplayName(path)));
+    write(*inPlace.file);
 }
 
 struct FieldTexts {
@@ -157,6 +192,9 @@ void ParseDataText(std::string_view text, bool hidePass, ItemDataList& list) {
 
 std::string BuildDataText(const ItemDataList& list) {
     std::string text;
+    // Its whole length at once: a string that grew would leave copies of its beginning in
+    // the memory it gave back, and the text is secret.
+    text.reserve(static_cast<std::size_t>(DataTextLength(list)));
     StringSink sink(text);
     ItemListSource source(list);
     char buffer[4096];
@@ -166,38 +204,62 @@ std::string BuildDataText(const ItemDataList& list) {
 }
 
 void LoadDataFile(Files& files, const FilePath& path, bool hidePass, ItemDataList& list) {
-    std::string text;
-    {
-        std::unique_ptr<ByteSource> file = files.OpenRead(path);
-        if (!file)
-            throw AppError(Substitute(kMsgCannotOpen, files.DisplayName(path)));
-        StringSink sink(text);
-        XorStream(kDataFileKey, sink, *file);
+    std::string bytes = ReadDataFile(files, path);
+    // A protected file needs its password: unscrambled, it would be garbage.
+    if (IsProtectedFile(bytes))
+        throw AppError(Substitute(kMsgCannotOpen, files.DisplayName(path)));
+    ParseScrambled(bytes, hidePass, list);
+}
+
+std::string ReadDataFile(Files& files, const FilePath& path) {
+    std::unique_ptr<ByteSource> file = files.OpenRead(path);
+    if (!file)
+        throw AppError(Substitute(kMsgCannotOpen, files.DisplayName(path)));
+    std::string bytes;
+    char buffer[4096];
+    while (const std::size_t n = file->Read(buffer, sizeof buffer))
+        bytes.append(buffer, n);
+    return bytes;
+}
+
+void ParseScrambled(std::string& bytes, bool hidePass, ItemDataList& list) {
+    XorBytes(kDataFileKey, bytes.data(), bytes.size());
+    ParseDataText(bytes, hidePass, list);
+}
+
+bool PeekProtected(Files& files, const FilePath& path) {
+    try {
+        std::unique_ptr<ByteSource> file = files.OpenReadShared(path);
+        char first = 0;
+        return file && file->Read(&first, 1) == 1 && IsProtectedFile({&first, 1});
+    } catch (const AppError&) {
+        return false;
     }
-    ParseDataText(text, hidePass, list);
 }
 
-void SaveDataFile(Files& files, const FilePath& path, const ItemDataList& list, const DataFormat& /*format*/) {
-    if (WriteBeside(files, path, [&list](WritableFile& file) { WriteScrambled(file, list); }))
+void SaveDataFile(Files& files, const FilePath& path, const ItemDataList& list, const DataFormat& format) {
+    if (format.key == nullptr) {
+        ReplaceDataFile(files, path, DataTextLength(list), [&list](WritableFile& file) { WriteScrambled(file, list); });
         return;
-    // Where no new file can be made beside it, or none can take its place (a data file that
-    // may be written but not replaced), the data file is written where it is, as a plain
-    // save would. A read-only one is refused here too.
-    const InPlaceFile inPlace = files.Overwrite(path, DataTextLength(list));
-    if (!inPlace.file)
-        throw AppError(inPlace.noRoom ? std::string(kMsgWriteError)
-                                      : Substitute(kMsgCannotCreate, files.DisplayName(path)));
-    WriteScrambled(*inPlace.file, list);
+    }
+    const std::string sealed = SealedText(list, format);
+    ReplaceDataFile(files, path, sealed.size(), [&sealed](WritableFile& file) { WriteBytes(file, sealed); });
 }
 
-bool SaveNewDataFile(Files& files, const FilePath& path, const ItemDataList& list, const DataFormat& /*format*/) {
+bool SaveNewDataFile(Files& files, const FilePath& path, const ItemDataList& list, const DataFormat& format) {
+    // Sealed before the file is made, so that a failure of the cryptography leaves no file.
+    const std::string sealed = format.key != nullptr ? SealedText(list, format) : std::string();
     NewFile created = files.CreateNew(path);
     if (!created.file) {
         if (created.nameTaken)
             return false;
         throw AppError(Substitute(kMsgCannotCreate, files.DisplayName(path)));
     }
-    WriteScrambled(*created.file, list); // a file not committed is removed
+    // A file not committed is removed.
+    if (format.key != nullptr)
+        WriteBytes(*created.file, sealed);
+    else
+        WriteScrambled(*created.file, list);
     return true;
 }
 

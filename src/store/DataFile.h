@@ -16,7 +16,7 @@ class MasterKey;
 
 // How a data file is written: scrambled, or protected with the session's master key.
 struct DataFormat {
-    Crypto* crypto = nullptr;
+    Crypto* crypto = nullptr;       // needed with a key
     const MasterKey* key = nullptr; // null: scrambled
 };
 
@@ -31,8 +31,9 @@ void ParseDataText(std::string_view text, bool hidePass, ItemDataList& list);
 // The clear text of a list: one line per entry, CR LF after each.
 std::string BuildDataText(const ItemDataList& list);
 
-// Appends the entries of the data file to the list. Throws AppError with "ファイル %s は開けません"
-// when the file cannot be opened or read; the list is then left as it was.
+// Appends the entries of a scrambled data file to the list. Throws AppError with "ファイル %s
+// は開けません" when the file cannot be opened or read, or is a protected one; the list is then
+// left as it was.
 void LoadDataFile(Files& files, const FilePath& path, bool hidePass, ItemDataList& list);
 
 // The data file's bytes as they are on the disk. Throws AppError with "ファイル %s は開けません"
@@ -46,12 +47,13 @@ void ParseScrambled(std::string& bytes, bool hidePass, ItemDataList& list);
 // that read fails.
 bool PeekProtected(Files& files, const FilePath& path);
 
-// Replaces the data file (or the file it links to) by the list. The new content is written
-// to a file of its own beside it (with the old file's attributes and access rights), flushed,
-// and then put in the old one's place in one step, so that a failure leaves the previous
-// file as it was. Where that cannot be done, the data file itself is written over instead,
-// once the disk has room for its new length; a read-only data file is never written.
-// Throws AppError with the file messages.
+// Replaces the data file (or the file it links to) by the list: scrambled, or protected with
+// the key of `format` (its clear text then wiped before this returns). The new content is
+// written to a file of its own beside it (with the old file's attributes and access rights),
+// flushed, and then put in the old one's place in one step, so that a failure leaves the
+// previous file as it was. Where that cannot be done, the data file itself is written over
+// instead, once the disk has room for its new length; a read-only data file is never written.
+// Throws AppError with the file messages, or kMsgCryptoFailed before anything is written.
 void SaveDataFile(Files& files, const FilePath& path, const ItemDataList& list, const DataFormat& format = {});
 
 // Writes the list into a new file of that name. False, with nothing written, when the name

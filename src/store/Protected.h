@@ -84,6 +84,8 @@ public:
 
 private:
     MasterKey(Secret keys, const std::array<std::uint8_t, kSaltSize>& salt, std::uint32_t iterations);
+    // A clear copy of keys_, for one use.
+    Secret ClearKeys(Crypto& crypto) const;
 
     Secret keys_; // file key, check key; protected
     std::array<std::uint8_t, kSaltSize> salt_{};
