@@ -230,8 +230,11 @@ void ParseScrambled(std::string& bytes, bool hidePass, ItemDataList& list) {
 bool PeekProtected(Files& files, const FilePath& path) {
     try {
         std::unique_ptr<ByteSource> file = files.OpenReadShared(path);
-        char first = 0;
-        return file && file->Read(&first, 1) == 1 && IsProtectedFile({&first, 1});
+        if (!file)
+            return false;
+        char head[kProtectedMagic.size()];
+        const std::size_t n = file->Read(head, sizeof head);
+        return IsProtectedFile({head, n});
     } catch (const AppError&) {
         return false;
     }

@@ -1,12 +1,17 @@
 // Input: the bytes of a data file as stored (scrambled). Loads it, saves it, loads and saves
 // again, and aborts when the program's reading or writing disagrees with the reference
-// rules in Reference.h or when a second round changes anything.
+// rules in Reference.h or when a second round changes anything. An input that starts as a
+// protected file does (first byte 0x7B) goes through the protected file's header and opening
+// instead, on the stand-in cryptography, and its bytes taken as a clear text are saved
+// protected and read back.
 
 #include "Reference.h"
 
 #include "common/Error.h"
 #include "store/DataFile.h"
 #include "store/ItemDataList.h"
+#include "store/Protected.h"
+#include "support/FakeCrypto.h"
 #include "support/FakeFiles.h"
 
 #include <cstddef>
@@ -72,11 +77,67 @@ std::string JoinedText(const ItemDataList& list) {
     return text;
 }
 
+ByteSpan Bytes(std::string_view text) {
+    return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
+}
+
+constexpr std::string_view kPassword = "fuzz";
+
+void CheckProtected(std::string_view stored, bool hidePass) {
+    test::FakeCrypto crypto;
+    test::FakeFiles files;
+    files.files[kPath] = std::string(stored);
+    ItemDataList refused;
+    bool threw = false;
+    try {
+        LoadDataFile(files, kPath, hidePass, refused);
+    } catch (const AppError&) {
+        threw = true;
+    }
+    Check(threw && refused.Count() == 0, "the scrambled reader refuses a protected file");
+
+    // Any header either parses or is refused, and any file either opens or gives nothing out.
+    ProtectedHeader header;
+    const HeaderStatus status = ParseProtectedHeader(stored, header);
+    if (status == HeaderStatus::Ok) {
+        Check(header.iterations >= kMinIterations && header.iterations <= kMaxIterations, "a count in range");
+        Check(stored.size() >= kProtectedHeaderSize + kTagSize, "room for the header and the tag");
+        const MasterKey key = MasterKey::Derive(crypto, Bytes(kPassword), header.salt, header.iterations);
+        std::string text = "left over";
+        const MasterKey::OpenStatus opened = key.Open(crypto, stored, text);
+        Check(opened == MasterKey::OpenStatus::Ok || text.empty(), "nothing given out of a file that did not open");
+        if (opened == MasterKey::OpenStatus::Ok)
+            Check(text.size() == stored.size() - kProtectedHeaderSize - kTagSize, "the text between header and tag");
+    }
+
+    // The input's bytes as a clear text, saved protected: the file holds the header and the
+    // sealed text, opens to the same text with the key, and to nothing once a byte changes.
+    ItemDataList list;
+    ParseDataText(stored, hidePass, list);
+    const MasterKey key = MasterKey::Derive(crypto, Bytes(kPassword), {}, kMinIterations);
+    SaveDataFile(files, kPath, list, DataFormat{&crypto, &key});
+    Check(files.files.size() == 1, "no temporary file left after a protected save");
+    const std::string saved = ReadDataFile(files, kPath);
+    Check(PeekProtected(files, kPath), "a protected save is a protected file");
+    Check(ParseProtectedHeader(saved, header) == HeaderStatus::Ok, "a protected save parses");
+    const std::string clear = BuildDataText(list);
+    Check(saved.size() == kProtectedHeaderSize + clear.size() + kTagSize, "a protected save's length");
+    std::string text;
+    Check(key.Open(crypto, saved, text) == MasterKey::OpenStatus::Ok && text == clear, "a protected save opens");
+    std::string changed = saved;
+    changed[stored.size() % changed.size()] ^= static_cast<char>(1 + stored.size() % 255);
+    Check(key.Open(crypto, changed, text) != MasterKey::OpenStatus::Ok && text.empty(), "a changed byte is caught");
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view stored(reinterpret_cast<const char*>(data), size);
     const bool hidePass = size % 2 == 1; // both settings get their share of inputs
+    if (IsProtectedFile(stored)) {
+        CheckProtected(stored, hidePass);
+        return 0;
+    }
 
     test::FakeFiles files;
     files.files[kPath] = std::string(stored);

@@ -1,10 +1,12 @@
 #!/usr/bin/env python3
-"""Writes the fuzz seed corpora: small data files (scrambled) in corpus/datafile/; in
+"""Writes the fuzz seed corpora: small data files (scrambled, and two protected ones) in
+corpus/datafile/; in
 corpus/cp932/, the same clear texts behind a byte to search for; in corpus/reader/, delimited
 text behind an options byte and the other delimiter. Run it again after a change
 here; the files it writes are kept in the repository."""
 
 import os
+import struct
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 KEY = bytes([0x7B, 0xE1, 0xA5, 0x3C])  # 0x3CA5E17B, low byte first
@@ -40,6 +42,18 @@ CLEAR = {
 }
 
 
+def protected(version: int, iterations: int, sealed: bytes) -> bytes:
+    """A protected file's header (magic, version, PBKDF2-HMAC-SHA256, AES-256-GCM, count,
+    salt, nonce, key check) and what follows it; the key check and tag are not real ones."""
+    return b"{Tobrix}" + struct.pack("<HBBI", version, 1, 1, iterations) + bytes(16) + bytes(12) + bytes(32) + sealed
+
+
+PROTECTED = {
+    "protected_wrong_check": protected(1, 100_000, b"sealed text" + bytes(16)),
+    "protected_newer": protected(2, 600_000, bytes(16)),
+}
+
+
 def write(folder: str, name: str, data: bytes) -> None:
     path = os.path.join(HERE, "corpus", folder, name)
     os.makedirs(os.path.dirname(path), exist_ok=True)
@@ -51,6 +65,8 @@ def main() -> None:
     for name, clear in CLEAR.items():
         write("datafile", name, scramble(clear))
         write("cp932", name, SEP + clear)
+    for name, data in PROTECTED.items():
+        write("datafile", name, data)
     write("cp932", "search_lead_byte", b"\x83" + TITLE + b"\x83")
     write("cp932", "search_backslash", b"\\" + b"\x95\x5ca\\")
     # Options: bits 0-4 tab, comma, space, semicolon, other; bit 5 runs as one; bits 6-7 the
