@@ -73,8 +73,9 @@ TfrmMain::TfrmMain(MainView& view, const MainServices& services, ItemDataList& i
                    FilePath exePath)
     : view_(view), services_(services), items_(items), settings_(settings), exePath_(std::move(exePath)),
       list_(view.List(), items, settings, state_, services.collation),
+      clipboardClear_(view, settings, services.clipboard),
       commands_(CommandContext{view, list_, items, state_, *this, services.sound, services.messages, services.desktop,
-                               services.shell, services.clipboard}),
+                               services.shell, services.clipboard, clipboardClear_}),
       options_(view, list_, settings, services.help, exePath_),
       paste_(view, view.List(), items, state_, services.clipboard), drag_(view, view.List(), items, state_, list_) {}
 
@@ -95,6 +96,7 @@ bool TfrmMain::FormCreate() {
     }
 
     options_.Restore();
+    clipboardClear_.Restore();
 
     if (settings_.Left != 0 && settings_.Top != 0 && settings_.Width != 0 && settings_.Height != 0)
         view_.SetBounds({settings_.Left, settings_.Top, settings_.Width, settings_.Height});
@@ -214,6 +216,7 @@ void TfrmMain::Execute(CommandId id) {
     case CommandId::actTopLock: options_.actTopLockExecute(); break;
     case CommandId::mnuShard: options_.mnuShardClick(); break;
     case CommandId::mnuHide: options_.mnuHideClick(); break;
+    case CommandId::mnuClearClipboard: clipboardClear_.mnuClearClipboardClick(); break;
     case CommandId::mnuContents: options_.mnuContentsClick(); break;
     case CommandId::mnuSearchforHelp: options_.mnuSearchforHelpClick(); break;
     case CommandId::actAutoPaste: paste_.actAutoPasteExecute(); break;
@@ -294,6 +297,7 @@ bool TfrmMain::FormCloseQuery() {
 
 void TfrmMain::FormDestroy() {
     state_.Destroying = true;
+    clipboardClear_.ClearNow();
     if (keepNothing_)
         return;
     try {
@@ -315,6 +319,7 @@ bool TfrmMain::QueryEndSession() {
 }
 
 void TfrmMain::SessionEnding() {
+    clipboardClear_.ClearNow();
     if (keepNothing_)
         return;
     // Nothing can be shown any more: what fails now stays as it is.

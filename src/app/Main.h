@@ -1,6 +1,7 @@
 #pragma once
 // The main window's presenter: start-up state, shutdown, and the parts it owns.
 
+#include "app/MainClipboardClear.h"
 #include "app/MainCommands.h"
 #include "app/MainDrag.h"
 #include "app/MainList.h"
@@ -69,8 +70,9 @@ public:
     // when the window is to stay open: the entries could be saved nowhere, and the user chose
     // not to close without them.
     bool FormCloseQuery();
-    // Runs once when the window is destroyed: geometry and column widths into the settings,
-    // settings saved. The entries were saved when the window was asked to close.
+    // Runs once when the window is destroyed: a copied password still on the clipboard taken
+    // off, geometry and column widths into the settings, settings saved. The entries were
+    // saved when the window was asked to close.
     void FormDestroy();
     void mnuExitClick();
     void mnuInportClick();
@@ -94,8 +96,9 @@ public:
     // saved as at a close; when they could be saved nowhere, Windows is asked to wait, with a
     // reason, and the answer is false.
     bool QueryEndSession();
-    // The session is ending: the process may be ended without FormDestroy, so the settings are
-    // saved now, and the entries again if they could be saved nowhere before.
+    // The session is ending: the process may be ended without FormDestroy, so a copied
+    // password still on the clipboard is taken off and the settings are saved now, and the
+    // entries again if they could be saved nowhere before.
     void SessionEnding();
 
     // The general error display, for the view's event boundaries too.
@@ -105,6 +108,7 @@ public:
     MainCommands& Commands() { return commands_; }
     MainOptions& Options() { return options_; }
     MainPaste& Paste() { return paste_; }
+    MainClipboardClear& ClipboardClear() { return clipboardClear_; }
     MainDrag& Drag() { return drag_; }
     const MainState& State() const { return state_; }
     MainState& State() { return state_; }
@@ -152,6 +156,7 @@ private:
     FilePath exePath_;
     MainState state_;
     MainList list_;
+    MainClipboardClear clipboardClear_;
     MainCommands commands_;
     MainOptions options_;
     MainPaste paste_;

@@ -2,6 +2,7 @@
 
 #include "about/About.h"
 #include "app/AddressToOpen.h"
+#include "app/MainClipboardClear.h"
 #include "app/MainList.h"
 #include "app/MainState.h"
 #include "app/MainView.h"
@@ -107,7 +108,10 @@ void MainCommands::Copy(std::string TVirtualItem::*field) {
 }
 void MainCommands::actTcopyExecute() { Copy(&TVirtualItem::Title); }
 void MainCommands::actUcopyExecute() { Copy(&TVirtualItem::UserID); }
-void MainCommands::actPcopyExecute() { Copy(&TVirtualItem::Password); } // the plain one, also while hidden
+void MainCommands::actPcopyExecute() {
+    if (const TVirtualItem* const item = Selected())
+        c_.clipboardClear.PasswordCopied(c_.clipboard.SetSecretText(item->Password));
+}
 void MainCommands::actMcopyExecute() { Copy(&TVirtualItem::Memo); }
 void MainCommands::actHcopyExecute() { Copy(&TVirtualItem::URL); }
 

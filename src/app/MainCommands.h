@@ -12,6 +12,7 @@ namespace tobrix {
 class Clipboard;
 class Desktop;
 class ItemDataList;
+class MainClipboardClear;
 class MainList;
 class MainView;
 class Messages;
@@ -33,6 +34,7 @@ struct CommandContext {
     Desktop& desktop;
     Shell& shell;
     Clipboard& clipboard;
+    MainClipboardClear& clipboardClear;
 };
 
 class MainCommands {
@@ -54,6 +56,8 @@ public:
     void actHTMLExecute();
     void actTcopyExecute();
     void actUcopyExecute();
+    // Copies the plain password, also while passwords are hidden; it leaves the clipboard
+    // again after a while.
     void actPcopyExecute();
     void actMcopyExecute();
     void actHcopyExecute();

@@ -55,10 +55,11 @@ struct WindowBounds {
     bool operator==(const WindowBounds&) const = default;
 };
 
-// The main window's timers. Each ticks every 100 ms while enabled.
+// The main window's timers. The first two tick every 100 ms while enabled.
 enum class MainTimer {
-    timDrag,      // auto-scroll while a row is dragged
-    PasteRenewal, // the pause before a continuous paste offers the next field
+    timDrag,        // auto-scroll while a row is dragged
+    PasteRenewal,   // the pause before a continuous paste offers the next field
+    ClipboardClear, // the wait before a copied password leaves the clipboard; started with its own interval
 };
 
 // What TfrmMain needs of its window.
@@ -86,6 +87,9 @@ public:
     virtual void BlockShutdown(std::string_view reason) = 0;
     virtual void AllowShutdown() = 0;
     virtual void SetTimer(MainTimer timer, bool enabled) = 0;
+    // Starts the timer ticking every `milliseconds`, counted from now also when it was running
+    // already; SetTimer(timer, false) stops it.
+    virtual void StartTimer(MainTimer timer, int milliseconds) = 0;
     // Posts the continuous paste's renewal message to the window itself.
     virtual void PostPasteStep() = 0;
     // Shows the dialog for the presenter modally, the main window as its owner.

@@ -3,6 +3,7 @@
 
 #include "common/Cp932Literal.h"
 
+#include <cstdint>
 #include <string_view>
 
 namespace tobrix {
@@ -16,6 +17,13 @@ public:
     // byte). Throws AppError(kMsgCannotOpenClipboard) when the clipboard cannot be opened;
     // when only the second opening fails, the clipboard is left empty.
     virtual void SetText(std::string_view cp932) = 0;
+    // SetText for a password, always with the formats that keep it out of the clipboard
+    // history, the cloud clipboard and clipboard monitors. Returns the clipboard's sequence
+    // number after the copy, which tells later whether the clipboard still holds this copy.
+    virtual std::uint32_t SetSecretText(std::string_view cp932) = 0;
+    // Empties the clipboard when its sequence number is still this one: what any program put
+    // there later is left alone. Failures are not reported.
+    virtual void ClearIfUnchanged(std::uint32_t sequence) = 0;
 
     // Delayed rendering. Empties the clipboard and puts a promise of 8-bit text on it, with
     // the main window as the owner that is asked for the text when a program pastes.

@@ -5,6 +5,7 @@
 
 #include <charconv>
 #include <iterator>
+#include <limits>
 
 namespace tobrix {
 
@@ -28,6 +29,12 @@ struct Field {
     std::string TSettings::*stringField = nullptr;
     int column = -1; // ColWidth<column>
     std::int64_t TSettings::*timeField = nullptr; // 0 by default, written only when set
+    // Integers: a stored number outside the range reads as the default.
+    std::int32_t low = std::numeric_limits<std::int32_t>::min();
+    std::int32_t high = std::numeric_limits<std::int32_t>::max();
+    // Written only when it was in the registry at load or differs from its default: values
+    // added later stay out of the registry of a user who never changes them.
+    bool sparse = false;
 };
 
 constexpr Field B(std::string_view name, bool TSettings::*field, bool def) {
@@ -35,6 +42,15 @@ constexpr Field B(std::string_view name, bool TSettings::*field, bool def) {
 }
 constexpr Field I(std::string_view name, std::int32_t TSettings::*field, std::int32_t def) {
     return {name, Kind::Int, def, nullptr, field};
+}
+constexpr Field InRange(Field f, std::int32_t low, std::int32_t high) {
+    f.low = low;
+    f.high = high;
+    return f;
+}
+constexpr Field Sparse(Field f) {
+    f.sparse = true;
+    return f;
 }
 constexpr Field S(std::string_view name, std::string TSettings::*field) {
     return {name, Kind::String, 0, nullptr, nullptr, field};
@@ -77,6 +93,8 @@ constexpr Field kFields[] = {
     W("ColWidth3", 3, 130),
     W("ColWidth4", 4, 150),
     T("RecoveryShown", &TSettings::RecoveryShown),
+    Sparse(B("ClipboardClear", &TSettings::ClipboardClear, true)),
+    Sparse(InRange(I("ClipboardClearSeconds", &TSettings::ClipboardClearSeconds, 20), 1, 3600)),
 };
 
 bool ParseTime(std::string_view text, std::int64_t& value) {
@@ -102,7 +120,9 @@ void SetFromText(TSettings& s, const Field& f, const std::string& text) {
     std::int32_t value = 0;
     switch (f.kind) {
     case Kind::Bool: s.*(f.boolField) = (ParseInt(text, value) ? value : f.defaultValue) != 0; break;
-    case Kind::Int: IntRef(s, f) = ParseInt(text, value) ? value : f.defaultValue; break;
+    case Kind::Int:
+        IntRef(s, f) = ParseInt(text, value) && value >= f.low && value <= f.high ? value : f.defaultValue;
+        break;
     case Kind::String: s.*(f.stringField) = text; break;
     case Kind::Time: {
         std::int64_t time = 0;
@@ -110,6 +130,16 @@ void SetFromText(TSettings& s, const Field& f, const std::string& text) {
         break;
     }
     }
+}
+
+bool AtDefault(const TSettings& s, const Field& f) {
+    switch (f.kind) {
+    case Kind::Bool: return s.*(f.boolField) == (f.defaultValue != 0);
+    case Kind::Int: return IntValue(s, f) == f.defaultValue;
+    case Kind::String: return (s.*(f.stringField)).empty();
+    case Kind::Time: return s.*(f.timeField) == 0;
+    }
+    return false;
 }
 
 std::string TextOf(const TSettings& s, const Field& f) {
@@ -147,13 +177,18 @@ TSettings DefaultSettings() {
 }
 
 void LoadSettings(Registry& registry, TSettings& settings) {
+    settings.Present.clear();
     const std::size_t count = std::size(kFields);
     for (std::size_t i = 0; i < count; ++i) {
         const Field& f = kFields[i];
         const Registry::ReadResult value = registry.Read(kSettingSection, f.name);
         switch (value.status) {
         case Registry::ReadStatus::Missing: SetDefault(settings, f); break;
-        case Registry::ReadStatus::Text: SetFromText(settings, f, value.text); break;
+        case Registry::ReadStatus::Text:
+            SetFromText(settings, f, value.text);
+            if (f.sparse)
+                settings.Present.insert(f.name);
+            break;
         case Registry::ReadStatus::WrongType:
         case Registry::ReadStatus::Failed:
             // The values not read yet take their defaults, so that the window still opens
@@ -172,6 +207,8 @@ void SaveSettings(Registry& registry, const TSettings& settings) {
     for (const Field& f : kFields) {
         if (f.kind == Kind::Time && settings.*(f.timeField) == 0)
             continue; // not there before it is needed
+        if (f.sparse && AtDefault(settings, f) && !settings.Present.contains(f.name))
+            continue;
         if (!registry.Write(kSettingSection, f.name, TextOf(settings, f)))
             throw AppError(Substitute(kMsgWriteFailed, f.name));
     }

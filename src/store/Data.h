@@ -5,6 +5,7 @@
 #include "common/Cp932Literal.h"
 
 #include <cstdint>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -45,6 +46,13 @@ struct TSettings {
     // The last write time of the last recovery file the user was told of (0: none), so that
     // one is announced once. Stored only once set.
     std::int64_t RecoveryShown = 0;
+    // Whether a copied password is taken off the clipboard again, and after how many seconds
+    // (1 to 3600). Stored only once they differ from their defaults.
+    bool ClipboardClear = false;
+    std::int32_t ClipboardClearSeconds = 0;
+    // Which of the values stored only when needed were in the registry at load: those are
+    // written at every save, so that a value put back to its default replaces the old one.
+    std::set<std::string_view> Present;
 
     bool operator==(const TSettings&) const = default;
 };
@@ -56,12 +64,14 @@ extern TSettings Settings;
 TSettings DefaultSettings();
 
 // Reads every field, in order, from the registry; a missing value, or a text that is no
-// valid number for a number field, gives the default. A value that is not text or cannot
-// be read stops the reading with AppError; the fields not read by then take their defaults.
+// valid number for a number field or a number outside the field's range, gives the default.
+// A value that is not text or cannot be read stops the reading with AppError; the fields not
+// read by then take their defaults.
 void LoadSettings(Registry& registry, TSettings& settings);
 
-// Writes every field, in order, as text (RecoveryShown only once it is set). Throws AppError
-// at the first value that cannot be written, or when the section cannot be created.
+// Writes every field, in order, as text: RecoveryShown only once it is set, the clipboard's
+// values only when they are in Present or differ from their defaults. Throws AppError at the
+// first value that cannot be written, or when the section cannot be created.
 void SaveSettings(Registry& registry, const TSettings& settings);
 
 // Number of values and their names in reading order (for tests and tools).

@@ -28,7 +28,17 @@ namespace {
 constexpr UINT WM_PASTESTEP = WM_USER + 100;
 constexpr UINT_PTR kDragTimer = 1;
 constexpr UINT_PTR kPasteTimer = 2;
+constexpr UINT_PTR kClipboardTimer = 3;
 constexpr UINT kTimerInterval = 100; // ms
+
+UINT_PTR TimerId(MainTimer timer) {
+    switch (timer) {
+    case MainTimer::timDrag: return kDragTimer;
+    case MainTimer::PasteRenewal: return kPasteTimer;
+    case MainTimer::ClipboardClear: return kClipboardTimer;
+    }
+    return 0;
+}
 // How far the pointer moves with the button held before a press becomes a drag.
 constexpr int kDragThreshold = 5;
 
@@ -160,8 +170,11 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             presenter_.Drag().timDragTimer();
             if (drag_ == Drag::Dragging)
                 DragMove(); // the rows may have scrolled under the pointer: the mark follows
-        } else if (wParam == kPasteTimer)
+        } else if (wParam == kPasteTimer) {
             presenter_.Paste().timPasteTimer();
+        } else if (wParam == kClipboardTimer) {
+            presenter_.ClipboardClear().timClearTimer();
+        }
         return 0;
     case WM_MOUSEMOVE:
         if (drag_ != Drag::None)
@@ -212,6 +225,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY:
         KillTimer(Handle(), kDragTimer);
         KillTimer(Handle(), kPasteTimer);
+        KillTimer(Handle(), kClipboardTimer);
         main_.hwnd = nullptr;
         presenter_.FormDestroy();
         PostQuitMessage(0);
@@ -471,11 +485,15 @@ void MainWindow::BlockShutdown(std::string_view reason) { ShutdownBlockReasonCre
 void MainWindow::AllowShutdown() { ShutdownBlockReasonDestroy(Handle()); }
 
 void MainWindow::SetTimer(MainTimer timer, bool enabled) {
-    const UINT_PTR id = timer == MainTimer::timDrag ? kDragTimer : kPasteTimer;
     if (enabled)
-        ::SetTimer(Handle(), id, kTimerInterval, nullptr);
+        StartTimer(timer, kTimerInterval);
     else
-        KillTimer(Handle(), id);
+        KillTimer(Handle(), TimerId(timer));
+}
+
+void MainWindow::StartTimer(MainTimer timer, int milliseconds) {
+    // Setting a running timer again starts its interval anew.
+    ::SetTimer(Handle(), TimerId(timer), static_cast<UINT>(milliseconds), nullptr);
 }
 
 void MainWindow::PostPasteStep() { PostMessageA(Handle(), WM_PASTESTEP, 0, 0); }

@@ -43,6 +43,7 @@ public:
     void BlockShutdown(std::string_view reason) override;
     void AllowShutdown() override;
     void SetTimer(MainTimer timer, bool enabled) override;
+    void StartTimer(MainTimer timer, int milliseconds) override;
     void PostPasteStep() override;
 
     void RunSubDialog(TfrmSub& sub) override;

@@ -193,6 +193,24 @@ void Win32Clipboard::SetText(std::string_view cp932) {
         throw AppError(std::string(kMsgCannotOpenClipboard));
 }
 
+std::uint32_t Win32Clipboard::SetSecretText(std::string_view cp932) {
+    // Every text of the program goes with the formats that keep it out of the history, the
+    // cloud and clipboard monitors (PutCompanions), a password too.
+    SetText(cp932);
+    // Taken once the clipboard is closed: the number changes while the copy is made.
+    return GetClipboardSequenceNumber();
+}
+
+void Win32Clipboard::ClearIfUnchanged(std::uint32_t sequence) {
+    // 0: the system keeps no count for this program, so nothing can be known to be its own.
+    if (sequence == 0 || GetClipboardSequenceNumber() != sequence || !OpenClipboardFor(main_.hwnd))
+        return;
+    // Asked again while the clipboard is open, when no other program can change it.
+    if (GetClipboardSequenceNumber() == sequence)
+        EmptyClipboard();
+    CloseClipboard();
+}
+
 void Win32Clipboard::OfferText() {
     if (!OpenClipboard(main_.hwnd))
         return;

@@ -85,8 +85,13 @@ public:
     void BlockShutdown(std::string_view reason) override { shutdownBlocked = std::string(reason); }
     void AllowShutdown() override { shutdownBlocked.reset(); }
     std::map<MainTimer, bool> timers;
+    std::map<MainTimer, std::vector<int>> starts; // the intervals a timer was started with, in order
     int pasteStepsPosted = 0;
     void SetTimer(MainTimer timer, bool enabled) override { timers[timer] = enabled; }
+    void StartTimer(MainTimer timer, int milliseconds) override {
+        timers[timer] = true;
+        starts[timer].push_back(milliseconds);
+    }
     void PostPasteStep() override { ++pasteStepsPosted; }
 
     // What happens while a modal dialog is open: the test plays the user.

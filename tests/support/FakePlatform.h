@@ -11,10 +11,12 @@
 #include "platform/Shell.h"
 #include "platform/Sound.h"
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tobrix::test {
@@ -72,23 +74,45 @@ public:
 class FakeClipboard final : public Clipboard {
 public:
     std::optional<std::string> text; // nothing: the clipboard holds no text
+    bool secret = false;             // the text came as a password
+    std::uint32_t sequence = 1;      // counts every change, as the system's sequence number does
     bool failOpen = false;
     void SetText(std::string_view cp932) override {
         if (failOpen)
             throw AppError(std::string(kMsgCannotOpenClipboard));
-        text = std::string(cp932);
+        Change(std::string(cp932));
     }
+    std::uint32_t SetSecretText(std::string_view cp932) override {
+        SetText(cp932);
+        secret = true;
+        return sequence;
+    }
+    int clears = 0;
+    void ClearIfUnchanged(std::uint32_t expected) override {
+        if (expected != sequence)
+            return;
+        ++clears;
+        Change(std::nullopt);
+    }
+    // Another program puts its text on the clipboard.
+    void SetByAnotherProgram(std::string_view cp932) { Change(std::string(cp932)); }
+
     // Delayed rendering: a promise stands until it is answered or replaced.
     bool promised = false;
     int offers = 0;
     void OfferText() override {
         ++offers;
+        Change(std::nullopt);
         promised = true;
-        text.reset();
     }
-    void RenderText(std::string_view cp932) override {
+    void RenderText(std::string_view cp932) override { Change(std::string(cp932)); }
+
+private:
+    void Change(std::optional<std::string> now) {
+        text = std::move(now);
+        secret = false;
         promised = false;
-        text = std::string(cp932);
+        ++sequence;
     }
 };
 

@@ -58,10 +58,34 @@ TEST(Settings, SavingWritesAll28ValuesAsTextInOrder) {
     EXPECT_EQ(v.at("ColWidth2").text, "220");
     EXPECT_EQ(v.at("InportFile").text, "C:\\\x95\x5C.csv");
     EXPECT_EQ(v.at("ExportFile").text, "");
-    ASSERT_EQ(SettingCount(), 29);
+    ASSERT_EQ(SettingCount(), 31);
     for (int i = 0; i < 28; ++i)
         EXPECT_EQ(SettingName(i), kNames[static_cast<std::size_t>(i)]);
     EXPECT_EQ(SettingName(28), "RecoveryShown");
+    EXPECT_EQ(SettingName(29), "ClipboardClear");
+    EXPECT_EQ(SettingName(30), "ClipboardClearSeconds");
+}
+
+TEST(Settings, TheClipboardValuesAreStoredOnceChangedAndFromThenOnAlways) {
+    FakeRegistry registry;
+    TSettings s;
+    LoadSettings(registry, s);
+    EXPECT_TRUE(s.ClipboardClear);
+    EXPECT_EQ(s.ClipboardClearSeconds, 20);
+    s.ClipboardClear = false;
+    SaveSettings(registry, s);
+    EXPECT_EQ(registry.writes.back(), "ClipboardClear"); // the seconds, still at their default, are not
+    EXPECT_EQ(registry.sections.at("Setting").at("ClipboardClear").text, "0");
+
+    TSettings next;
+    LoadSettings(registry, next);
+    EXPECT_FALSE(next.ClipboardClear);
+    next.ClipboardClear = true; // back to the default: the stored "0" must not stay
+    registry.writes.clear();
+    SaveSettings(registry, next);
+    EXPECT_EQ(registry.writes.back(), "ClipboardClear");
+    EXPECT_EQ(registry.sections.at("Setting").at("ClipboardClear").text, "1");
+    EXPECT_EQ(registry.sections.at("Setting").count("ClipboardClearSeconds"), 0u);
 }
 
 TEST(Settings, TheTimeOfTheLastRecoveryFileShownIsStoredOnlyOnceSet) {
@@ -121,7 +145,10 @@ INSTANTIATE_TEST_SUITE_P(
                       TextCase{"HidePass", "0", "0"}, TextCase{"HidePass", "abc", "0"},
                       TextCase{"Comma", "abc", "1"}, TextCase{"Comma", "0", "0"}, TextCase{"Preview", "", "1"},
                       TextCase{"DblQ", "-1", "1"}, TextCase{"EtcStr", "  x ", "  x "},
-                      TextCase{"InpDelim", "2", "2"}));
+                      TextCase{"InpDelim", "2", "2"}, TextCase{"ClipboardClear", "0", "0"},
+                      TextCase{"ClipboardClearSeconds", "3600", "3600"}, TextCase{"ClipboardClearSeconds", "1", "1"},
+                      TextCase{"ClipboardClearSeconds", "0", "20"}, TextCase{"ClipboardClearSeconds", "3601", "20"},
+                      TextCase{"ClipboardClearSeconds", "-5", "20"}, TextCase{"ClipboardClearSeconds", "2s", "20"}));
 
 TEST(Settings, AValueOfAnotherTypeStopsTheReadingAndTheRestTakeDefaults) {
     FakeRegistry registry;

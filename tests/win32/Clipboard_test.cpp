@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <cstring>
 #include <string>
 
 namespace tobrix::win32 {
@@ -33,6 +35,42 @@ TEST(Clipboard, TextGoesOnAsStoredMarkedJapaneseAndKeptOutOfHistory) {
         EXPECT_TRUE(IsClipboardFormatAvailable(format)) << format;
         EXPECT_EQ(Data(format).substr(0, 4), std::string(4, '\0'));
     }
+    CloseClipboard();
+}
+
+// Another program's copy: its own window owns the clipboard and puts 8-bit text on it.
+void CopyAsAnotherProgram(const char* text) {
+    const HWND other = CreateWindowW(L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    ASSERT_NE(other, nullptr);
+    ASSERT_TRUE(OpenClipboard(other));
+    EmptyClipboard();
+    const std::size_t size = std::strlen(text) + 1;
+    const HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
+    std::memcpy(GlobalLock(block), text, size);
+    GlobalUnlock(block);
+    EXPECT_NE(SetClipboardData(CF_TEXT, block), nullptr);
+    CloseClipboard();
+    DestroyWindow(other);
+}
+
+TEST(Clipboard, APasswordCopyIsEmptiedOnlyWhileNothingReplacedIt) {
+    OwnerWindow main;
+    Win32Clipboard clipboard(main);
+    const std::uint32_t copied = clipboard.SetSecretText("\x82\xD0\x82\xDD"); // ひみ
+    EXPECT_EQ(copied, GetClipboardSequenceNumber());
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EXPECT_EQ(std::string(Data(CF_TEXT).c_str()), "\x82\xD0\x82\xDD");
+    EXPECT_TRUE(IsClipboardFormatAvailable(RegisterClipboardFormatW(L"ExcludeClipboardContentFromMonitorProcessing")));
+    CloseClipboard();
+    clipboard.ClearIfUnchanged(copied);
+    EXPECT_EQ(CountClipboardFormats(), 0);
+
+    const std::uint32_t again = clipboard.SetSecretText("p");
+    CopyAsAnotherProgram("theirs");
+    EXPECT_NE(GetClipboardSequenceNumber(), again);
+    clipboard.ClearIfUnchanged(again);
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EXPECT_EQ(std::string(Data(CF_TEXT).c_str()), "theirs");
     CloseClipboard();
 }
 
