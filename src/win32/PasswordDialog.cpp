@@ -18,7 +18,12 @@ enum : int {
     kNew,
     kConfirm,
     kRemove,
-    kLabels = 1450,
+    kPromptText = 1450,
+    kPasswordLabel,
+    kCurrentLabel,
+    kNewLabel,
+    kConfirmLabel,
+    kNotice,
 };
 
 constexpr std::string_view kPrompt = sjis<u8"データファイルのマスターパスワードを入力してください。">();
@@ -27,7 +32,7 @@ constexpr std::string_view kLabelCurrent = sjis<u8"現在のパスワード(&C)�
 constexpr std::string_view kLabelNew = sjis<u8"新しいパスワード(&N)：">();
 constexpr std::string_view kLabelConfirm = sjis<u8"新しいパスワードの確認(&F)：">();
 constexpr std::string_view kLabelRemove = sjis<u8"マスターパスワードを解除する(&R)">();
-constexpr std::string_view kNotice =
+constexpr std::string_view kNoticeText =
     sjis<u8"マスターパスワードを忘れると、データファイルの項目を取り出す方法はありません。">();
 constexpr std::string_view kButtonCancel = sjis<u8"キャンセル">();
 
@@ -117,8 +122,8 @@ bool PasswordDialog::OnInit() {
         SetWindowLongPtrW(Handle(), GWL_EXSTYLE, GetWindowLongPtrW(Handle(), GWL_EXSTYLE) | WS_EX_APPWINDOW);
         CreateControls(
             {
-                {kLabels, WC_STATICW, Widen(kPrompt), 8, 8, 376, 21, label | SS_NOPREFIX},
-                {kLabels + 1, WC_STATICW, Widen(kLabelPassword), 8, 36, 96, 21, label},
+                {kPromptText, WC_STATICW, Widen(kPrompt), 8, 8, 376, 21, label | SS_NOPREFIX},
+                {kPasswordLabel, WC_STATICW, Widen(kLabelPassword), 8, 36, 96, 21, label},
                 {kPassword, WC_EDITW, L"", 108, 36, 276, 21, password, WS_EX_CLIENTEDGE},
                 {IDOK, WC_BUTTONW, L"OK", 210, 68, 84, 25, WS_TABSTOP | BS_DEFPUSHBUTTON},
                 {IDCANCEL, WC_BUTTONW, Widen(kButtonCancel), 300, 68, 84, 25, button},
@@ -132,21 +137,21 @@ bool PasswordDialog::OnInit() {
     SetWindowTextW(Handle(), Widen(kMasterPasswordCaption).c_str());
     CreateControls(
         {
-            {kLabels + 2, WC_STATICW, Widen(kLabelCurrent), 8, 12, 176, 21, label},
+            {kCurrentLabel, WC_STATICW, Widen(kLabelCurrent), 8, 12, 176, 21, label},
             {kCurrent, WC_EDITW, L"", 188, 12, 204, 21, password, WS_EX_CLIENTEDGE},
             {kRemove, WC_BUTTONW, Widen(kLabelRemove), 188, 40, 204, 21, WS_TABSTOP | BS_AUTOCHECKBOX},
-            {kLabels + 3, WC_STATICW, Widen(kLabelNew), 8, 72, 176, 21, label},
+            {kNewLabel, WC_STATICW, Widen(kLabelNew), 8, 72, 176, 21, label},
             {kNew, WC_EDITW, L"", 188, 72, 204, 21, password, WS_EX_CLIENTEDGE},
-            {kLabels + 4, WC_STATICW, Widen(kLabelConfirm), 8, 102, 176, 21, label},
+            {kConfirmLabel, WC_STATICW, Widen(kLabelConfirm), 8, 102, 176, 21, label},
             {kConfirm, WC_EDITW, L"", 188, 102, 204, 21, password, WS_EX_CLIENTEDGE},
-            {kLabels + 5, WC_STATICW, Widen(kNotice), 8, 134, 384, 34, SS_LEFT | SS_NOPREFIX},
+            {kNotice, WC_STATICW, Widen(kNoticeText), 8, 134, 384, 34, SS_LEFT | SS_NOPREFIX},
             {IDOK, WC_BUTTONW, L"OK", 218, 172, 84, 25, WS_TABSTOP | BS_DEFPUSHBUTTON},
             {IDCANCEL, WC_BUTTONW, Widen(kButtonCancel), 308, 172, 84, 25, button},
         },
         font);
     // Without a master password there is nothing to give first or to remove.
     const bool has = setting_->HasPassword();
-    for (const int id : {kLabels + 2, kCurrent, kRemove})
+    for (const int id : {kCurrentLabel, kCurrent, kRemove})
         EnableWindow(Item(id), has);
     setting_->Attach(*this);
     Focus(has ? PasswordField::Current : PasswordField::New);
@@ -155,7 +160,7 @@ bool PasswordDialog::OnInit() {
 
 void PasswordDialog::FollowRemove() {
     const bool remove = RemoveChecked();
-    for (const int id : {kLabels + 3, kNew, kLabels + 4, kConfirm})
+    for (const int id : {kNewLabel, kNew, kConfirmLabel, kConfirm})
         EnableWindow(Item(id), !remove);
 }
 
