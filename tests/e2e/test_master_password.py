@@ -42,7 +42,7 @@ class MasterPasswordTest(TobrixTestCase):
 
     def test_set_restart_with_a_wrong_then_the_right_password_cancel_and_remove(self):
         self.write_entries(ENTRIES)
-        hwnd, _ = self.open_program()
+        hwnd, lv = self.open_program()
         dialog = self.setting_dialog(hwnd)
         for id in (NEW, CONFIRM):
             self.probe.set_text(self.field(dialog, id), "Пароль-ä 2026")  # NFC/UTF-8, not code page 932
@@ -56,12 +56,15 @@ class MasterPasswordTest(TobrixTestCase):
 
         # The same entries saved again (one added and deleted): same salt, a fresh nonce.
         editor = self.open_editor(hwnd, "ctrl+a", "アイテムの登録")
-        self.fill(editor, "一時", "", "", "")
+        self.fill(editor, "一時", "user", "pw", "")
         self.press(editor, SAVE)
         self.press(editor, 2)
         self.probe.wait_gone(editor)
-        self.wine.key("ctrl+End")
+        self.assertEqual(self.wait_for_list(lv, 3).rows[2][0], "一時")
+        self.probe.lv_select(lv, 2)
+        self.wine.activate(hwnd)
         self.wine.key("Delete")
+        self.wait_for_list(lv, 2)
         self.close_program(hwnd)
         second = self.data_file.read_bytes()
         self.assertEqual(len(second), len(first))
