@@ -20,15 +20,6 @@ constexpr std::string_view kMsgRemove =
     sjis<u8"マスターパスワードを解除すると、データファイルは簡単なスクランブルをかけただけの形で保存され、"
          u8"ファイルを手に入れた人はすべてのパスワードを読むことができます。\r\n\r\n解除しますか？">();
 
-bool SameBytes(const Secret& a, const Secret& b) {
-    if (a.size() != b.size())
-        return false;
-    unsigned char difference = 0;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        difference |= static_cast<unsigned char>(a.data()[i] ^ b.data()[i]);
-    return difference == 0;
-}
-
 } // namespace
 
 void TfrmPassword::cmdOKClick() {
@@ -105,7 +96,7 @@ void TfrmMasterPassword::cmdOKClick() {
         view_->Focus(PasswordField::New);
         return;
     }
-    if (!SameBytes(password, confirmation)) {
+    if (!SameBytes(password.span(), confirmation.span())) {
         messages_.ShowWarning(kMsgMismatch);
         view_->ClearPassword(PasswordField::Confirm);
         view_->Focus(PasswordField::Confirm);

@@ -9,4 +9,13 @@ void Wipe(void* data, std::size_t size) {
         p[i] = 0;
 }
 
+bool SameBytes(std::span<const std::uint8_t> a, std::span<const std::uint8_t> b) {
+    if (a.size() != b.size())
+        return false;
+    volatile std::uint8_t difference = 0;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        difference = static_cast<std::uint8_t>(difference | (a[i] ^ b[i]));
+    return difference == 0;
+}
+
 } // namespace tobrix

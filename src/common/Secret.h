@@ -18,6 +18,10 @@ inline void Wipe(std::string& text) {
     text.clear();
 }
 
+// Whether two byte strings are equal, in a time that does not depend on where they differ
+// (a key or a check value compared with a guess).
+bool SameBytes(std::span<const std::uint8_t> a, std::span<const std::uint8_t> b);
+
 // Wipes a string when the scope it guards is left, by a return or an exception, unless it
 // was kept (Keep) as the result after all.
 class WipeOnExit {

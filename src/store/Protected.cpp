@@ -46,17 +46,6 @@ void WriteLittle(std::string& file, std::size_t at, std::uint32_t value, int byt
         file[at + static_cast<std::size_t>(i)] = static_cast<char>(value >> (8 * i) & 0xFF);
 }
 
-// Whether two byte strings of the same length are equal, in a time that does not depend on
-// where they differ.
-bool SameBytes(ByteSpan a, ByteSpan b) {
-    if (a.size() != b.size())
-        return false;
-    volatile std::uint8_t difference = 0;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        difference = static_cast<std::uint8_t>(difference | (a[i] ^ b[i]));
-    return difference == 0;
-}
-
 // The file key and the check key of a password, in the clear.
 Secret DeriveKeys(Crypto& crypto, ByteSpan password, const std::array<std::uint8_t, kSaltSize>& salt,
                   std::uint32_t iterations) {
