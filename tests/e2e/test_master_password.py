@@ -4,6 +4,7 @@ from __future__ import annotations
 
 from tobrix import (BM_CLICK, COMMAND, DIALOG, MAIN_CLASS, SAVE, TobrixTestCase, data_file_bytes, mtime_ns,
                     scramble)
+from wine_env import wait_until
 
 ENTRIES = [
     ("グーグル", "taro@example.jp", "パスワード", "メモです", "http://www.google.co.jp/"),
@@ -21,12 +22,18 @@ class MasterPasswordTest(TobrixTestCase):
         self.probe.msgbox_press(box.hwnd, pressed)
         return box.text
 
+    def dialog(self, caption: str) -> int:
+        """The dialog once it is shown, its controls made."""
+        dialog = self.probe.find(DIALOG, caption, timeout=30)
+        wait_until(lambda: self.probe.info(dialog).visible, message=f"{caption} shown")
+        return dialog
+
     def setting_dialog(self, hwnd: int) -> int:
         self.probe.post(hwnd, 0x0111, COMMAND["mnuMasterPassword"])  # WM_COMMAND, as the menu sends it
-        return self.probe.find(DIALOG, "マスターパスワードの設定")
+        return self.dialog("マスターパスワードの設定")
 
     def prompt(self, password: str) -> None:
-        dialog = self.probe.find(DIALOG, "マスターパスワード", timeout=30)
+        dialog = self.dialog("マスターパスワード")
         # Asked before the main window shows.
         self.assertEqual([w for w in self.probe.windows(MAIN_CLASS) if w[3]], [])
         self.probe.set_text(self.field(dialog, PROMPT_FIELD), password)
@@ -85,7 +92,7 @@ class MasterPasswordTest(TobrixTestCase):
         # キャンセル ends the program and writes nothing.
         settings, data, time = self.settings(), self.data_file.read_bytes(), mtime_ns(self.data_file)
         self.program = self.start(self.exe)
-        dialog = self.probe.find(DIALOG, "マスターパスワード", timeout=30)
+        dialog = self.dialog("マスターパスワード")
         self.probe.post(self.field(dialog, 2), BM_CLICK)
         self.assertEqual(self.program.wait(30), 0)
         self.assertEqual((self.settings(), self.data_file.read_bytes(), mtime_ns(self.data_file)),
