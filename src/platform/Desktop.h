@@ -29,6 +29,9 @@ public:
     // The class name (at most bufferSize - 1 bytes), or nothing when it cannot be read.
     virtual std::optional<std::string> ClassName(WindowHandle window, int bufferSize) = 0;
     virtual bool IsWindow(WindowHandle window) = 0;
+    // Shown (the window and its owners visible), and not cloaked: a window on another virtual
+    // desktop, or one the system keeps hidden, is not.
+    virtual bool IsShown(WindowHandle window) = 0;
     // Asks the window for its text (at most bufferSize - 1 bytes). Waits a couple of seconds
     // at most: nothing comes back from a window whose program does not answer, nor when the
     // text holds characters that code page 932 cannot hold.

@@ -4,6 +4,7 @@
 #include "common/Error.h"
 #include "win32/Binding.h"
 #include "win32/Encoding.h"
+#include "win32/SystemLibrary.h"
 
 #include <shellapi.h>
 
@@ -97,6 +98,24 @@ std::optional<std::string> Win32Desktop::ClassName(WindowHandle window, int buff
 }
 
 bool Win32Desktop::IsWindow(WindowHandle window) { return window != 0 && ::IsWindow(AsHwnd(window)) != FALSE; }
+
+bool Win32Desktop::IsShown(WindowHandle window) {
+    HWND hwnd = AsHwnd(window);
+    if (!IsWindowVisible(hwnd))
+        return false;
+    // Windows 8 and later hide windows of other virtual desktops (and some of their own) by
+    // cloaking them; they stay "visible". dwmapi is no known DLL: from the system folder.
+    using GetAttribute = HRESULT(WINAPI*)(HWND, DWORD, PVOID, DWORD);
+    static const GetAttribute getAttribute = [] {
+        HMODULE dwm = LoadSystemLibrary(L"dwmapi.dll");
+        return dwm == nullptr ? nullptr
+                              : reinterpret_cast<GetAttribute>(
+                                    reinterpret_cast<void (*)()>(GetProcAddress(dwm, "DwmGetWindowAttribute")));
+    }();
+    constexpr DWORD kCloaked = 14; // DWMWA_CLOAKED
+    DWORD cloaked = 0;
+    return getAttribute == nullptr || FAILED(getAttribute(hwnd, kCloaked, &cloaked, sizeof cloaked)) || cloaked == 0;
+}
 
 std::optional<std::string> Win32Desktop::RequestText(WindowHandle window, int bufferSize) {
     std::wstring text(static_cast<std::size_t>(bufferSize), L'\0');

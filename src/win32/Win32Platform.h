@@ -39,6 +39,7 @@ public:
     std::string Title(WindowHandle window, int bufferSize) override;
     std::optional<std::string> ClassName(WindowHandle window, int bufferSize) override;
     bool IsWindow(WindowHandle window) override;
+    bool IsShown(WindowHandle window) override;
     std::optional<std::string> RequestText(WindowHandle window, int bufferSize) override;
 };
 

@@ -144,6 +144,7 @@ public:
         std::vector<WindowHandle> descendants; // in the system's order
         bool hung = false;
         bool alive = true;
+        bool shown = true; // visible and not cloaked
     };
     std::vector<Window> windows; // top-level windows first, front to back, then the rest
     std::vector<WindowHandle> topLevel;
@@ -159,13 +160,13 @@ public:
     // Adds a top-level window behind the existing ones; returns its handle.
     WindowHandle AddTopLevel(std::string title, std::string className = "Frame") {
         const WindowHandle h = NextHandle();
-        windows.push_back({h, std::move(title), std::move(className), {}, {}, false, true});
+        windows.push_back({h, std::move(title), std::move(className), {}, {}, false, true, true});
         topLevel.push_back(h);
         return h;
     }
     WindowHandle AddChild(WindowHandle parent, std::string className, std::string text = {}) {
         const WindowHandle h = NextHandle();
-        windows.push_back({h, {}, std::move(className), std::move(text), {}, false, true});
+        windows.push_back({h, {}, std::move(className), std::move(text), {}, false, true, true});
         Get(parent).descendants.push_back(h);
         return h;
     }
@@ -205,6 +206,7 @@ public:
         classBufferSizes.push_back(bufferSize);
         return Get(window).className.substr(0, static_cast<std::size_t>(bufferSize - 1));
     }
+    bool IsShown(WindowHandle window) override { return IsWindow(window) && Get(window).shown; }
     bool IsWindow(WindowHandle window) override {
         for (const Window& w : windows)
             if (w.handle == window)
