@@ -2,6 +2,7 @@
 // Fakes of the small platform services: they record what the presenters asked for.
 
 #include "common/Error.h"
+#include "platform/BrowserAddress.h"
 #include "platform/Clipboard.h"
 #include "platform/Collation.h"
 #include "platform/Desktop.h"
@@ -145,6 +146,7 @@ public:
         bool hung = false;
         bool alive = true;
         bool shown = true; // visible and not cloaked
+        bool minimised = false;
     };
     std::vector<Window> windows; // top-level windows first, front to back, then the rest
     std::vector<WindowHandle> topLevel;
@@ -154,7 +156,7 @@ public:
     // The single-instance rule's other window.
     WindowHandle running = 0;
     std::string lookedForClass, lookedForCaption;
-    bool minimized = false;
+    bool minimized = false; // every window, for the single-instance rule's window
     std::vector<std::string> calls;
 
     // Adds a top-level window behind the existing ones; returns its handle.
@@ -182,7 +184,12 @@ public:
         lookedForCaption = caption;
         return running;
     }
-    bool IsMinimized(WindowHandle) override { return minimized; }
+    bool IsMinimized(WindowHandle window) override {
+        for (const Window& w : windows)
+            if (w.handle == window && w.minimised)
+                return true;
+        return minimized;
+    }
     void Restore(WindowHandle) override {
         calls.push_back("restore");
         minimized = false;
