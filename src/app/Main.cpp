@@ -75,7 +75,7 @@ TfrmMain::TfrmMain(MainView& view, const MainServices& services, ItemDataList& i
       list_(view.List(), items, settings, state_, services.collation),
       clipboardClear_(view, settings, services.clipboard),
       commands_(CommandContext{view, list_, items, state_, *this, services.sound, services.messages, services.desktop,
-                               services.shell, services.clipboard, clipboardClear_}),
+                               services.shell, services.clipboard, clipboardClear_, services.browserAddress}),
       options_(view, list_, settings, services.help, exePath_),
       paste_(view, view.List(), items, state_, services.clipboard), drag_(view, view.List(), items, state_, list_) {}
 

@@ -20,6 +20,7 @@
 
 namespace tobrix {
 
+class BrowserAddressReader;
 class Clipboard;
 class Collation;
 class Crypto;
@@ -50,6 +51,7 @@ struct MainServices {
     Help& help;
     const TextCodec& codec;
     Crypto& crypto;
+    BrowserAddressReader& browserAddress;
 };
 
 class TfrmMain final : public SubHost {

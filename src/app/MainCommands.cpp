@@ -57,14 +57,14 @@ void MainCommands::Execute(CommandId id) {
 }
 
 void MainCommands::actNewExecute() {
-    TfrmSub sub(c_.items, c_.host, c_.sound, c_.messages, c_.desktop);
+    TfrmSub sub(c_.items, c_.host, c_.sound, c_.messages, c_.desktop, c_.browserAddress);
     sub.EditMode = false;
     sub.ItemIndex = -1;
     c_.view.RunSubDialog(sub);
 }
 
 void MainCommands::actEditExecute() {
-    TfrmSub sub(c_.items, c_.host, c_.sound, c_.messages, c_.desktop);
+    TfrmSub sub(c_.items, c_.host, c_.sound, c_.messages, c_.desktop, c_.browserAddress);
     sub.EditMode = true;
     sub.ItemIndex = c_.list.SelectedRow();
     c_.view.RunSubDialog(sub);

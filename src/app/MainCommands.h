@@ -9,6 +9,7 @@
 
 namespace tobrix {
 
+class BrowserAddressReader;
 class Clipboard;
 class Desktop;
 class ItemDataList;
@@ -35,6 +36,7 @@ struct CommandContext {
     Shell& shell;
     Clipboard& clipboard;
     MainClipboardClear& clipboardClear;
+    BrowserAddressReader& browserAddress;
 };
 
 class MainCommands {

@@ -2,6 +2,7 @@
 
 #include "common/Error.h"
 #include "editor/UnitGetBrowser.h"
+#include "platform/BrowserAddress.h"
 #include "platform/Messages.h"
 #include "platform/Sound.h"
 #include "store/ItemDataList.h"
@@ -130,10 +131,41 @@ void TfrmSub::cmdCloseClick() { View().Close(); }
 
 void TfrmSub::txtHTMLEnter() { View().PlaceCaretAtEnd(SubField::txtHTML); }
 
+TfrmSub::~TfrmSub() {
+    if (capturing_)
+        reader_.Cancel();
+}
+
+void TfrmSub::Detach() {
+    if (capturing_) {
+        capturing_ = false;
+        reader_.Cancel();
+    }
+    view_ = nullptr;
+}
+
 void TfrmSub::cmdGetClick() {
     TGetBrowser capture(desktop_);
     if (capture.Execute()) {
         View().SetText(SubField::txtHTML, capture.PageURL);
+        return;
+    }
+    if (capturing_)
+        return; // one reading at a time
+    capturing_ = true;
+    View().SetCapturing(true);
+    reader_.Start([this](std::optional<std::string> address) { CaptureDone(std::move(address)); });
+}
+
+void TfrmSub::CaptureDone(std::optional<std::string> address) {
+    // An answer that arrives after the window went, or after its reading was dropped, is
+    // not this editor's any more.
+    if (!capturing_ || view_ == nullptr)
+        return;
+    capturing_ = false;
+    View().SetCapturing(false);
+    if (address) {
+        View().SetText(SubField::txtHTML, *address);
     } else {
         sound_.Beep(kBeepAsterisk);
         View().SetText(SubField::txtHTML, kPresetAddress);

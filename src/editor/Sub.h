@@ -10,6 +10,7 @@
 
 namespace tobrix {
 
+class BrowserAddressReader;
 class Desktop;
 class ItemDataList;
 class Messages;
@@ -44,6 +45,8 @@ public:
     virtual void PlaceCaretAtEnd(SubField field) = 0;
     virtual void SetCaption(std::string_view cp932) = 0;
     virtual void Close() = 0;
+    // While a capture of a browser's address runs, "取得" and the address field are disabled.
+    virtual void SetCapturing(bool capturing) = 0;
 };
 
 // What the editor needs of the main window it was opened from.
@@ -56,8 +59,11 @@ public:
 
 class TfrmSub {
 public:
-    TfrmSub(ItemDataList& items, SubHost& host, Sound& sound, Messages& messages, Desktop& desktop)
-        : items_(items), host_(host), sound_(sound), messages_(messages), desktop_(desktop) {}
+    TfrmSub(ItemDataList& items, SubHost& host, Sound& sound, Messages& messages, Desktop& desktop,
+            BrowserAddressReader& reader)
+        : items_(items), host_(host), sound_(sound), messages_(messages), desktop_(desktop), reader_(reader) {}
+    // A reading still running when the editor goes is dropped: its answer would find no editor.
+    ~TfrmSub();
 
     // Set by the opener before the dialog is shown.
     bool EditMode = false;
@@ -65,16 +71,21 @@ public:
 
     // The window calls this once it exists, before FormShow, and Detach when it goes.
     void Attach(SubView& view) { view_ = &view; }
-    void Detach() { view_ = nullptr; }
+    void Detach();
 
     void FormShow();
     void cmdSaveClick();
     void cmdCloseClick();
     void txtHTMLEnter();
+    // The address of the browser in front: first by the browsers' title words and their
+    // "Edit" field, at once; failing that, from today's browsers, read in the background (the
+    // answer comes later through CaptureDone). Without an address, the information beep and
+    // the preset address.
     void cmdGetClick();
 
 private:
     void Save();
+    void CaptureDone(std::optional<std::string> address);
     SubView& View() const { return *view_; }
 
     ItemDataList& items_;
@@ -82,7 +93,9 @@ private:
     Sound& sound_;
     Messages& messages_;
     Desktop& desktop_;
+    BrowserAddressReader& reader_;
     SubView* view_ = nullptr;
+    bool capturing_ = false; // a reading of today's browsers is running
 };
 
 } // namespace tobrix

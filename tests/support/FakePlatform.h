@@ -233,4 +233,26 @@ private:
     WindowHandle NextHandle() { return static_cast<WindowHandle>(0x100 + windows.size() * 4); }
 };
 
+// Readings of today's browsers that the test answers when it likes: the callback stays held,
+// also after Cancel, so that a late answer can be played.
+class FakeBrowserAddressReader final : public BrowserAddressReader {
+public:
+    int starts = 0;
+    int cancels = 0;
+    std::function<void(std::optional<std::string>)> done;
+    void Start(std::function<void(std::optional<std::string>)> callback) override {
+        ++starts;
+        done = std::move(callback);
+    }
+    void Cancel() override { ++cancels; }
+    // Answers the latest reading, as the program's thread would get the answer.
+    void Answer(std::optional<std::string> address) {
+        if (!done)
+            throw std::runtime_error("no reading was started");
+        const auto callback = std::move(done);
+        done = nullptr;
+        callback(std::move(address));
+    }
+};
+
 } // namespace tobrix::test

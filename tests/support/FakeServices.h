@@ -36,9 +36,11 @@ struct FakeServices {
     FakeHelp help;
     AsciiTextCodec codec;
     FakeCrypto crypto;
+    FakeBrowserAddressReader browserAddress;
 
     MainServices Services() {
-        return {registry, files, messages, sound, desktop, shell, collation, clipboard, help, codec, crypto};
+        return {registry, files, messages, sound, desktop, shell, collation, clipboard, help, codec, crypto,
+                browserAddress};
     }
 };
 

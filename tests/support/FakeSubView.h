@@ -18,6 +18,8 @@ public:
     std::vector<SubField> focused;
     std::vector<SubField> caretAtEnd;
     bool closed = false;
+    bool capturing = false;
+    int capturingChanges = 0;
     std::set<SubField> notCp932; // fields holding text that code page 932 cannot hold
     // Fields holding a look-alike: their text is what it becomes when it is mapped.
     std::set<SubField> lookAlike;
@@ -36,6 +38,10 @@ public:
     void PlaceCaretAtEnd(SubField f) override { caretAtEnd.push_back(f); }
     void SetCaption(std::string_view s) override { caption = s; }
     void Close() override { closed = true; }
+    void SetCapturing(bool on) override {
+        capturing = on;
+        ++capturingChanges;
+    }
 
     void Type(const std::string& title, const std::string& user, const std::string& password,
               const std::string& memo = "", const char* url = nullptr) {

@@ -25,7 +25,7 @@ public:
 class SubTest : public ::testing::Test {
 protected:
     TfrmSub Open(bool edit, int index = -1) {
-        TfrmSub sub(items, host, sound, messages, desktop);
+        TfrmSub sub(items, host, sound, messages, desktop, reader);
         sub.EditMode = edit;
         sub.ItemIndex = index;
         return sub;
@@ -49,6 +49,7 @@ protected:
     test::FakeSound sound;
     test::FakeMessages messages;
     test::FakeDesktop desktop;
+    test::FakeBrowserAddressReader reader;
     FakeSubView view;
 };
 
@@ -158,6 +159,7 @@ TEST_F(SubTest, CaptureFillsTheAddressOrResetsItWithTheInformationBeep) {
     Show(sub);
     view.Type("t", "u", "p", "m", "http://typed.by.hand/");
     sub.cmdGetClick(); // no browser
+    reader.Answer(std::nullopt);
     EXPECT_EQ(view.texts[SubField::txtHTML], "http://www.");
     EXPECT_EQ(sound.beeps, std::vector<unsigned>{0x40});
 
@@ -167,6 +169,62 @@ TEST_F(SubTest, CaptureFillsTheAddressOrResetsItWithTheInformationBeep) {
     EXPECT_EQ(view.texts[SubField::txtTitle], "t"); // nothing else changes
     EXPECT_TRUE(view.focused.empty());
     EXPECT_EQ(sound.beeps.size(), 1u);
+}
+
+TEST_F(SubTest, TheTitleMarkersAreTriedFirstAndTodaysBrowsersOnlyWhenTheyFindNothing) {
+    desktop.AddTopLevel("Shop - Google Chrome", "Chrome_WidgetWin_1");
+    const WindowHandle old =
+        desktop.AddChild(desktop.AddTopLevel("Shop - Microsoft Internet Explorer"), "Edit", "http://old.example/");
+    TfrmSub sub = Open(false);
+    Show(sub);
+    sub.cmdGetClick();
+    EXPECT_EQ(view.texts[SubField::txtHTML], "http://old.example/");
+    EXPECT_EQ(reader.starts, 0);
+
+    desktop.Get(old).hung = true; // the old capture fails, here for a browser that does not answer
+    sub.cmdGetClick();
+    EXPECT_EQ(reader.starts, 1);
+    EXPECT_TRUE(view.capturing);
+    EXPECT_EQ(view.texts[SubField::txtHTML], "http://old.example/"); // untouched while reading
+    sub.cmdGetClick();                                               // one reading at a time
+    EXPECT_EQ(reader.starts, 1);
+
+    reader.Answer("https://shop.example/");
+    EXPECT_FALSE(view.capturing);
+    EXPECT_EQ(view.texts[SubField::txtHTML], "https://shop.example/");
+    EXPECT_TRUE(sound.beeps.empty());
+    EXPECT_EQ(reader.cancels, 0);
+
+    sub.cmdGetClick(); // a new reading once the last has answered
+    EXPECT_EQ(reader.starts, 2);
+    reader.Answer(std::nullopt);
+    EXPECT_FALSE(view.capturing);
+    EXPECT_EQ(view.texts[SubField::txtHTML], "http://www.");
+    EXPECT_EQ(sound.beeps, std::vector<unsigned>{0x40});
+}
+
+TEST_F(SubTest, AReadingIsDroppedWhenTheWindowGoesAndItsLateAnswerTouchesNothing) {
+    {
+        TfrmSub sub = Open(false);
+        Show(sub);
+        view.Type("t", "u", "p", "m", "http://typed/");
+        sub.cmdGetClick();
+        ASSERT_EQ(view.capturingChanges, 1);
+        sub.Detach();
+        EXPECT_EQ(reader.cancels, 1);
+        reader.Answer("https://late.example/");
+        EXPECT_EQ(view.texts[SubField::txtHTML], "http://typed/");
+        EXPECT_EQ(view.capturingChanges, 1);
+        EXPECT_TRUE(sound.beeps.empty());
+    }
+    EXPECT_EQ(reader.cancels, 1); // nothing left to drop
+
+    {
+        TfrmSub sub = Open(false);
+        Show(sub);
+        sub.cmdGetClick();
+    } // the editor goes without its window telling
+    EXPECT_EQ(reader.cancels, 2);
 }
 
 TEST_F(SubTest, ACaptureOfAnEmptyAddressEmptiesTheField) {
