@@ -90,6 +90,17 @@ void SubDialog::PlaceCaretAtEnd(SubField field) {
     SendMessageW(control, EM_SETSEL, static_cast<WPARAM>(length), length);
 }
 
+void SubDialog::SetCapturing(bool capturing) {
+    HWND get = Item(kGet);
+    HWND address = Item(kAddress);
+    // A disabled control cannot keep the focus: it moves on first, or the keyboard would be lost.
+    const HWND focus = GetFocus();
+    if (capturing && (focus == get || focus == address))
+        SendMessageW(Handle(), WM_NEXTDLGCTL, 0, FALSE);
+    EnableWindow(get, !capturing);
+    EnableWindow(address, !capturing);
+}
+
 LRESULT SubDialog::OnControlMessage(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
     // The dialog manager asks a field to select all its text when it is entered by the
     // keyboard (Tab, Shift+Tab, its mnemonic) or by the program; a click or a return from

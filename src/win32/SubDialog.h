@@ -25,6 +25,7 @@ public:
     void PlaceCaretAtEnd(SubField field) override;
     void SetCaption(std::string_view cp932) override;
     void Close() override { EndModal(IDCANCEL); }
+    void SetCapturing(bool capturing) override;
 
 private:
     static int IdOf(SubField field);

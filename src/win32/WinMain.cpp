@@ -1,8 +1,11 @@
 // The process entry: one instance at a time, then the main window and its message loop.
 
 #include "app/Startup.h"
+#include "editor/TodaysBrowser.h"
 #include "win32/MainWindow.h"
 #include "win32/SystemLibrary.h"
+#include "win32/Win32Accessibility.h"
+#include "win32/Win32BrowserAddress.h"
 #include "win32/Win32Collation.h"
 #include "win32/Win32Crypto.h"
 #include "win32/Win32Files.h"
@@ -62,9 +65,19 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     Win32Help help(main);
     Win32TextCodec codec;
     Win32Crypto crypto;
+    // The browsers are read on the reader's own thread, with services of its own.
+    CaptureBound captureBound;
+    Win32BrowserAddressReader browserAddress(
+        [] {
+            Win32Desktop readerDesktop;
+            Win32Accessibility accessibility;
+            Win32TextCodec readerCodec;
+            return ReadTodaysBrowser(readerDesktop, accessibility, readerCodec);
+        },
+        [&captureBound, &desktop] { return captureBound.BoundMs(desktop); });
     MainWindow window(instance,
                       MainServices{registry, files, messages, sound, desktop, shell, collation, clipboard, help, codec,
-                                   crypto},
+                                   crypto, browserAddress},
                       main,
                       ExecutablePath());
     if (!window.Create(showCommand))
