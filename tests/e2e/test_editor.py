@@ -202,8 +202,8 @@ class EditorTest(TobrixTestCase):
         address = self.field(dialog, ADDRESS)
 
         self.probe.set_text(address, "http://typed.by.hand/")
-        self.press(dialog, GET)  # no browser
-        self.assertEqual(self.probe.text(address), "http://www.")
+        self.press(dialog, GET)  # no browser: today's browsers are looked for in the background
+        wait_until(lambda: self.probe.text(address) == "http://www.", message="the preset address")
 
         browser = self.start_browser("Yahoo! JAPAN - Microsoft Internet Explorer", "検索語", "http://www.yahoo.co.jp/")
         self.press(dialog, GET)
@@ -224,8 +224,8 @@ class EditorTest(TobrixTestCase):
         self.probe.set_text(address, "http://typed/")
         started = time.monotonic()
         self.press(dialog, GET)
+        wait_until(lambda: self.probe.text(address) == "http://www.", message="the preset address")
         self.assertLess(time.monotonic() - started, 10)
-        self.assertEqual(self.probe.text(address), "http://www.")
         self.press(dialog, CANCEL)
         self.probe.wait_gone(dialog)
         self.close_program(hwnd)
