@@ -41,8 +41,11 @@ struct Search {
         if (left <= 0)
             return std::nullopt;
         --left;
-        if (node.Role() == kRoleDocument)
+        const int role = node.Role();
+        if (role == kRoleDocument)
             return std::nullopt; // a web page: whatever it holds is the page's, not the browser's
+        if (role == kRolePageTabList)
+            return std::nullopt;
         if (IsAddressBar(node, family))
             return node.Value();
         if (depth >= kAddressBarSearchDepth)

@@ -32,6 +32,10 @@ inline constexpr std::string_view kFirefoxWindowClass = "MozillaWindowClass";
 inline constexpr std::u16string_view kChromiumAddressBarClass = u"OmniboxViewViews";
 inline constexpr std::u16string_view kFirefoxAddressBarId = u"urlbar-input";
 
+// ROLE_SYSTEM_PAGETABLIST: the tabs, which both families keep before the address bar. Never
+// entered: with many tabs open they would spend the walk's budget and time.
+inline constexpr int kRolePageTabList = 60;
+
 // The walk of a frame ends after this many objects, or below this depth, whatever the tree.
 inline constexpr int kAddressBarSearchBudget = 3000;
 inline constexpr int kAddressBarSearchDepth = 64;
@@ -55,8 +59,8 @@ struct BrowserWindow {
 // browser's helper windows.
 std::vector<BrowserWindow> BrowserCandidates(Desktop& desktop);
 
-// The value of the address bar in the tree of a browser's frame (depth first, documents never
-// entered, within the budget and depth above), or nothing when no bar is found.
+// The value of the address bar in the tree of a browser's frame (depth first, documents and tab
+// lists never entered, within the budget and depth above), or nothing when no bar is found.
 std::optional<std::u16string> FindAddressBar(AccessibleNode& root, BrowserFamily family);
 
 // The address in the bar's value as the editor keeps it (CP932), or nothing when the value

@@ -94,7 +94,8 @@ public:
 // How each family's frame holds its address bar, with a web page beside it.
 Node ChromiumFrame(std::u16string address) {
     return {"frame", 9, {}, u"BrowserView", {},
-            {{"toolbar", 22, {}, u"ToolbarView", {},
+            {{"tabs", kRolePageTabList, {}, u"TabStrip", {}, {{"tab", 37, {}, u"Tab", {}, {}}}},
+             {"toolbar", 22, {}, u"ToolbarView", {},
               {{"back", 43, {}, u"BackForwardButton", {}, {}},
                {"location", 0, {}, u"LocationBarView", {},
                 {{"omnibox", kRoleText, std::move(address), std::u16string(kChromiumAddressBarClass), {}, {}}}}}},
@@ -185,7 +186,7 @@ TEST(TodaysBrowser, EachFamilysBarIsFoundByItsOwnKeyOnly) {
     EXPECT_EQ(Find(textOnly, BrowserFamily::Firefox), std::nullopt);
 }
 
-TEST(TodaysBrowser, AWebPageIsNeverEnteredEvenWhenItHoldsABar) {
+TEST(TodaysBrowser, NeitherAWebPageNorTheTabsAreEnteredEvenWhenTheyHoldABar) {
     // The page comes first in the walk and plants both families' keys.
     const Node planted{"bar", kRoleText, u"https://evil.example/", std::u16string(kChromiumAddressBarClass),
                        std::u16string(kFirefoxAddressBarId), {}};
@@ -193,12 +194,15 @@ TEST(TodaysBrowser, AWebPageIsNeverEnteredEvenWhenItHoldsABar) {
     chromium.children.insert(chromium.children.begin(), {"page", kRoleDocument, {}, {}, {}, {planted}});
     Node firefox = FirefoxFrame(u"https://real.example/");
     firefox.children[0].children.push_back(planted);
+    firefox.children.insert(firefox.children.begin(), {"tabs", kRolePageTabList, {}, {}, u"tabbrowser-tabs", {planted}});
 
     Visits visits;
     EXPECT_EQ(Find(chromium, BrowserFamily::Chromium, &visits), u"real.example/");
     EXPECT_EQ(Find(firefox, BrowserFamily::Firefox, &visits), u"https://real.example/");
-    for (const std::string& entered : visits.entered)
+    for (const std::string& entered : visits.entered) {
         EXPECT_NE(entered, "page");
+        EXPECT_NE(entered, "tabs");
+    }
 
     // A frame that is itself a document (a program showing only a page) gives nothing.
     Node page = planted;
