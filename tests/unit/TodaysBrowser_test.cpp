@@ -194,7 +194,8 @@ TEST(TodaysBrowser, NeitherAWebPageNorTheTabsAreEnteredEvenWhenTheyHoldABar) {
     chromium.children.insert(chromium.children.begin(), {"page", kRoleDocument, {}, {}, {}, {planted}});
     Node firefox = FirefoxFrame(u"https://real.example/");
     firefox.children[0].children.push_back(planted);
-    firefox.children.insert(firefox.children.begin(), {"tabs", kRolePageTabList, {}, {}, u"tabbrowser-tabs", {planted}});
+    firefox.children.insert(firefox.children.begin(),
+                            {"tabs", kRolePageTabList, {}, {}, u"tabbrowser-tabs", {planted}});
 
     Visits visits;
     EXPECT_EQ(Find(chromium, BrowserFamily::Chromium, &visits), u"real.example/");
