@@ -169,7 +169,8 @@ bool AppendHost(std::u32string_view host, const TextCodec& codec, std::string& o
             ascii = ascii && c < 0x80;
         }
         if (ascii) {
-            out.append(label.begin(), label.end());
+            for (const char32_t c : label)
+                out += static_cast<char>(c);
         } else {
             const std::optional<std::string> encoded = Punycode(label);
             if (!encoded)
