@@ -42,6 +42,47 @@
 
 namespace tobrix::win32 {
 
+// UI Automation's client interfaces, which MinGW's headers lack: only the methods called here,
+// with placeholders keeping the other slots in the order of the published interface definition
+// (UIAutomationClient.idl).
+inline constexpr CLSID kClsidCuiAutomation = {0xFF48DBA4, 0x60EF, 0x4201, {0xAA, 0x87, 0x54, 0x10, 0x3E, 0xEF, 0x59, 0x4E}};
+inline constexpr IID kIidUiAutomation = {0x30CBE57D, 0xD9D0, 0x452A, {0xAB, 0x13, 0x7A, 0xC5, 0xAC, 0x48, 0x25, 0xEE}};
+
+struct IUIAutomationElement : public IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE SetFocus() = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetRuntimeId(void*) = 0;
+    virtual HRESULT STDMETHODCALLTYPE FindFirst(void*) = 0;
+    virtual HRESULT STDMETHODCALLTYPE FindAll(void*) = 0;
+    virtual HRESULT STDMETHODCALLTYPE FindFirstBuildCache(void*) = 0;
+    virtual HRESULT STDMETHODCALLTYPE FindAllBuildCache(void*) = 0;
+    virtual HRESULT STDMETHODCALLTYPE BuildUpdatedCache(void*) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetCurrentPropertyValue(int propertyId, VARIANT* value) = 0;
+};
+
+struct IUIAutomationTreeWalker : public IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE GetParentElement(IUIAutomationElement*, IUIAutomationElement**) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetFirstChildElement(IUIAutomationElement*, IUIAutomationElement**) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetLastChildElement(IUIAutomationElement*, IUIAutomationElement**) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetNextSiblingElement(IUIAutomationElement*, IUIAutomationElement**) = 0;
+};
+
+struct IUIAutomation : public IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE CompareElements(void*) = 0;
+    virtual HRESULT STDMETHODCALLTYPE CompareRuntimeIds(void*) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetRootElement(void*) = 0;
+    virtual HRESULT STDMETHODCALLTYPE ElementFromHandle(HWND window, IUIAutomationElement** element) = 0;
+    virtual HRESULT STDMETHODCALLTYPE ElementFromPoint(void*) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetFocusedElement(void*) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetRootElementBuildCache(void*) = 0;
+    virtual HRESULT STDMETHODCALLTYPE ElementFromHandleBuildCache(void*) = 0;
+    virtual HRESULT STDMETHODCALLTYPE ElementFromPointBuildCache(void*) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetFocusedElementBuildCache(void*) = 0;
+    virtual HRESULT STDMETHODCALLTYPE CreateTreeWalker(void*) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_ControlViewWalker(void*) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_ContentViewWalker(void*) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_RawViewWalker(IUIAutomationTreeWalker** walker) = 0;
+};
+
 namespace {
 
 // oleacc is no known DLL: from the system folder, on first use, and kept.
@@ -205,6 +246,75 @@ private:
     std::optional<std::u16string> attributes_;
 };
 
+
+constexpr int kControlTypeProperty = 30003;  // UIA_ControlTypePropertyId
+constexpr int kAutomationIdProperty = 30011; // UIA_AutomationIdPropertyId
+constexpr int kClassNameProperty = 30012;    // UIA_ClassNamePropertyId
+constexpr int kValueProperty = 30045;        // UIA_ValueValuePropertyId
+constexpr int kLegacyRoleProperty = 30095;   // UIA_LegacyIAccessibleRolePropertyId
+constexpr long kEditControl = 50004;         // UIA_EditControlTypeId
+constexpr long kDocumentControl = 50030;     // UIA_DocumentControlTypeId
+
+class UiaNode final : public AccessibleNode {
+public:
+    UiaNode(ComRef<IUIAutomationTreeWalker> walker, ComRef<IUIAutomationElement> element)
+        : walker_(std::move(walker)), element_(std::move(element)) {}
+
+    int Role() override {
+        // The roles the capture looks at by their control types; others as the element's
+        // MSAA role, where it tells one.
+        VARIANT type = Property(kControlTypeProperty);
+        const long controlType = type.vt == VT_I4 ? type.lVal : 0;
+        VariantClear(&type);
+        if (controlType == kEditControl)
+            return kRoleText;
+        if (controlType == kDocumentControl)
+            return kRoleDocument;
+        VARIANT role = Property(kLegacyRoleProperty);
+        const int result = role.vt == VT_I4 ? static_cast<int>(role.lVal) : 0;
+        VariantClear(&role);
+        return result;
+    }
+    std::u16string Value() override { return Text(kValueProperty); }
+    std::u16string ClassName() override { return Text(kClassNameProperty); }
+    std::u16string Id() override { return Text(kAutomationIdProperty); }
+
+    std::vector<std::unique_ptr<AccessibleNode>> Children() override {
+        std::vector<std::unique_ptr<AccessibleNode>> result;
+        ComRef<IUIAutomationElement> child;
+        if (FAILED(walker_->GetFirstChildElement(element_.get(), reinterpret_cast<IUIAutomationElement**>(child.Out()))))
+            return result;
+        while (child && static_cast<long>(result.size()) < kMaxChildren) {
+            ComRef<IUIAutomationElement> next;
+            if (FAILED(walker_->GetNextSiblingElement(child.get(), reinterpret_cast<IUIAutomationElement**>(next.Out()))))
+                next = ComRef<IUIAutomationElement>();
+            result.push_back(std::make_unique<UiaNode>(walker_, std::move(child)));
+            child = std::move(next);
+        }
+        return result;
+    }
+
+private:
+    VARIANT Property(int id) {
+        VARIANT value;
+        VariantInit(&value);
+        if (FAILED(element_->GetCurrentPropertyValue(id, &value)))
+            VariantInit(&value);
+        return value;
+    }
+    std::u16string Text(int id) {
+        VARIANT value = Property(id);
+        std::u16string result;
+        if (value.vt == VT_BSTR && value.bstrVal != nullptr)
+            result.assign(reinterpret_cast<const char16_t*>(value.bstrVal), SysStringLen(value.bstrVal));
+        VariantClear(&value);
+        return result;
+    }
+
+    ComRef<IUIAutomationTreeWalker> walker_;
+    ComRef<IUIAutomationElement> element_;
+};
+
 } // namespace
 
 std::u16string Ia2Attribute(std::u16string_view attributes, std::u16string_view name) {
@@ -240,6 +350,27 @@ std::unique_ptr<AccessibleNode> Win32Accessibility::RootOf(WindowHandle window) 
         !root)
         return nullptr;
     return std::make_unique<MsaaNode>(std::move(root), CHILDID_SELF);
+}
+
+} // namespace tobrix::win32
+
+namespace tobrix::win32 {
+
+std::unique_ptr<AccessibleNode> Win32UiAutomation::RootOf(WindowHandle window) {
+    if (window == 0)
+        return nullptr;
+    ComRef<IUIAutomation> automation;
+    ComRef<IUIAutomationTreeWalker> walker;
+    ComRef<IUIAutomationElement> root;
+    if (FAILED(CoCreateInstance(kClsidCuiAutomation, nullptr, CLSCTX_INPROC_SERVER, kIidUiAutomation,
+                                automation.Out())) ||
+        !automation || FAILED(automation->get_RawViewWalker(reinterpret_cast<IUIAutomationTreeWalker**>(walker.Out()))) ||
+        !walker ||
+        FAILED(automation->ElementFromHandle(reinterpret_cast<HWND>(window),
+                                             reinterpret_cast<IUIAutomationElement**>(root.Out()))) ||
+        !root)
+        return nullptr;
+    return std::make_unique<UiaNode>(std::move(walker), std::move(root));
 }
 
 } // namespace tobrix::win32

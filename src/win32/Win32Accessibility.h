@@ -55,7 +55,17 @@ struct IAccessible2 : public IAccessible {
 // takes the next character as it is); empty when the name is not there.
 std::u16string Ia2Attribute(std::u16string_view attributes, std::u16string_view name);
 
+// Through Microsoft Active Accessibility: roles, values and children from IAccessible, the
+// class and the id from IAccessible2's attributes "class" and "id".
 class Win32Accessibility final : public Accessibility {
+public:
+    std::unique_ptr<AccessibleNode> RootOf(WindowHandle window) override;
+};
+
+// Through UI Automation: the role from the control type, the value from the Value pattern,
+// the class and the id from the properties ClassName and AutomationId, the children from the
+// raw view. No root where UI Automation cannot be had (Wine has no CUIAutomation).
+class Win32UiAutomation final : public Accessibility {
 public:
     std::unique_ptr<AccessibleNode> RootOf(WindowHandle window) override;
 };
