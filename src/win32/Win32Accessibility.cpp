@@ -45,7 +45,8 @@ namespace tobrix::win32 {
 // UI Automation's client interfaces, which MinGW's headers lack: only the methods called here,
 // with placeholders keeping the other slots in the order of the published interface definition
 // (UIAutomationClient.idl).
-inline constexpr CLSID kClsidCuiAutomation = {0xFF48DBA4, 0x60EF, 0x4201, {0xAA, 0x87, 0x54, 0x10, 0x3E, 0xEF, 0x59, 0x4E}};
+inline constexpr CLSID kClsidCuiAutomation = {
+    0xFF48DBA4, 0x60EF, 0x4201, {0xAA, 0x87, 0x54, 0x10, 0x3E, 0xEF, 0x59, 0x4E}};
 inline constexpr IID kIidUiAutomation = {0x30CBE57D, 0xD9D0, 0x452A, {0xAB, 0x13, 0x7A, 0xC5, 0xAC, 0x48, 0x25, 0xEE}};
 
 struct IUIAutomationElement : public IUnknown {
@@ -93,8 +94,7 @@ struct Oleacc {
     Children children = nullptr;
 };
 
-template <class Function>
-Function Find(HMODULE module, const char* name) {
+template <class Function> Function Find(HMODULE module, const char* name) {
     return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
 }
 
@@ -111,8 +111,7 @@ const Oleacc& LoadOleacc() {
 }
 
 // Holds one reference to a COM object.
-template <class T>
-class ComRef {
+template <class T> class ComRef {
 public:
     ComRef() = default;
     explicit ComRef(T* p) : p_(p) {}
@@ -246,7 +245,6 @@ private:
     std::optional<std::u16string> attributes_;
 };
 
-
 constexpr int kControlTypeProperty = 30003;  // UIA_ControlTypePropertyId
 constexpr int kAutomationIdProperty = 30011; // UIA_AutomationIdPropertyId
 constexpr int kClassNameProperty = 30012;    // UIA_ClassNamePropertyId
@@ -282,11 +280,13 @@ public:
     std::vector<std::unique_ptr<AccessibleNode>> Children() override {
         std::vector<std::unique_ptr<AccessibleNode>> result;
         ComRef<IUIAutomationElement> child;
-        if (FAILED(walker_->GetFirstChildElement(element_.get(), reinterpret_cast<IUIAutomationElement**>(child.Out()))))
+        if (FAILED(
+                walker_->GetFirstChildElement(element_.get(), reinterpret_cast<IUIAutomationElement**>(child.Out()))))
             return result;
         while (child && static_cast<long>(result.size()) < kMaxChildren) {
             ComRef<IUIAutomationElement> next;
-            if (FAILED(walker_->GetNextSiblingElement(child.get(), reinterpret_cast<IUIAutomationElement**>(next.Out()))))
+            if (FAILED(
+                    walker_->GetNextSiblingElement(child.get(), reinterpret_cast<IUIAutomationElement**>(next.Out()))))
                 next = ComRef<IUIAutomationElement>();
             result.push_back(std::make_unique<UiaNode>(walker_, std::move(child)));
             child = std::move(next);
@@ -362,10 +362,10 @@ std::unique_ptr<AccessibleNode> Win32UiAutomation::RootOf(WindowHandle window) {
     ComRef<IUIAutomation> automation;
     ComRef<IUIAutomationTreeWalker> walker;
     ComRef<IUIAutomationElement> root;
-    if (FAILED(CoCreateInstance(kClsidCuiAutomation, nullptr, CLSCTX_INPROC_SERVER, kIidUiAutomation,
-                                automation.Out())) ||
-        !automation || FAILED(automation->get_RawViewWalker(reinterpret_cast<IUIAutomationTreeWalker**>(walker.Out()))) ||
-        !walker ||
+    if (FAILED(
+            CoCreateInstance(kClsidCuiAutomation, nullptr, CLSCTX_INPROC_SERVER, kIidUiAutomation, automation.Out())) ||
+        !automation ||
+        FAILED(automation->get_RawViewWalker(reinterpret_cast<IUIAutomationTreeWalker**>(walker.Out()))) || !walker ||
         FAILED(automation->ElementFromHandle(reinterpret_cast<HWND>(window),
                                              reinterpret_cast<IUIAutomationElement**>(root.Out()))) ||
         !root)

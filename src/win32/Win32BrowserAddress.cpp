@@ -96,7 +96,9 @@ void Win32BrowserAddressReader::Start(std::function<void(std::optional<std::stri
     }
 }
 
-void Win32BrowserAddressReader::Cancel() { Stop(); }
+void Win32BrowserAddressReader::Cancel() {
+    Stop();
+}
 
 std::function<void(std::optional<std::string>)> Win32BrowserAddressReader::Stop() {
     if (window_ != nullptr)

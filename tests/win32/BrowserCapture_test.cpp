@@ -4,6 +4,8 @@
 #include "win32/Win32Accessibility.h"
 #include "win32/Win32BrowserAddress.h"
 
+#include "win32/SystemLibrary.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -20,8 +22,8 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
-constexpr long kRoleClient = 10;   // ROLE_SYSTEM_CLIENT
-constexpr long kRoleToolBar = 22;  // ROLE_SYSTEM_TOOLBAR
+constexpr long kRoleClient = 10;  // ROLE_SYSTEM_CLIENT
+constexpr long kRoleToolBar = 22; // ROLE_SYSTEM_TOOLBAR
 
 // An accessible object the way a browser serves one: IAccessible, and IAccessible2's
 // attributes through IServiceProvider. Simple elements (child ids) are documents here.
@@ -65,8 +67,7 @@ public:
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                                     UINT*) override {
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
         return E_NOTIMPL;
     }
 
@@ -158,7 +159,7 @@ LRESULT CALLBACK BrowserProcedure(HWND window, UINT message, WPARAM wParam, LPAR
     if (message == WM_GETOBJECT && static_cast<LONG>(lParam) == OBJID_CLIENT) {
         auto* root = reinterpret_cast<FakeAccessible*>(GetWindowLongPtrW(window, GWLP_USERDATA));
         static const auto serve = reinterpret_cast<LresultFromObjectFunction>(
-            reinterpret_cast<void (*)()>(GetProcAddress(LoadLibraryW(L"oleacc.dll"), "LresultFromObject")));
+            reinterpret_cast<void (*)()>(GetProcAddress(LoadSystemLibrary(L"oleacc.dll"), "LresultFromObject")));
         if (root != nullptr && serve != nullptr)
             return serve(kIidAccessible, wParam, static_cast<IAccessible*>(root));
     }
