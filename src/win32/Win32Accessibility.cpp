@@ -28,7 +28,9 @@
 // Windows. UI Automation marshals its own properties and needs no such proxy, but Chromium
 // served it natively only behind a switch for years and Firefox only from 2025; Windows
 // otherwise builds it from the same MSAA objects. Where IAccessible2 cannot be had, the
-// node tells no class and no id, and the caller passes the window over.
+// node tells no class and no id; Win32UiAutomation below reads the same two keys (ClassName,
+// AutomationId) through UI Automation, for the caller to try on a window where MSAA found no
+// bar. Wine has no UI Automation client, so only its clean failure is tried here.
 
 #include "win32/Win32Accessibility.h"
 

@@ -12,7 +12,6 @@ namespace {
 
 constexpr wchar_t kClassName[] = L"TobrixBrowserAddressReader";
 constexpr UINT kAnswerMessage = WM_APP + 1; // wParam: the reading's generation
-constexpr UINT_PTR kBoundTimer = 1;
 
 } // namespace
 
@@ -56,6 +55,7 @@ Win32BrowserAddressReader::~Win32BrowserAddressReader() {
 
 void Win32BrowserAddressReader::Start(std::function<void(std::optional<std::string>)> done) {
     Stop();
+    const int bound = boundMs_();
     done_ = std::move(done);
     const unsigned generation = ++generation_ == 0 ? ++generation_ : generation_;
     {
@@ -68,8 +68,8 @@ void Win32BrowserAddressReader::Start(std::function<void(std::optional<std::stri
         Stop()(std::nullopt);
         return;
     }
-    const int bound = boundMs_();
-    SetTimer(window_, kBoundTimer, static_cast<UINT>(bound > 0 ? bound : 1), nullptr);
+    // The timer is named by the reading, so that a tick of an earlier one ends nothing.
+    SetTimer(window_, generation, static_cast<UINT>(bound > 0 ? bound : 1), nullptr);
     try {
         std::thread([mailbox = mailbox_, work = work_, generation] {
             // The multithreaded apartment: this thread pumps no messages, which a
@@ -102,7 +102,7 @@ void Win32BrowserAddressReader::Cancel() {
 
 std::function<void(std::optional<std::string>)> Win32BrowserAddressReader::Stop() {
     if (window_ != nullptr)
-        KillTimer(window_, kBoundTimer);
+        KillTimer(window_, generation_);
     {
         std::lock_guard<std::mutex> lock(mailbox_->mutex);
         mailbox_->generation = 0;
@@ -124,22 +124,21 @@ void Win32BrowserAddressReader::OnAnswer(unsigned generation) {
     Stop()(std::move(answer));
 }
 
-void Win32BrowserAddressReader::OnTimer() {
-    if (done_)
+void Win32BrowserAddressReader::OnTimer(UINT_PTR timer) {
+    KillTimer(window_, timer);
+    if (timer == generation_ && done_)
         Stop()(std::nullopt);
-    else
-        KillTimer(window_, kBoundTimer);
 }
 
 LRESULT CALLBACK Win32BrowserAddressReader::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == kAnswerMessage || (message == WM_TIMER && wParam == kBoundTimer)) {
+    if (message == kAnswerMessage || message == WM_TIMER) {
         if (auto* reader = BoundAs<Win32BrowserAddressReader>(window)) {
             // What `done` lets out is dropped here: it must report its own errors.
             Contained([&] {
                 if (message == kAnswerMessage)
                     reader->OnAnswer(static_cast<unsigned>(wParam));
                 else
-                    reader->OnTimer();
+                    reader->OnTimer(wParam);
             });
         }
         return 0;

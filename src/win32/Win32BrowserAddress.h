@@ -29,7 +29,7 @@ private:
     struct Mailbox;
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void OnAnswer(unsigned generation);
-    void OnTimer();
+    void OnTimer(UINT_PTR timer);
     // Ends the running reading: later answers are dropped, `done` is let go.
     std::function<void(std::optional<std::string>)> Stop();
     void ReportUnhandled(const std::exception&) override {}
