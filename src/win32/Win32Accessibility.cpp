@@ -24,7 +24,7 @@
 // oleacc alone, and works under Wine, so it is read here. Its weak point is that IAccessible2
 // is a custom COM interface: a call from another process needs its proxy registered on the
 // machine (screen readers and Firefox register one; a machine with none of them may refuse
-// it). Roles, values and children come through plain IAccessible, whose proxy is part of
+// it). Roles, values and children come through plain IAccessible, whose proxy comes with
 // Windows. UI Automation marshals its own properties and needs no such proxy, but Chromium
 // served it natively only behind a switch for years and Firefox only from 2025; Windows
 // otherwise builds it from the same MSAA objects. Where IAccessible2 cannot be had, the
