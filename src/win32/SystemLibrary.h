@@ -4,7 +4,7 @@
 // thing, and a DLL the program loads later by name is taken from there.
 //
 // Imported at start (static imports): kernel32, user32, gdi32, advapi32, shell32, comdlg32,
-// imm32, ole32 and msvcrt, all known DLLs that the system takes from its own folder only,
+// imm32, ole32, oleaut32 and msvcrt, all known DLLs that the system takes from its own folder only,
 // and comctl32, which the manifest's side-by-side assembly names. Any other DLL (HTML Help,
 // accessibility, cryptography...) is loaded when it is first needed, with LoadSystemLibrary.
 
