@@ -346,16 +346,20 @@ std::optional<std::string> AddressFromBar(std::u16string_view value, const TextC
     return out;
 }
 
-std::optional<std::string> ReadTodaysBrowser(Desktop& desktop, Accessibility& accessibility, const TextCodec& codec) {
+std::optional<std::string> ReadTodaysBrowser(Desktop& desktop, std::span<Accessibility* const> interfaces,
+                                             const TextCodec& codec) {
     for (const BrowserWindow& candidate : BrowserCandidates(desktop)) {
-        const std::unique_ptr<AccessibleNode> root = accessibility.RootOf(candidate.window);
-        if (!root)
-            continue;
-        const std::optional<std::u16string> value = FindAddressBar(*root, candidate.family);
-        if (!value)
-            continue; // another program of the same window class
-        if (std::optional<std::string> address = AddressFromBar(*value, codec))
-            return address;
+        for (Accessibility* const accessibility : interfaces) {
+            const std::unique_ptr<AccessibleNode> root = accessibility->RootOf(candidate.window);
+            if (!root)
+                continue;
+            const std::optional<std::u16string> value = FindAddressBar(*root, candidate.family);
+            if (!value)
+                continue; // not served this way, or another program of the same window class
+            if (std::optional<std::string> address = AddressFromBar(*value, codec))
+                return address;
+            break; // the bar holds no address: the next window
+        }
     }
     return std::nullopt;
 }

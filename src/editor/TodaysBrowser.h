@@ -8,6 +8,7 @@
 #include "platform/Desktop.h"
 
 #include <optional>
+#include <span>
 #include <set>
 #include <string>
 #include <string_view>
@@ -75,8 +76,11 @@ std::optional<std::string> AddressFromBar(std::u16string_view value, const TextC
 // they are. Nothing when the label is too long for the encoding's arithmetic.
 std::optional<std::string> Punycode(std::u32string_view label);
 
-// The address of the front-most browser of today that shows one, or nothing.
-std::optional<std::string> ReadTodaysBrowser(Desktop& desktop, Accessibility& accessibility, const TextCodec& codec);
+// The address of the front-most browser of today that shows one, or nothing. Each window is
+// read through the interfaces in their order until one shows its address bar: a browser may
+// serve the key of its bar through one and not the other.
+std::optional<std::string> ReadTodaysBrowser(Desktop& desktop, std::span<Accessibility* const> interfaces,
+                                             const TextCodec& codec);
 
 // How long a capture may wait for the browsers: kFirstCaptureBoundMs when a browser window is
 // there that was not asked before in this run, else kCaptureBoundMs. One thread at a time.

@@ -70,9 +70,13 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     Win32BrowserAddressReader browserAddress(
         [] {
             Win32Desktop readerDesktop;
-            Win32Accessibility accessibility;
+            // UI Automation carries the keys of the address bar across processes by itself;
+            // IAccessible2's attributes need its proxy registered (as screen readers do).
+            Win32UiAutomation uiAutomation;
+            Win32Accessibility activeAccessibility;
+            Accessibility* const interfaces[] = {&uiAutomation, &activeAccessibility};
             Win32TextCodec readerCodec;
-            return ReadTodaysBrowser(readerDesktop, accessibility, readerCodec);
+            return ReadTodaysBrowser(readerDesktop, interfaces, readerCodec);
         },
         [&captureBound, &desktop] { return captureBound.BoundMs(desktop); });
     MainWindow window(instance,

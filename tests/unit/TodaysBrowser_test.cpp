@@ -150,13 +150,25 @@ TEST(TodaysBrowser, TheFrontMostCandidateWithAnAddressWinsAndTheOthersArePassedO
     const WindowHandle behind = desktop.AddTopLevel("", "MozillaWindowClass");
     accessibility.roots[behind] = FirefoxFrame(u"https://behind.example/");
 
-    EXPECT_EQ(ReadTodaysBrowser(desktop, accessibility, codec), "https://shop.example.jp/login");
+    Accessibility* const interfaces[] = {&accessibility};
+    EXPECT_EQ(ReadTodaysBrowser(desktop, interfaces, codec), "https://shop.example.jp/login");
     EXPECT_EQ(accessibility.asked, (std::vector<WindowHandle>{noRoot, electron, typing, chrome}));
 
     accessibility.roots.erase(chrome);
-    EXPECT_EQ(ReadTodaysBrowser(desktop, accessibility, codec), "https://behind.example/");
+    EXPECT_EQ(ReadTodaysBrowser(desktop, interfaces, codec), "https://behind.example/");
     accessibility.roots.erase(behind);
-    EXPECT_EQ(ReadTodaysBrowser(desktop, accessibility, codec), std::nullopt);
+    EXPECT_EQ(ReadTodaysBrowser(desktop, interfaces, codec), std::nullopt);
+}
+
+TEST(TodaysBrowser, AWindowWhoseBarOneInterfaceDoesNotShowIsReadThroughTheNext) {
+    FakeDesktop desktop;
+    test::IconvTextCodec codec;
+    FakeAccessibility keysHidden, keysShown;
+    const WindowHandle chrome = desktop.AddTopLevel("Shop - Google Chrome", "Chrome_WidgetWin_1");
+    keysHidden.roots[chrome] = {"frame", 9, {}, {}, {}, {{"bar", kRoleText, u"a.example/x", {}, {}, {}}}};
+    keysShown.roots[chrome] = ChromiumFrame(u"b.example/y");
+    Accessibility* const interfaces[] = {&keysHidden, &keysShown};
+    EXPECT_EQ(ReadTodaysBrowser(desktop, interfaces, codec), "https://b.example/y");
 }
 
 TEST(TodaysBrowser, TheFirstRequestToAWindowMayTakeLonger) {
