@@ -21,16 +21,17 @@
 //
 // Which interface: Microsoft Active Accessibility with IAccessible2 is what both families
 // have served for years to the screen readers most people use (NVDA, JAWS), is read with
-// oleacc alone, and works under Wine, so it is read here. Its weak point is that IAccessible2
+// oleacc alone, and works under Wine. Its weak point is that IAccessible2
 // is a custom COM interface: a call from another process needs its proxy registered on the
 // machine (screen readers and Firefox register one; a machine with none of them may refuse
 // it). Roles, values and children come through plain IAccessible, whose proxy comes with
 // Windows. UI Automation marshals its own properties and needs no such proxy, but Chromium
 // served it natively only behind a switch for years and Firefox only from 2025; Windows
 // otherwise builds it from the same MSAA objects. Where IAccessible2 cannot be had, the
-// node tells no class and no id; Win32UiAutomation below reads the same two keys (ClassName,
-// AutomationId) through UI Automation, for the caller to try on a window where MSAA found no
-// bar. Wine has no UI Automation client, so only its clean failure is tried here.
+// node tells no class and no id. Win32UiAutomation below reads the same two keys (ClassName,
+// AutomationId) through UI Automation; the program asks it first, since on Windows 10 and 11
+// it needs nothing registered, and asks MSAA where it shows no bar. Wine has no UI Automation
+// client, so only its clean failure is tried here.
 
 #include "win32/Win32Accessibility.h"
 
