@@ -414,6 +414,44 @@ TEST(Win32BrowserAddressReaderTest, AHungWorkEndsAtTheBoundAndItsLateAnswerIsDro
     EXPECT_EQ(answers.got.size(), 2u);
 }
 
+TEST(Win32BrowserAddressReaderTest, ABrowserWindowThatDoesNotAnswerEndsAtTheBound) {
+    // A browser-class window whose thread stops answering messages, as a hung browser's does:
+    // the real adapter's request waits on it, the reading ends at its bound all the same.
+    HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::atomic<HWND> window{nullptr};
+    std::thread hung([&] {
+        HWND made = CreateWindowExW(0, L"Static", L"Hung - Browser", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr,
+                                    nullptr, GetModuleHandleW(nullptr), nullptr);
+        window = made;
+        WaitForSingleObject(release, 10000); // pumps nothing meanwhile
+        DestroyWindow(made);
+    });
+    while (window.load() == nullptr)
+        std::this_thread::sleep_for(5ms);
+    std::atomic<bool> answered{false};
+    Win32BrowserAddressReader reader(
+        [&, target = window.load()]() -> std::optional<std::string> {
+            Win32Accessibility accessibility;
+            const bool root = accessibility.RootOf(reinterpret_cast<WindowHandle>(target)) != nullptr;
+            answered = true;
+            return root ? std::optional<std::string>("https://answered.example/") : std::nullopt;
+        },
+        [] { return 300; });
+    Answers answers;
+    const auto started = Clock::now();
+    reader.Start(answers.Done());
+    ASSERT_TRUE(PumpUntil([&] { return !answers.got.empty(); }, 3000ms));
+    const auto waited = Clock::now() - started;
+    EXPECT_EQ(answers.got[0], std::nullopt);
+    EXPECT_FALSE(answered.load()); // still waiting on the window when the bound ended it
+    EXPECT_LT(waited, 1500ms);
+    SetEvent(release);
+    hung.join();
+    PumpUntil([&] { return answered.load(); }, 3000ms); // the worker ends by itself
+    EXPECT_EQ(answers.got.size(), 1u);
+    CloseHandle(release);
+}
+
 TEST(Win32BrowserAddressReaderTest, CancelAndTheReadersEndDropTheAnswer) {
     Answers answers;
     {
