@@ -36,6 +36,7 @@ enum class CommandId : int {
     mnuSearchforHelp = 2106,
     mnuMasterPassword = 2107,
     mnuClearClipboard = 2108,
+    mnuPasswordCsvExport = 2110,
 };
 
 // A key with or without Ctrl; `key` is the virtual-key code ('A' for the A key). A key held
@@ -78,6 +79,7 @@ inline constexpr CommandInfo kCommands[] = {
     {CommandId::actAutoPaste, sjis<u8"連続貼り付け(&R)">(), sjis<u8"連続張り付けを可能にします">(), {true, 'V'}, 14, true},
     {CommandId::mnuInport, sjis<u8"ファイルの取り込み(&R)...">(), {}, {}, -1, false},
     {CommandId::mnuExport, sjis<u8"ファイルへの書き出し(&W)...">(), {}, {}, -1, false},
+    {CommandId::mnuPasswordCsvExport, sjis<u8"パスワードCSVへの書き出し(&S)...">(), {}, {}, -1, false},
     {CommandId::mnuExit, sjis<u8"終了(&X)">(), {}, {}, -1, false},
     {CommandId::mnuHide, sjis<u8"パスワードをふせる(&H)">(), {}, {}, 11, true},
     {CommandId::mnuShard, sjis<u8"シェード機能(&S)">(), {}, {}, 13, true},
@@ -139,6 +141,7 @@ inline constexpr MenuEntry kMainMenu[] = {
     {MenuEntry::Separator},
     {MenuEntry::Item, {}, CommandId::mnuInport},
     {MenuEntry::Item, {}, CommandId::mnuExport},
+    {MenuEntry::Item, {}, CommandId::mnuPasswordCsvExport},
     {MenuEntry::Separator},
     {MenuEntry::Item, {}, CommandId::mnuExit},
     {MenuEntry::EndPopup},

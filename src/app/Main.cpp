@@ -10,6 +10,7 @@
 #include "store/ItemDataList.h"
 #include "transfer/Inport.h"
 #include "transfer/Export.h"
+#include "transfer/PasswordCsvExport.h"
 
 #include <exception>
 #include <utility>
@@ -208,6 +209,12 @@ void TfrmMain::mnuExportClick() {
     view_.RunExportDialog(exporter);
 }
 
+void TfrmMain::mnuPasswordCsvExportClick() {
+    PasswordCsvExport exporter(items_, masterKey_ ? &*masterKey_ : nullptr, services_.crypto, services_.files,
+                               services_.messages, services_.codec, view_.CsvExportView());
+    exporter.Run();
+}
+
 void TfrmMain::Execute(CommandId id) {
     if (!Update(id))
         return;
@@ -222,6 +229,7 @@ void TfrmMain::Execute(CommandId id) {
     case CommandId::actAutoPaste: paste_.actAutoPasteExecute(); break;
     case CommandId::mnuInport: mnuInportClick(); break;
     case CommandId::mnuExport: mnuExportClick(); break;
+    case CommandId::mnuPasswordCsvExport: mnuPasswordCsvExportClick(); break;
     case CommandId::mnuMasterPassword: mnuMasterPasswordClick(); break;
     default: commands_.Execute(id); break;
     }
@@ -267,7 +275,7 @@ void TfrmMain::mnuMasterPasswordClick() {
 }
 
 bool TfrmMain::Update(CommandId id) const {
-    if (id == CommandId::mnuExport)
+    if (id == CommandId::mnuExport || id == CommandId::mnuPasswordCsvExport)
         return items_.Count() > 0;
     return commands_.Update(id);
 }

@@ -80,6 +80,7 @@ public:
     void mnuInportClick();
     // Writes every entry to a delimited text file through the export dialog.
     void mnuExportClick();
+    void mnuPasswordCsvExportClick();
     // Sets, changes or removes the master password; the data file is written again at once in
     // its new form.
     void mnuMasterPasswordClick();

@@ -14,6 +14,7 @@ class TfrmInport;
 class TfrmMasterPassword;
 class TfrmPassword;
 class TfrmSub;
+class PasswordCsvExportView;
 
 // Where a dragged row would land, as the list shows it while the pointer moves: a line above
 // or below a row.
@@ -101,6 +102,8 @@ public:
     // The question for the data file's password, while the window is not shown yet: a window
     // of its own in the taskbar.
     virtual void RunPasswordDialog(TfrmPassword& prompt) = 0;
+    // The master password's check and the save dialog of the password CSV export.
+    virtual PasswordCsvExportView& CsvExportView() = 0;
 };
 
 } // namespace tobrix

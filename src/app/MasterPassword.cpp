@@ -117,4 +117,27 @@ void TfrmMasterPassword::cmdCancelClick() {
     view_->Close(false);
 }
 
+void TfrmPasswordCheck::cmdOKClick() {
+    Secret password = view_->Password(PasswordField::Password);
+    view_->ClearPassword(PasswordField::Password);
+    bool matches = false;
+    if (!password.empty()) {
+        const BusyCursor busy(*view_);
+        matches = key_.Matches(crypto_, password.span());
+    }
+    password.Clear();
+    if (!matches) {
+        messages_.ShowWarning(kMsgWrongPassword);
+        view_->Focus(PasswordField::Password);
+        return;
+    }
+    Passed = true;
+    view_->Close(true);
+}
+
+void TfrmPasswordCheck::cmdCancelClick() {
+    Passed = false;
+    view_->Close(false);
+}
+
 } // namespace tobrix

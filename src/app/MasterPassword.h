@@ -1,6 +1,7 @@
 #pragma once
-// The master password's two dialogs: the question for it when a protected data file is opened,
-// and the one that sets, changes or removes it.
+// The master password's dialogs: the question for it when a protected data file is opened, the
+// one that sets, changes or removes it, and the question before a command that shows what it
+// protects.
 
 #include "common/Cp932Literal.h"
 #include "common/Secret.h"
@@ -26,7 +27,7 @@ enum class PasswordField {
     Confirm,
 };
 
-// What the two dialogs need of their windows.
+// What the dialogs need of their windows.
 class PasswordView : public BusyView {
 public:
     // The field's text as the UTF-8 bytes of its NFC form (so that a password typed with
@@ -94,6 +95,32 @@ private:
     Crypto& crypto_;
     Messages& messages_;
     const MasterKey* current_;
+    PasswordView* view_ = nullptr;
+};
+
+// The question for the session's master password before a command that hands out every
+// password. OK checks it against the session's keys; a wrong one is said and asked again.
+class TfrmPasswordCheck {
+public:
+    // `prompt`: the line above the field, saying what the password is asked for.
+    TfrmPasswordCheck(Crypto& crypto, Messages& messages, const MasterKey& key, std::string_view prompt)
+        : crypto_(crypto), messages_(messages), key_(key), prompt_(prompt) {}
+
+    std::string_view Prompt() const { return prompt_; }
+
+    void Attach(PasswordView& view) { view_ = &view; }
+    void Detach() { view_ = nullptr; }
+
+    void cmdOKClick();
+    void cmdCancelClick();
+
+    bool Passed = false; // the right password was given
+
+private:
+    Crypto& crypto_;
+    Messages& messages_;
+    const MasterKey& key_;
+    std::string_view prompt_;
     PasswordView* view_ = nullptr;
 };
 

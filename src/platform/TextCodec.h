@@ -19,7 +19,7 @@ struct TextMark {
 // EF BB BF opens UTF-8, FF FE opens UTF-16 LE; anything else is CP932 without a mark.
 TextMark DetectTextMark(std::string_view bytes);
 
-// Unicode to CP932, the one conversion that needs the system's own table.
+// Unicode to CP932 and back, the conversions that need the system's own table.
 class TextCodec {
 public:
     virtual ~TextCodec() = default;
@@ -29,6 +29,9 @@ public:
     // Stateless: converting two pieces one after the other gives the bytes of converting
     // them together.
     virtual std::string FromUtf16(std::u16string_view text, bool& lossy) const = 0;
+    // CP932 text as UTF-8, as Windows' table reads it (no mark in front). A byte that starts
+    // no character there becomes whatever that table makes of it; nothing is refused.
+    virtual std::string ToUtf8(std::string_view cp932) const = 0;
 };
 
 // A line of a converted text whose characters were changed on the way.

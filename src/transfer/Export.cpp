@@ -19,11 +19,6 @@ namespace {
 constexpr std::string_view kMsgPathMissing =
     sjis<u8"指定したファイル「%s」のパスが存在しません。\r\n存在するパスを指定してください。">();
 constexpr std::string_view kCaptionPathMissing = sjis<u8"パスが存在しません">();
-constexpr std::string_view kMsgExported = sjis<u8"%s に書き出しました。">();
-constexpr std::string_view kCaptionExported = sjis<u8"正常終了">();
-// A name the settings could not keep, and that would name another file once converted, is
-// refused under this name.
-constexpr std::string_view kExportFileNameField = sjis<u8"保存先ファイル名">();
 
 void WriteAndCommit(WritableFile& file, std::string_view text) {
     WriteAll(file, text.data(), text.size());

@@ -27,6 +27,13 @@ inline constexpr std::string_view kExportHead = sjis<u8"先頭行にヘッダー
 inline constexpr std::string_view kExportButtonOK = sjis<u8"書き出し">();
 inline constexpr std::string_view kExportButtonCancel = sjis<u8"キャンセル">();
 
+// The report of a written file, %s its name.
+inline constexpr std::string_view kMsgExported = sjis<u8"%s に書き出しました。">();
+inline constexpr std::string_view kCaptionExported = sjis<u8"正常終了">();
+// A name the settings could not keep, and that would name another file once converted, is
+// refused under this name.
+inline constexpr std::string_view kExportFileNameField = sjis<u8"保存先ファイル名">();
+
 // The save dialog's filters as "description|pattern|...", the first one chosen at first.
 inline constexpr std::string_view kExportFilter =
     sjis<u8"テキスト（タブ区切り）(*.txt)|*.txt|ＣＳＶ（カンマ区切り）(*.csv)|*.csv|すべてのファイル(*.*)|*.*">();

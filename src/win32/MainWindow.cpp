@@ -46,7 +46,8 @@ constexpr int kDragThreshold = 5;
 
 MainWindow::MainWindow(HINSTANCE instance, const MainServices& services, OwnerWindow& main, FilePath exePath)
     : instance_(instance), main_(main), sound_(services.sound), presenter_(*this, services, ItemList, Settings, std::move(exePath)),
-      dpi_(ScreenDpi()), commands_(instance, [this](int pixels) { return Scale(pixels); }) {}
+      dpi_(ScreenDpi()), commands_(instance, [this](int pixels) { return Scale(pixels); }),
+      csvExport_([this] { return Handle(); }, [this](const std::exception& e) { ReportError(e); }) {}
 
 MainWindow::~MainWindow() {
     if (Handle() != nullptr)

@@ -5,6 +5,7 @@
 #include "app/Main.h"
 #include "win32/CommandUi.h"
 #include "win32/Fonts.h"
+#include "win32/PasswordCsvExportWindow.h"
 #include "win32/Window.h"
 
 #include <commctrl.h>
@@ -52,6 +53,7 @@ public:
     void RunExportDialog(TfrmExport& exporter) override;
     void RunMasterPasswordDialog(TfrmMasterPassword& dialog) override;
     void RunPasswordDialog(TfrmPassword& prompt) override;
+    PasswordCsvExportView& CsvExportView() override { return csvExport_; }
 
     // ListControl
     void SetRowCount(int count) override;
@@ -92,6 +94,7 @@ private:
     TfrmMain presenter_;
     int dpi_;
     CommandUi commands_;
+    PasswordCsvExportWindow csvExport_;
     HWND list_ = nullptr;
     HFONT font_ = nullptr;
     HICON smallIcon_ = nullptr; // the class's, destroyed once the class is gone

@@ -105,7 +105,7 @@ Secret Utf8Nfc(const wchar_t* text, int length) {
 }
 
 void PasswordDialog::Run(HWND owner) {
-    if (prompt_ != nullptr)
+    if (prompt_ != nullptr || check_ != nullptr)
         RunModal(owner, 392, 100);
     else
         RunModal(owner, 400, 204);
@@ -116,21 +116,27 @@ bool PasswordDialog::OnInit() {
     constexpr DWORD password = WS_TABSTOP | ES_AUTOHSCROLL | ES_PASSWORD;
     constexpr DWORD button = WS_TABSTOP | BS_PUSHBUTTON;
     HFONT font = MakeFont(13);
-    if (prompt_ != nullptr) {
+    if (prompt_ != nullptr || check_ != nullptr) {
         SetWindowTextW(Handle(), Widen(kPasswordCaption).c_str());
         // Asked before the main window shows: the question stands in the taskbar by itself.
-        SetWindowLongPtrW(Handle(), GWL_EXSTYLE, GetWindowLongPtrW(Handle(), GWL_EXSTYLE) | WS_EX_APPWINDOW);
+        if (prompt_ != nullptr)
+            SetWindowLongPtrW(Handle(), GWL_EXSTYLE, GetWindowLongPtrW(Handle(), GWL_EXSTYLE) | WS_EX_APPWINDOW);
         CreateControls(
             {
-                {kPromptText, WC_STATICW, Widen(kPrompt), 8, 8, 376, 21, label | SS_NOPREFIX},
+                {kPromptText, WC_STATICW, Widen(prompt_ != nullptr ? kPrompt : check_->Prompt()), 8, 8, 376, 21,
+                 label | SS_NOPREFIX},
                 {kPasswordLabel, WC_STATICW, Widen(kLabelPassword), 8, 36, 96, 21, label},
                 {kPassword, WC_EDITW, L"", 108, 36, 276, 21, password, WS_EX_CLIENTEDGE},
                 {IDOK, WC_BUTTONW, L"OK", 210, 68, 84, 25, WS_TABSTOP | BS_DEFPUSHBUTTON},
                 {IDCANCEL, WC_BUTTONW, Widen(kButtonCancel), 300, 68, 84, 25, button},
             },
             font);
-        prompt_->Attach(*this);
         Focus(PasswordField::Password);
+        if (check_ != nullptr) {
+            check_->Attach(*this);
+            return false;
+        }
+        prompt_->Attach(*this);
         SetForegroundWindow(Handle());
         return false;
     }
@@ -203,6 +209,8 @@ bool PasswordDialog::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& res
             prompt_->Detach();
         if (setting_ != nullptr)
             setting_->Detach();
+        if (check_ != nullptr)
+            check_->Detach();
         return false;
     case WM_COMMAND: {
         const int id = LOWORD(wParam);
@@ -212,12 +220,16 @@ bool PasswordDialog::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& res
         case IDOK:
             if (prompt_ != nullptr)
                 prompt_->cmdOKClick();
+            else if (check_ != nullptr)
+                check_->cmdOKClick();
             else
                 setting_->cmdOKClick();
             return true;
         case IDCANCEL:
             if (prompt_ != nullptr)
                 prompt_->cmdCancelClick();
+            else if (check_ != nullptr)
+                check_->cmdCancelClick();
             else
                 setting_->cmdCancelClick();
             return true;

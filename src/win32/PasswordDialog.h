@@ -1,5 +1,6 @@
 #pragma once
-// The master password's windows: the question at start, and the setting.
+// The master password's windows: the question at start, the setting, and the check before a
+// command.
 
 #include "app/MasterPassword.h"
 #include "win32/Dialog.h"
@@ -16,6 +17,9 @@ public:
     // The setting.
     PasswordDialog(TfrmMasterPassword& setting, std::function<void(const std::exception&)> reportError)
         : setting_(&setting), reportError_(std::move(reportError)) {}
+    // The check before a command.
+    PasswordDialog(TfrmPasswordCheck& check, std::function<void(const std::exception&)> reportError)
+        : check_(&check), reportError_(std::move(reportError)) {}
 
     void Run(HWND owner);
 
@@ -35,6 +39,7 @@ private:
 
     TfrmPassword* prompt_ = nullptr;
     TfrmMasterPassword* setting_ = nullptr;
+    TfrmPasswordCheck* check_ = nullptr;
     std::function<void(const std::exception&)> reportError_;
 };
 

@@ -4,6 +4,7 @@
 #include "app/Main.h"
 #include "app/MasterPassword.h"
 #include "transfer/Inport.h"
+#include "transfer/PasswordCsvExport.h"
 
 #include <functional>
 #include <map>
@@ -54,6 +55,26 @@ public:
     void Scroll(int dy) override { scrolls.push_back(dy); }
     DropMark dropMark; // the mark shown now
     void ShowDropMark(const DropMark& mark) override { dropMark = mark; }
+};
+
+// The password CSV export's windows: the test plays the user in the check and the save dialog.
+class FakeCsvExportView final : public PasswordCsvExportView {
+public:
+    std::function<void(TfrmPasswordCheck&)> onPasswordCheck;
+    std::function<SaveDialogResult(SaveDialogState&)> onSaveDialog; // none: cancelled
+    int passwordChecks = 0, saveDialogs = 0;
+    std::vector<bool> busy;
+
+    void RunPasswordCheck(TfrmPasswordCheck& check) override {
+        ++passwordChecks;
+        if (onPasswordCheck)
+            onPasswordCheck(check);
+    }
+    SaveDialogResult RunSaveDialog(SaveDialogState& state) override {
+        ++saveDialogs;
+        return onSaveDialog ? onSaveDialog(state) : SaveDialogResult::Cancelled;
+    }
+    void SetBusy(bool on) override { busy.push_back(on); }
 };
 
 class FakeMainView final : public MainView {
@@ -126,6 +147,8 @@ public:
         if (onMasterPasswordDialog)
             onMasterPasswordDialog(dialog);
     }
+    FakeCsvExportView csvExport;
+    PasswordCsvExportView& CsvExportView() override { return csvExport; }
     void RunPasswordDialog(TfrmPassword& prompt) override {
         ++passwordDialogs;
         if (onPasswordDialog)

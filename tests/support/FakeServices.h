@@ -22,6 +22,12 @@ public:
         }
         return out;
     }
+    std::string ToUtf8(std::string_view cp932) const override {
+        std::string out;
+        for (const char c : cp932)
+            out += static_cast<unsigned char>(c) > 0x7F ? '?' : c;
+        return out;
+    }
 };
 
 struct FakeServices {

@@ -17,10 +17,12 @@ namespace tobrix::test {
 
 class IconvTextCodec final : public TextCodec {
 public:
-    IconvTextCodec() : to_(Open("CP932", "UTF-16LE")), from_(Open("UTF-16LE", "CP932")) {}
+    IconvTextCodec()
+        : to_(Open("CP932", "UTF-16LE")), from_(Open("UTF-16LE", "CP932")), toUtf8_(Open("UTF-8", "CP932")) {}
     ~IconvTextCodec() override {
         iconv_close(to_);
         iconv_close(from_);
+        iconv_close(toUtf8_);
     }
     IconvTextCodec(const IconvTextCodec&) = delete;
     IconvTextCodec& operator=(const IconvTextCodec&) = delete;
@@ -46,6 +48,14 @@ public:
         return out;
     }
 
+    // Unlike Windows, a byte that starts no CP932 character stops the tests here.
+    std::string ToUtf8(std::string_view cp932) const override {
+        std::optional<std::string> out = Run(toUtf8_, std::string(cp932));
+        if (!out)
+            throw std::runtime_error("not CP932 text");
+        return *out;
+    }
+
 private:
     static iconv_t Open(const char* to, const char* from) {
         const iconv_t cd = iconv_open(to, from);
@@ -63,7 +73,7 @@ private:
     }
     // Nothing when the input holds something the table lacks.
     static std::optional<std::string> Run(iconv_t cd, std::string in) {
-        std::string out(in.size() * 2 + 4, '\0');
+        std::string out(in.size() * 3 + 4, '\0'); // a half-width kana's one byte is three in UTF-8
         char* src = in.data();
         std::size_t srcLeft = in.size();
         char* dst = out.data();
@@ -80,6 +90,7 @@ private:
 
     iconv_t to_;
     iconv_t from_;
+    iconv_t toUtf8_;
 };
 
 } // namespace tobrix::test

@@ -1,0 +1,77 @@
+#pragma once
+// The export for browsers and other password keepers: every entry written to a CSV file in
+// UTF-8 with the header "name,url,username,password,note", the columns Chrome, Edge,
+// Bitwarden and KeePassXC take in.
+
+#include "common/Cp932Literal.h"
+#include "transfer/Busy.h"
+#include "transfer/Export.h"
+
+#include <string>
+#include <string_view>
+
+namespace tobrix {
+
+class Crypto;
+class Files;
+class ItemDataList;
+class MasterKey;
+class Messages;
+class TextCodec;
+class TfrmPasswordCheck;
+
+inline constexpr std::string_view kPasswordCsvCaption = sjis<u8"パスワードCSVへの書き出し">();
+// The save dialog's filters as "description|pattern|...".
+inline constexpr std::string_view kPasswordCsvFilter =
+    sjis<u8"ＣＳＶ（カンマ区切り）(*.csv)|*.csv|すべてのファイル(*.*)|*.*">();
+inline constexpr std::string_view kPasswordCsvHeader = "name,url,username,password,note";
+
+// One field as the file holds it: between double quotes, its own quotes doubled, when it
+// holds a comma, a quote, CR or LF; otherwise byte for byte, blanks at either end kept.
+std::string CsvField(std::string_view cp932);
+
+// The whole file in CP932, before its one conversion: the header, then one line per entry
+// in list order (title, address, user ID, password, memo), each line ended by CR LF.
+std::string PasswordCsvText(const ItemDataList& items);
+
+// The chosen path with ".csv" appended when its file name has no extension.
+std::string WithCsvExtension(std::string_view path);
+
+// What the export needs of the main window.
+class PasswordCsvExportView : public BusyView {
+public:
+    // Shows the master password's check modally; the check says how it ended (Passed).
+    virtual void RunPasswordCheck(TfrmPasswordCheck& check) = 0;
+    // Runs the save dialog (caption kPasswordCsvCaption, filters kPasswordCsvFilter) from
+    // `state`; the dialog itself appends ".csv" to a name without an extension and asks before
+    // it replaces a file. On a choice, FileName holds the chosen path; NotCp932 when that path
+    // holds a character that code page 932 cannot hold.
+    virtual SaveDialogResult RunSaveDialog(SaveDialogState& state) = 0;
+};
+
+// The command, from the master password to the written file. Every way out is reported to
+// the user here; nothing is thrown.
+class PasswordCsvExport {
+public:
+    // `masterKey`: the session's keys, or null when no master password is set.
+    PasswordCsvExport(const ItemDataList& items, const MasterKey* masterKey, Crypto& crypto, Files& files,
+                      Messages& messages, const TextCodec& codec, PasswordCsvExportView& view)
+        : items_(items), masterKey_(masterKey), crypto_(crypto), files_(files), messages_(messages), codec_(codec),
+          view_(view) {}
+
+    void Run();
+
+private:
+    bool PasswordGiven();
+    void Write(const std::string& name);
+
+    const ItemDataList& items_;
+    const MasterKey* masterKey_;
+    Crypto& crypto_;
+    Files& files_;
+    Messages& messages_;
+    const TextCodec& codec_;
+    PasswordCsvExportView& view_;
+};
+
+} // namespace tobrix
