@@ -439,16 +439,23 @@ TEST_F(MainTest, HelpOpensTheHelpFileBesideTheProgram) {
                                                      "search " + kFolder + "/Tobrix.HLP"}));
 }
 
-TEST_F(MainTest, TheExportItemIsEnabledAndOpensTheDialogExactlyWhenTheListHasARow) {
+TEST_F(MainTest, BothExportItemsAreEnabledAndRunExactlyWhenTheListHasARow) {
     frm.FormCreate();
     EXPECT_FALSE(frm.Update(CommandId::mnuExport));
+    EXPECT_FALSE(frm.Update(CommandId::mnuPasswordCsvExport));
     EXPECT_TRUE(frm.Update(CommandId::mnuInport));
     frm.Execute(CommandId::mnuExport);
+    frm.Execute(CommandId::mnuPasswordCsvExport);
     EXPECT_EQ(view.exportDialogs, 0);
+    EXPECT_TRUE(messages.shown.empty());
     items.AppendNew();
     EXPECT_TRUE(frm.Update(CommandId::mnuExport));
+    EXPECT_TRUE(frm.Update(CommandId::mnuPasswordCsvExport));
     frm.Execute(CommandId::mnuExport);
     EXPECT_EQ(view.exportDialogs, 1);
+    messages.answer = true;
+    frm.Execute(CommandId::mnuPasswordCsvExport);
+    EXPECT_EQ(view.csvExport.saveDialogs, 1);
 }
 
 TEST(ChangeFileExt, ReplacesTheExtensionOfTheFileNameOnly) {
