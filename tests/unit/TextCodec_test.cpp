@@ -50,5 +50,13 @@ TEST(TextCodecTest, MarkedTextBecomesCp932WithWhatChangedKeptByLine) {
     }
 }
 
+// The same bytes as the Windows codec's test, so that the fake cannot drift from the table.
+TEST(TextCodecTest, TheTestCodecReadsCp932AsWindowsDoes) {
+    const test::IconvTextCodec codec;
+    const std::u8string utf8 = u8"\u9280\u884C \u8868\\ \uFF76 \uFF5E,\"";
+    EXPECT_EQ(codec.ToUtf8("\x8B\xE2\x8D\x73 \x95\x5C\x5C \xB6 \x81\x60,\""),
+              std::string(utf8.begin(), utf8.end()));
+}
+
 } // namespace
 } // namespace tobrix

@@ -35,6 +35,15 @@ TEST(Win32TextCodecTest, NoLookAlikes) {
     }
 }
 
+TEST(Win32TextCodecTest, Cp932BecomesUtf8WithoutAMark) {
+    const Win32TextCodec codec;
+    // Kanji, a second byte 0x5C, the backslash itself, a half-width kana, the wave dash.
+    const std::u8string utf8 = u8"\u9280\u884C \u8868\\ \uFF76 \uFF5E,\"";
+    EXPECT_EQ(codec.ToUtf8("\x8B\xE2\x8D\x73 \x95\x5C\x5C \xB6 \x81\x60,\""),
+              std::string(utf8.begin(), utf8.end()));
+    EXPECT_EQ(codec.ToUtf8(""), "");
+}
+
 // Presses a key in the progress window as soon as the read has the file's text.
 class KeyPressingCodec final : public TextCodec {
 public:
@@ -46,6 +55,7 @@ public:
         PostMessageW(GetFocus(), WM_KEYDOWN, key_, 0);
         return Win32TextCodec().FromUtf16(text, lossy);
     }
+    std::string ToUtf8(std::string_view cp932) const override { return Win32TextCodec().ToUtf8(cp932); }
 
 private:
     WPARAM key_;
