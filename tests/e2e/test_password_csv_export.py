@@ -18,7 +18,9 @@ EXPECTED = ("name,url,username,password,note\r\n"
 
 
 class PasswordCsvExportTest(TobrixTestCase):
-    def test_the_file_menu_writes_utf8_csv_to_the_typed_name_with_csv_added(self):
+    def test_the_file_menu_replaces_the_typed_name_with_csv_added_by_the_utf8_csv_after_asking(self):
+        target = self.scratch / "passwords.csv"
+        target.write_bytes(b"an older export that is longer than this one could be, to be sure it is replaced\r\n" * 4)
         self.write_entries(ENTRIES)
         hwnd, lv = self.open_program()
         self.wait_for_list(lv, len(ENTRIES))
@@ -34,9 +36,14 @@ class PasswordCsvExportTest(TobrixTestCase):
                           message="the save dialog's name field")
         self.probe.set_text(name.hwnd, winpath(self.scratch / "passwords"))
         self.probe.command(picker, IDOK)  # its Save button
+        # The name with ".csv" is an existing file: the dialog asks before it is replaced.
+        question = wait_until(lambda: next((w[0] for w in self.probe.windows(DIALOG)
+                                            if w[2] == CAPTION and w[0] != picker and w[3]), None),
+                              message="the question before replacing the file")
+        self.assertEqual(self.probe.info(question).owner, picker)
+        self.probe.msgbox_press(question, IDYES)
         self.probe.wait_gone(picker)
 
-        target = self.scratch / "passwords.csv"
         box = self.probe.msgbox(caption="正常終了")
         self.assertEqual(box.text, winpath(target) + " に書き出しました。")
         self.probe.msgbox_press(box.hwnd, IDOK)
