@@ -2,11 +2,14 @@
 
 from __future__ import annotations
 
-from tobrix import DIALOG, TobrixTestCase
+from tobrix import BM_CLICK, COMMAND, DIALOG, TobrixTestCase
 from wine_env import wait_until, winpath
 
 CAPTION = "パスワードCSVへの書き出し"
-IDOK, IDYES = 1, 6
+IDOK, IDCANCEL, IDYES, IDNO = 1, 2, 6, 7
+# The master password dialog's field and its line of text.
+PASSWORD_FIELD, PROMPT_TEXT = 1401, 1450
+WM_COMMAND = 0x0111
 
 ENTRIES = [
     ("銀行", "taro", "ひみつ", "暗証番号は別", "http://bank.example.jp/"),
@@ -50,4 +53,48 @@ class PasswordCsvExportTest(TobrixTestCase):
         self.assertEqual(target.read_bytes(), EXPECTED)
         self.assertEqual(sorted(p.name for p in self.scratch.iterdir() if p.name.startswith("passwords")),
                          ["passwords.csv"])
+        self.close_program(hwnd)
+
+    def test_with_a_master_password_it_is_checked_first_and_a_declined_warning_writes_nothing(self):
+        self.write_entries(ENTRIES)
+        hwnd, lv = self.open_program()
+        self.wait_for_list(lv, len(ENTRIES))
+        self.probe.post(hwnd, WM_COMMAND, COMMAND["mnuMasterPassword"])
+        setting = self.probe.find(DIALOG, "マスターパスワードの設定", timeout=30)
+        wait_until(lambda: self.probe.info(setting).visible, message="the setting shown")
+        for id in (1403, 1404):  # the new password and its confirmation
+            self.probe.set_text(self.field(setting, id), "ひらけ ごま")
+        self.probe.post(self.field(setting, IDOK), BM_CLICK)
+        self.probe.msgbox_press(self.probe.msgbox(timeout=30, caption="Tobrix").hwnd, IDYES)
+        self.probe.msgbox_press(self.probe.msgbox(timeout=30, caption="Tobrix").hwnd, IDOK)
+        self.probe.wait_gone(setting)
+
+        def check() -> int:
+            self.probe.post(hwnd, WM_COMMAND, COMMAND["mnuPasswordCsvExport"])
+            dialog = self.probe.find(DIALOG, "マスターパスワード", timeout=30)
+            wait_until(lambda: self.probe.info(dialog).visible, message="the check shown")
+            self.assertEqual(self.probe.info(dialog).owner, hwnd)
+            return dialog
+
+        dialog = check()
+        self.assertEqual(self.probe.text(self.field(dialog, PROMPT_TEXT)),
+                         "書き出す前に、マスターパスワードを入力してください。")
+        self.probe.set_text(self.field(dialog, PASSWORD_FIELD), "wrong")
+        self.probe.post(self.field(dialog, IDOK), BM_CLICK)
+        box = self.probe.msgbox(timeout=30, caption="Tobrix")
+        self.assertEqual(box.text, "マスターパスワードが違います。")
+        self.probe.msgbox_press(box.hwnd, IDOK)
+        self.probe.set_text(self.field(dialog, PASSWORD_FIELD), "ひらけ ごま")
+        self.probe.post(self.field(dialog, IDOK), BM_CLICK)
+        self.probe.wait_gone(dialog)
+        box = self.probe.msgbox(timeout=30, caption="Tobrix")
+        self.assertIn("すべてのパスワードが暗号化されずに", box.text)
+        self.probe.msgbox_press(box.hwnd, IDNO)
+
+        # キャンセル at the check ends the command too; the program goes on.
+        dialog = check()
+        self.probe.post(self.field(dialog, IDCANCEL), BM_CLICK)
+        self.probe.wait_gone(dialog)
+        self.assertEqual([w for w in self.probe.windows(DIALOG) if w[3]], [])
+        self.assertEqual([p for p in self.scratch.iterdir() if p.suffix == ".csv"], [])
         self.close_program(hwnd)
