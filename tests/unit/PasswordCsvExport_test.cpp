@@ -83,7 +83,7 @@ protected:
                              "http://bank/"};
         files.directories = {"C:\\out\\"};
         messages.answer = true;
-        view.onSaveDialog = [this](SaveDialogState& state) {
+        view.onSaveDialog = [](SaveDialogState& state) {
             state.FileName = "C:\\out\\passwords";
             return SaveDialogResult::Chosen;
         };
