@@ -52,6 +52,9 @@ public:
     void RunExportDialog(TfrmExport& exporter) override;
     void RunMasterPasswordDialog(TfrmMasterPassword& dialog) override;
     void RunPasswordDialog(TfrmPassword& prompt) override;
+    std::optional<FilePath> RunPasswordCsvOpenDialog() override;
+    void RunPasswordCsvReader(DlgRead& reader) override;
+    void RunPasswordCsvPreview(TfrmPreview& preview) override;
 
     // ListControl
     void SetRowCount(int count) override;

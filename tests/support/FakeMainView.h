@@ -4,6 +4,7 @@
 #include "app/Main.h"
 #include "app/MasterPassword.h"
 #include "transfer/Inport.h"
+#include "transfer/Preview.h"
 
 #include <functional>
 #include <map>
@@ -130,6 +131,17 @@ public:
         ++passwordDialogs;
         if (onPasswordDialog)
             onPasswordDialog(prompt);
+    }
+
+    // The password CSV import: the file the open dialog gives (nothing: cancelled), the reader
+    // run without a window, and the preview's answer.
+    std::optional<FilePath> csvFile;
+    std::function<void(TfrmPreview&)> onCsvPreview;
+    std::optional<FilePath> RunPasswordCsvOpenDialog() override { return csvFile; }
+    void RunPasswordCsvReader(DlgRead& reader) override { reader.Read(); }
+    void RunPasswordCsvPreview(TfrmPreview& preview) override {
+        if (onCsvPreview)
+            onCsvPreview(preview);
     }
 };
 
