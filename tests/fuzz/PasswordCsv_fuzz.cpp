@@ -27,7 +27,7 @@ std::vector<std::vector<std::string>> Records(std::string_view text) {
     std::vector<std::vector<std::string>> out;
     std::size_t line = 0;
     while (reader.Next(fields)) {
-        if (reader.Line() <= line || reader.LinesRead() < reader.Line())
+        if (reader.Line() <= line || reader.LinesRead() + 1 < reader.Line())
             std::abort(); // lines only go forward
         line = reader.Line();
         out.emplace_back();
