@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <utility>
 
 namespace tobrix {
 
@@ -227,8 +228,14 @@ Cp932Text FilePrefixText(std::string bytes, const TextCodec& codec) {
 
 Cp932Text Utf8OrCp932FileText(std::string bytes, const TextCodec& codec, TextEncoding& encoding) {
     TextMark mark = DetectTextMark(bytes);
-    if (mark.encoding == TextEncoding::Cp932 && IsUtf8(bytes))
+    if (mark.encoding == TextEncoding::Cp932 && bytes.size() >= 2 && bytes[0] == '\xFE' && bytes[1] == '\xFF') {
+        // UTF-16 big-endian: its bytes swapped pair by pair into the little-endian form.
+        for (std::size_t k = 0; k + 1 < bytes.size(); k += 2)
+            std::swap(bytes[k], bytes[k + 1]);
+        mark = {TextEncoding::Utf16Le, 2};
+    } else if (mark.encoding == TextEncoding::Cp932 && IsUtf8(bytes)) {
         mark = {TextEncoding::Utf8, 0};
+    }
     encoding = mark.encoding;
     return Decode(std::move(bytes), codec, false, mark);
 }

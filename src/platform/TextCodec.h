@@ -62,9 +62,9 @@ Cp932Text FileText(std::string bytes, const TextCodec& codec);
 // is dropped rather than counted.
 Cp932Text FilePrefixText(std::string bytes, const TextCodec& codec);
 
-// Like FileText, but a file without a mark that is well-formed UTF-8 throughout is read as
-// UTF-8, as browsers and other programs write their exports; any other file without a mark
-// comes back byte for byte. `encoding` receives what the file was read as.
+// Like FileText, but FE FF opens UTF-16 BE, and a file without a mark that is well-formed
+// UTF-8 throughout is read as UTF-8, as browsers and other programs write their exports; any
+// other file without a mark comes back byte for byte. `encoding` receives what the file was read as.
 Cp932Text Utf8OrCp932FileText(std::string bytes, const TextCodec& codec, TextEncoding& encoding);
 
 // True when the bytes are well-formed UTF-8 (no overlong forms, no surrogates, nothing above

@@ -207,7 +207,10 @@ TEST_F(PasswordCsvTest, EncodingsGiveTheSameEntries) {
     }
     const std::string cp932 =
         "name,url,username,password,note\r\n" + site + ",https://jp.example," + user + ",pw," + memo + "\r\n";
-    for (const std::string& file : {Utf8(csv), "\xEF\xBB\xBF" + Utf8(csv), utf16, cp932}) {
+    std::string utf16be = utf16;
+    for (std::size_t k = 0; k + 1 < utf16be.size(); k += 2)
+        std::swap(utf16be[k], utf16be[k + 1]);
+    for (const std::string& file : {Utf8(csv), "\xEF\xBB\xBF" + Utf8(csv), utf16, utf16be, cp932}) {
         list.Clear();
         Read(file);
         EXPECT_EQ(Entries(), std::vector<Fields>{expected});
