@@ -36,6 +36,7 @@ enum class CommandId : int {
     mnuSearchforHelp = 2106,
     mnuMasterPassword = 2107,
     mnuClearClipboard = 2108,
+    mnuPasswordCsvImport = 2109,
     mnuPasswordCsvExport = 2110,
 };
 
@@ -78,6 +79,7 @@ inline constexpr CommandInfo kCommands[] = {
     {CommandId::actTopLock, sjis<u8"常に最前面(&T)">(), sjis<u8"ウィンドウを常に最前面に表示します">(), {}, 10, true},
     {CommandId::actAutoPaste, sjis<u8"連続貼り付け(&R)">(), sjis<u8"連続張り付けを可能にします">(), {true, 'V'}, 14, true},
     {CommandId::mnuInport, sjis<u8"ファイルの取り込み(&R)...">(), {}, {}, -1, false},
+    {CommandId::mnuPasswordCsvImport, sjis<u8"パスワードCSVの取り込み(&B)...">(), {}, {}, -1, false},
     {CommandId::mnuExport, sjis<u8"ファイルへの書き出し(&W)...">(), {}, {}, -1, false},
     {CommandId::mnuPasswordCsvExport, sjis<u8"パスワードCSVへの書き出し(&S)...">(), {}, {}, -1, false},
     {CommandId::mnuExit, sjis<u8"終了(&X)">(), {}, {}, -1, false},
@@ -140,6 +142,7 @@ inline constexpr MenuEntry kMainMenu[] = {
     {MenuEntry::Item, {}, CommandId::actHTML},
     {MenuEntry::Separator},
     {MenuEntry::Item, {}, CommandId::mnuInport},
+    {MenuEntry::Item, {}, CommandId::mnuPasswordCsvImport},
     {MenuEntry::Item, {}, CommandId::mnuExport},
     {MenuEntry::Item, {}, CommandId::mnuPasswordCsvExport},
     {MenuEntry::Separator},

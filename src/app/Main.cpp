@@ -10,6 +10,7 @@
 #include "store/ItemDataList.h"
 #include "transfer/Inport.h"
 #include "transfer/Export.h"
+#include "transfer/PasswordCsv.h"
 #include "transfer/PasswordCsvExport.h"
 
 #include <exception>
@@ -228,6 +229,7 @@ void TfrmMain::Execute(CommandId id) {
     case CommandId::mnuSearchforHelp: options_.mnuSearchforHelpClick(); break;
     case CommandId::actAutoPaste: paste_.actAutoPasteExecute(); break;
     case CommandId::mnuInport: mnuInportClick(); break;
+    case CommandId::mnuPasswordCsvImport: mnuPasswordCsvImportClick(); break;
     case CommandId::mnuExport: mnuExportClick(); break;
     case CommandId::mnuPasswordCsvExport: mnuPasswordCsvExportClick(); break;
     case CommandId::mnuMasterPassword: mnuMasterPasswordClick(); break;
@@ -244,6 +246,17 @@ void TfrmMain::mnuInportClick() {
         state_.SetModified();
         list_.RefreshList(firstNew);
     }
+}
+
+void TfrmMain::mnuPasswordCsvImportClick() {
+    const int firstNew = items_.Count();
+    const std::optional<FilePath> read = ImportPasswordCsv(view_, items_, settings_.HidePass, services_.files,
+                                                           services_.messages, services_.codec);
+    if (!read)
+        return;
+    state_.SetModified();
+    list_.RefreshList(firstNew);
+    OfferToDeleteImported(*read, services_.files, services_.messages);
 }
 
 void TfrmMain::mnuMasterPasswordClick() {

@@ -78,6 +78,8 @@ public:
     void FormDestroy();
     void mnuExitClick();
     void mnuInportClick();
+    // Takes in a password list exported by a browser or another password keeper.
+    void mnuPasswordCsvImportClick();
     // Writes every entry to a delimited text file through the export dialog.
     void mnuExportClick();
     void mnuPasswordCsvExportClick();

@@ -2,6 +2,7 @@
 // What the main window's presenter and its parts need of the window and of its list control.
 
 #include "app/CommandTable.h"
+#include "transfer/PasswordCsv.h"
 
 #include <cstdint>
 #include <string_view>
@@ -64,7 +65,7 @@ enum class MainTimer {
 };
 
 // What TfrmMain needs of its window.
-class MainView {
+class MainView : public PasswordCsvView {
 public:
     virtual ~MainView() = default;
     virtual ListControl& List() = 0;

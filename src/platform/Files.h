@@ -94,7 +94,7 @@ public:
     // The program's own folder in the user's local application data (not created here);
     // empty when the system names none.
     virtual FilePath LocalDataFolder() = 0;
-    // Removes a file that this program made and kept.
+    // Removes a file: one this program made and kept, or one the user asked to have deleted.
     virtual bool Remove(const FilePath& path) = 0;
     // The path as the user reads it in a message (CP932; a character that code page 932
     // cannot hold shows as '?').

@@ -2,6 +2,10 @@
 
 #include "common/Cp932.h"
 
+#include <cstdint>
+#include <cstring>
+#include <utility>
+
 namespace tobrix {
 
 namespace {
@@ -120,7 +124,8 @@ bool HasLookAlike(std::u16string_view text) {
 
 // Appends a piece of a line that holds no look-alike; when it loses characters, converts it
 // character by character so that each such character is one '?' and is counted.
-void AppendPiece(std::u16string_view piece, const TextCodec& codec, std::string& out, ChangedLine& change) {
+void AppendPiece(std::u16string_view piece, const TextCodec& codec, std::string& out, ChangedLine& change,
+                 std::vector<std::size_t>& lostAt) {
     bool lossy = false;
     std::string converted = codec.FromUtf16(piece, lossy);
     if (!lossy) {
@@ -132,6 +137,7 @@ void AppendPiece(std::u16string_view piece, const TextCodec& codec, std::string&
         bool lost = false;
         std::string one = codec.FromUtf16(piece.substr(k, units), lost);
         if (lost) {
+            lostAt.push_back(out.size());
             out += '?';
             ++change.unmappable;
         } else {
@@ -158,14 +164,15 @@ Cp932Text ConvertCounting(std::u16string_view text, const TextCodec& codec) {
         std::size_t piece = pos;
         for (std::size_t k = pos; k < end; ++k) {
             if (const LookAlike* l = LookAlikeOf(text[k])) {
-                AppendPiece(text.substr(piece, k - piece), codec, out.text, change);
+                AppendPiece(text.substr(piece, k - piece), codec, out.text, change, out.lostAt);
                 change.mapped.push_back(out.text.size() - lineStart);
+                out.mappedAt.push_back(out.text.size());
                 out.text += l->lead;
                 out.text += l->trail;
                 piece = k + 1;
             }
         }
-        AppendPiece(text.substr(piece, end - piece), codec, out.text, change);
+        AppendPiece(text.substr(piece, end - piece), codec, out.text, change, out.lostAt);
         if (change.unmappable != 0 || !change.mapped.empty())
             out.changed.push_back(std::move(change));
         if (end < text.size()) {
@@ -181,10 +188,9 @@ Cp932Text ConvertCounting(std::u16string_view text, const TextCodec& codec) {
     return out;
 }
 
-Cp932Text Decode(std::string bytes, const TextCodec& codec, bool prefix) {
-    const TextMark mark = DetectTextMark(bytes);
+Cp932Text Decode(std::string bytes, const TextCodec& codec, bool prefix, TextMark mark) {
     if (mark.encoding == TextEncoding::Cp932)
-        return {std::move(bytes), {}};
+        return {std::move(bytes), {}, {}, {}};
     const std::string_view body = std::string_view(bytes).substr(mark.length);
     std::u16string wide = mark.encoding == TextEncoding::Utf8 ? DecodeUtf8(body, prefix) : DecodeUtf16Le(body, prefix);
     const std::size_t nul = wide.find(u'\0');
@@ -195,7 +201,7 @@ Cp932Text Decode(std::string bytes, const TextCodec& codec, bool prefix) {
         bool lossy = false;
         std::string whole = codec.FromUtf16(wide, lossy);
         if (!lossy)
-            return {std::move(whole), {}};
+            return {std::move(whole), {}, {}, {}};
     }
     return ConvertCounting(wide, codec);
 }
@@ -210,8 +216,78 @@ TextMark DetectTextMark(std::string_view bytes) {
     return {};
 }
 
-Cp932Text FileText(std::string bytes, const TextCodec& codec) { return Decode(std::move(bytes), codec, false); }
+Cp932Text FileText(std::string bytes, const TextCodec& codec) {
+    const TextMark mark = DetectTextMark(bytes);
+    return Decode(std::move(bytes), codec, false, mark);
+}
 
-Cp932Text FilePrefixText(std::string bytes, const TextCodec& codec) { return Decode(std::move(bytes), codec, true); }
+Cp932Text FilePrefixText(std::string bytes, const TextCodec& codec) {
+    const TextMark mark = DetectTextMark(bytes);
+    return Decode(std::move(bytes), codec, true, mark);
+}
+
+Cp932Text Utf8OrCp932FileText(std::string bytes, const TextCodec& codec, TextEncoding& encoding) {
+    TextMark mark = DetectTextMark(bytes);
+    if (mark.encoding == TextEncoding::Cp932 && bytes.size() >= 2 && bytes[0] == '\xFE' && bytes[1] == '\xFF') {
+        // UTF-16 big-endian: its bytes swapped pair by pair into the little-endian form.
+        for (std::size_t k = 0; k + 1 < bytes.size(); k += 2)
+            std::swap(bytes[k], bytes[k + 1]);
+        mark = {TextEncoding::Utf16Le, 2};
+    } else if (mark.encoding == TextEncoding::Cp932 && IsUtf8(bytes)) {
+        mark = {TextEncoding::Utf8, 0};
+    }
+    encoding = mark.encoding;
+    return Decode(std::move(bytes), codec, false, mark);
+}
+
+bool IsUtf8(std::string_view bytes) {
+    std::size_t i = 0;
+    const std::size_t size = bytes.size();
+    while (i < size) {
+        // Runs of ASCII eight bytes at a time: most of an export is.
+        while (i + 8 <= size) {
+            std::uint64_t word;
+            std::memcpy(&word, bytes.data() + i, 8);
+            if ((word & 0x8080808080808080u) != 0)
+                break;
+            i += 8;
+        }
+        if (i >= size)
+            break;
+        const unsigned char lead = static_cast<unsigned char>(bytes[i]);
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        int extra = 0;
+        unsigned char low = 0x80, high = 0xBF;
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            extra = 1;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            extra = 2;
+            if (lead == 0xE0)
+                low = 0xA0;
+            else if (lead == 0xED)
+                high = 0x9F;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            extra = 3;
+            if (lead == 0xF0)
+                low = 0x90;
+            else if (lead == 0xF4)
+                high = 0x8F;
+        } else {
+            return false;
+        }
+        if (size - i <= static_cast<std::size_t>(extra)) // cut short at the end
+            return false;
+        for (int k = 1; k <= extra; ++k) {
+            const unsigned char b = static_cast<unsigned char>(bytes[i + static_cast<std::size_t>(k)]);
+            if (k == 1 ? (b < low || b > high) : !IsContinuation(b))
+                return false;
+        }
+        i += static_cast<std::size_t>(extra) + 1;
+    }
+    return true;
+}
 
 } // namespace tobrix

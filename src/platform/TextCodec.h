@@ -47,6 +47,11 @@ struct ChangedLine {
 struct Cp932Text {
     std::string text;
     std::vector<ChangedLine> changed; // in line order
+    // The same changes by their place in the whole text, in bytes from its start, in order:
+    // where a '?' stands for a character that cannot be held, and where a look-alike's code
+    // page 932 character begins.
+    std::vector<std::size_t> lostAt;
+    std::vector<std::size_t> mappedAt;
 };
 
 // A whole file's bytes as CP932 text. With a mark, the mark is dropped and the rest decoded
@@ -59,5 +64,14 @@ Cp932Text FileText(std::string bytes, const TextCodec& codec);
 // The same for the first bytes of a file only (a preview): a character cut off at the end
 // is dropped rather than counted.
 Cp932Text FilePrefixText(std::string bytes, const TextCodec& codec);
+
+// Like FileText, but FE FF opens UTF-16 BE, and a file without a mark that is well-formed
+// UTF-8 throughout is read as UTF-8, as browsers and other programs write their exports; any
+// other file without a mark comes back byte for byte. `encoding` receives what the file was read as.
+Cp932Text Utf8OrCp932FileText(std::string bytes, const TextCodec& codec, TextEncoding& encoding);
+
+// True when the bytes are well-formed UTF-8 (no overlong forms, no surrogates, nothing above
+// U+10FFFF, no sequence cut short).
+bool IsUtf8(std::string_view bytes);
 
 } // namespace tobrix

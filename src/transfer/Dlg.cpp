@@ -247,20 +247,6 @@ bool LineParser::Store(std::string_view field, int number, bool separator, TVirt
     return half;
 }
 
-namespace {
-
-// For a run without a window (benchmarks, tools).
-class NoView final : public DlgView {
-public:
-    void SetCaptionText(std::string_view) override {}
-    void SetProgressMax(int) override {}
-    void StepProgress() override {}
-    void Repaint() override {}
-    void ProcessPendingEvents() override {}
-    void SetBusy(bool) override {}
-};
-
-} // namespace
 
 std::string TfrmDlg::ReadWholeFile() const {
     // An empty name is no file at all, whatever the system would make of it.
@@ -297,7 +283,7 @@ void TfrmDlg::NoteChanges(std::size_t number, std::string_view line, int halves,
 }
 
 void TfrmDlg::ReadTextFile() {
-    NoView noView;
+    NoDlgView noView;
     DlgView& view = view_ != nullptr ? *view_ : noView;
     Running = true;
     UnmappableCount = 0;

@@ -99,21 +99,44 @@ public:
     virtual void ProcessPendingEvents() = 0;
 };
 
-class TfrmDlg {
+// A read that runs under the progress window: the window shows its progress, and its Cancel
+// button turns Running off.
+class DlgRead {
+public:
+    virtual ~DlgRead() = default;
+    // The window during Read; detached before the window goes.
+    void SetView(DlgView& view) { view_ = &view; }
+    void Detach() { view_ = nullptr; }
+    // True from the start of a run; the Cancel button turns it off.
+    bool Running = false;
+    void cmdCancelClick() { Running = false; }
+    // Reads, through the window when there is one. Errors go to the caller.
+    virtual void Read() = 0;
+
+protected:
+    DlgView* view_ = nullptr;
+};
+
+// For a run without a window (benchmarks, tools).
+class NoDlgView final : public DlgView {
+public:
+    void SetCaptionText(std::string_view) override {}
+    void SetProgressMax(int) override {}
+    void StepProgress() override {}
+    void Repaint() override {}
+    void ProcessPendingEvents() override {}
+    void SetBusy(bool) override {}
+};
+
+class TfrmDlg final : public DlgRead {
 public:
     TfrmDlg(ItemDataList& importList, bool hidePass, Files& files, const TextCodec& codec)
         : importList_(importList), hidePass_(hidePass), files_(files), codec_(codec) {}
-
-    // The window during ReadTextFile; detached before the window goes.
-    void SetView(DlgView& view) { view_ = &view; }
-    void Detach() { view_ = nullptr; }
 
     std::string FileName; // CP932 as typed
     int SkipLines = 0;
     std::string QuoteChar, TabDelim, CommaDelim, SpaceDelim, SemiDelim, EtcDelim;
     bool SameAsOne = false;
-    // True from the start of a run; the Cancel button turns it off.
-    bool Running = false;
     // Characters that became '?' on the lines taken in: in a Unicode file, those code page 932
     // cannot hold; in any file, a lead byte that lost its second byte at the end of a field.
     std::size_t UnmappableCount = 0;
@@ -130,7 +153,7 @@ public:
     // Appends one entry per non-empty line after the skipped ones. Throws AppError when the
     // file cannot be opened or read, with the cursor restored.
     void ReadTextFile();
-    void cmdCancelClick() { Running = false; }
+    void Read() override { ReadTextFile(); }
 
     int DelimiterCode(std::string_view ch) const { return DelimiterCodeOf(ch, ActiveDelimiters()); }
     std::string Unquote(std::string_view field) const { return std::string(UnquoteField(field, QuoteChar)); }
@@ -147,7 +170,6 @@ private:
     bool hidePass_;
     Files& files_;
     const TextCodec& codec_;
-    DlgView* view_ = nullptr;
 };
 
 } // namespace tobrix

@@ -111,7 +111,7 @@ bool PumpWaitingMessages(HWND dialog) {
     return true;
 }
 
-void RunReader(HWND owner, TfrmDlg& dlg, std::chrono::milliseconds pumpInterval) {
+void RunReader(HWND owner, DlgRead& dlg, std::chrono::milliseconds pumpInterval) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
     DlgDialog window(dlg, pumpInterval);
@@ -126,7 +126,7 @@ void RunReader(HWND owner, TfrmDlg& dlg, std::chrono::milliseconds pumpInterval)
     }
     std::exception_ptr error;
     try {
-        dlg.ReadTextFile(); // without a window when none could be made: still read, without Cancel
+        dlg.Read(); // without a window when none could be made: still read, without Cancel
     } catch (...) {
         error = std::current_exception();
     }

@@ -13,7 +13,7 @@ class DlgDialog final : public Dialog, public DlgView {
 public:
     // Waiting messages are let through at most every `pumpInterval`: under Wine every look at
     // the queue is a round trip to the server, far dearer than parsing a line.
-    explicit DlgDialog(TfrmDlg& presenter, std::chrono::milliseconds pumpInterval = std::chrono::milliseconds(15))
+    explicit DlgDialog(DlgRead& presenter, std::chrono::milliseconds pumpInterval = std::chrono::milliseconds(15))
         : presenter_(presenter), pumpInterval_(pumpInterval) {}
     ~DlgDialog() override;
 
@@ -34,7 +34,7 @@ private:
     void ReportUnhandled(const std::exception&) override {} // Cancel only sets a flag
     void ShowPosition();
 
-    TfrmDlg& presenter_;
+    DlgRead& presenter_;
     std::chrono::milliseconds pumpInterval_;
     int position_ = 0;
     int shownPosition_ = 0;
@@ -46,10 +46,10 @@ private:
 // dialog's buttons). A quit request is put back for the program's own loop; false then.
 bool PumpWaitingMessages(HWND dialog);
 
-// Shows the progress window over `owner` (which is disabled meanwhile), reads the file with
-// dlg's options, then hides and destroys the window and lets waiting events run. An error
-// of the read reaches the caller after that clean-up.
+// Shows the progress window over `owner` (which is disabled meanwhile), runs the read, then
+// hides and destroys the window and lets waiting events run. An error of the read reaches the
+// caller after that clean-up.
 // `pumpInterval` is for measurements.
-void RunReader(HWND owner, TfrmDlg& dlg, std::chrono::milliseconds pumpInterval = std::chrono::milliseconds(15));
+void RunReader(HWND owner, DlgRead& dlg, std::chrono::milliseconds pumpInterval = std::chrono::milliseconds(15));
 
 } // namespace tobrix::win32

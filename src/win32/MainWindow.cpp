@@ -5,11 +5,14 @@
 #include "store/Data.h"
 #include "store/ItemDataList.h"
 #include "win32/AboutDialog.h"
+#include "win32/DlgDialog.h"
 #include "win32/Encoding.h"
 #include "win32/InportDialog.h"
 #include "win32/ListCells.h"
 #include "win32/PasswordDialog.h"
 #include "win32/ExportDialog.h"
+#include "win32/FileDialog.h"
+#include "win32/PreviewDialog.h"
 #include "win32/SubDialog.h"
 #include "win32/Win32Platform.h"
 #include "win32/resource.h"
@@ -18,7 +21,9 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <optional>
 #include <utility>
+#include <vector>
 
 namespace tobrix::win32 {
 
@@ -421,6 +426,33 @@ void MainWindow::RunMasterPasswordDialog(TfrmMasterPassword& dialog) {
 void MainWindow::RunPasswordDialog(TfrmPassword& prompt) {
     PasswordDialog window(prompt, [this](const std::exception& e) { ReportError(e); });
     window.Run(Handle());
+}
+
+std::optional<FilePath> MainWindow::RunPasswordCsvOpenDialog() {
+    constexpr DWORD kCapacity = 32768; // the longest path the system takes
+    std::vector<wchar_t> file(kCapacity, L'\0');
+    const std::wstring filter = FileDialogFilter(kPasswordCsvFilter);
+    const std::wstring title = Widen(kPasswordCsvCaption);
+    OPENFILENAMEW dialog{};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = Handle();
+    dialog.lpstrFilter = filter.c_str();
+    dialog.nFilterIndex = 1;
+    dialog.lpstrFile = file.data();
+    dialog.nMaxFile = kCapacity;
+    dialog.lpstrTitle = title.c_str();
+    dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_ENABLESIZING |
+                   OFN_NOCHANGEDIR;
+    if (!RunFileDialog(dialog, FileDialogKind::Open))
+        return std::nullopt;
+    return FilePath(file.data());
+}
+
+void MainWindow::RunPasswordCsvReader(DlgRead& reader) { win32::RunReader(Handle(), reader); }
+
+void MainWindow::RunPasswordCsvPreview(TfrmPreview& preview) {
+    PreviewDialog dialog(preview, [this](const std::exception& e) { ReportError(e); });
+    dialog.Run(Handle());
 }
 
 void MainWindow::SetChecked(CommandId id, bool checked) { commands_.SetChecked(Handle(), id, checked); }

@@ -54,6 +54,9 @@ public:
     void RunMasterPasswordDialog(TfrmMasterPassword& dialog) override;
     void RunPasswordDialog(TfrmPassword& prompt) override;
     PasswordCsvExportView& CsvExportView() override { return csvExport_; }
+    std::optional<FilePath> RunPasswordCsvOpenDialog() override;
+    void RunPasswordCsvReader(DlgRead& reader) override;
+    void RunPasswordCsvPreview(TfrmPreview& preview) override;
 
     // ListControl
     void SetRowCount(int count) override;

@@ -5,6 +5,7 @@
 #include "app/MasterPassword.h"
 #include "transfer/Inport.h"
 #include "transfer/PasswordCsvExport.h"
+#include "transfer/Preview.h"
 
 #include <functional>
 #include <map>
@@ -153,6 +154,17 @@ public:
         ++passwordDialogs;
         if (onPasswordDialog)
             onPasswordDialog(prompt);
+    }
+
+    // The password CSV import: the file the open dialog gives (nothing: cancelled), the reader
+    // run without a window, and the preview's answer.
+    std::optional<FilePath> csvFile;
+    std::function<void(TfrmPreview&)> onCsvPreview;
+    std::optional<FilePath> RunPasswordCsvOpenDialog() override { return csvFile; }
+    void RunPasswordCsvReader(DlgRead& reader) override { reader.Read(); }
+    void RunPasswordCsvPreview(TfrmPreview& preview) override {
+        if (onCsvPreview)
+            onCsvPreview(preview);
     }
 };
 
