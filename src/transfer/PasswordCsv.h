@@ -20,7 +20,7 @@ class Messages;
 class TextCodec;
 class TfrmPreview;
 
-inline constexpr std::string_view kPasswordCsvCaption = sjis<u8"パスワードCSVの取り込み">();
+inline constexpr std::string_view kPasswordCsvImportCaption = sjis<u8"パスワードCSVの取り込み">();
 inline constexpr std::string_view kPasswordCsvFilter = sjis<u8"パスワードCSV(*.csv)|*.csv|すべてのファイル(*.*)|*.*">();
 
 // One field of a record: its text without the quotes, and where it stood in the whole text

@@ -46,7 +46,7 @@ void AppendField(std::string& line, std::string_view field) {
 
 } // namespace
 
-std::string CsvField(std::string_view cp932) {
+std::string QuotedCsvField(std::string_view cp932) {
     std::string field;
     AppendField(field, cp932);
     return field;

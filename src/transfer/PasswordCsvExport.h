@@ -6,6 +6,7 @@
 #include "common/Cp932Literal.h"
 #include "transfer/Busy.h"
 #include "transfer/Export.h"
+#include "transfer/PasswordCsv.h"
 
 #include <string>
 #include <string_view>
@@ -20,15 +21,12 @@ class Messages;
 class TextCodec;
 class TfrmPasswordCheck;
 
-inline constexpr std::string_view kPasswordCsvCaption = sjis<u8"パスワードCSVへの書き出し">();
-// The save dialog's filters as "description|pattern|...".
-inline constexpr std::string_view kPasswordCsvFilter =
-    sjis<u8"ＣＳＶ（カンマ区切り）(*.csv)|*.csv|すべてのファイル(*.*)|*.*">();
+inline constexpr std::string_view kPasswordCsvExportCaption = sjis<u8"パスワードCSVへの書き出し">();
 inline constexpr std::string_view kPasswordCsvHeader = "name,url,username,password,note";
 
 // One field as the file holds it: between double quotes, its own quotes doubled, when it
 // holds a comma, a quote, CR or LF; otherwise byte for byte, blanks at either end kept.
-std::string CsvField(std::string_view cp932);
+std::string QuotedCsvField(std::string_view cp932);
 
 // The whole file in CP932, before its one conversion: the header, then one line per entry
 // in list order (title, address, user ID, password, memo), each line ended by CR LF.
@@ -42,7 +40,7 @@ class PasswordCsvExportView : public BusyView {
 public:
     // Shows the master password's check modally; the check says how it ended (Passed).
     virtual void RunPasswordCheck(TfrmPasswordCheck& check) = 0;
-    // Runs the save dialog (caption kPasswordCsvCaption, filters kPasswordCsvFilter) from
+    // Runs the save dialog (caption kPasswordCsvExportCaption, filters kPasswordCsvFilter) from
     // `state`; the dialog itself appends ".csv" to a name without an extension and asks before
     // it replaces a file. On a choice, FileName holds the chosen path; NotCp932 when that path
     // holds a character that code page 932 cannot hold.

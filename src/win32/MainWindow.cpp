@@ -432,7 +432,7 @@ std::optional<FilePath> MainWindow::RunPasswordCsvOpenDialog() {
     constexpr DWORD kCapacity = 32768; // the longest path the system takes
     std::vector<wchar_t> file(kCapacity, L'\0');
     const std::wstring filter = FileDialogFilter(kPasswordCsvFilter);
-    const std::wstring title = Widen(kPasswordCsvCaption);
+    const std::wstring title = Widen(kPasswordCsvImportCaption);
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = Handle();

@@ -26,7 +26,7 @@ SaveDialogResult PasswordCsvExportWindow::RunSaveDialog(SaveDialogState& state) 
     const std::wstring start = Widen(state.FileName).substr(0, kPathCapacity - 1);
     std::copy(start.begin(), start.end(), file.begin());
     const std::wstring filter = FileDialogFilter(kPasswordCsvFilter);
-    const std::wstring title = Widen(kPasswordCsvCaption);
+    const std::wstring title = Widen(kPasswordCsvExportCaption);
     const std::wstring initialDir = Widen(state.InitialDir);
 
     OPENFILENAMEW dialog{};

@@ -43,7 +43,7 @@ TEST(CsvField, QuotesExactlyTheFieldsThatHoldACommaAQuoteOrALineBreak) {
         {Cp932<u8"表ソ">(), Cp932<u8"表ソ">()}, // second bytes 0x5C: no quote, no change
     };
     for (const auto& c : cases)
-        EXPECT_EQ(CsvField(c.field), c.expected) << c.field;
+        EXPECT_EQ(QuotedCsvField(c.field), c.expected) << c.field;
 }
 
 TEST(PasswordCsvText, TheHeaderThenEachEntryInListOrderWithTheBrowsersColumnOrder) {

@@ -1,5 +1,7 @@
 #include "transfer/PasswordCsv.h"
 
+#include "transfer/PasswordCsvExport.h"
+
 #include "app/Main.h"
 #include "common/Error.h"
 #include "store/Data.h"
@@ -254,6 +256,25 @@ TEST_F(PasswordCsvTest, EntriesAlreadyInTheListAreLeftOutButEqualRowsOfOneFileAr
 }
 
 // The command through the main window's presenter.
+TEST_F(PasswordCsvTest, WhatTheExportWritesTheImportReadsBackSaveEntriesWithNeitherTitleNorAddress) {
+    ItemDataList exported;
+    const std::vector<Fields> entries = {
+        {"Shop, \"best\"", "me@example.jp", "p,\"w\"", "line one", "https://shop.example/login"},
+        {std::string(sjis<u8"銀行">()), "12345", std::string(sjis<u8"ひみつ">()), std::string(sjis<u8"メモ">()), ""},
+        {"", "", "orphan", "no title, no address", ""},
+        {"", "u", "p", "", "http://host.example/"},
+    };
+    for (const Fields& f : entries) {
+        TVirtualItem& item = exported.AppendNew();
+        item.Title = f[0], item.UserID = f[1], item.Password = f[2], item.Memo = f[3], item.URL = f[4];
+    }
+    Read(codec.ToUtf8(PasswordCsvText(exported)));
+    std::vector<Fields> expected = {entries[0], entries[1], entries[3]};
+    expected[2][0] = "host.example"; // no title: the address's host name
+    EXPECT_EQ(Entries(), expected);
+    EXPECT_EQ(reader->NoTitle, 1u);
+}
+
 class PasswordCsvCommandTest : public ::testing::Test, protected test::FakeServices {
 protected:
     void SetUp() override {
