@@ -5,8 +5,6 @@
 
 #include <commctrl.h>
 
-#include <algorithm>
-#include <vector>
 
 namespace tobrix::win32 {
 
@@ -90,33 +88,8 @@ bool ExportDialog::Head() const { return IsChecked(kHead); }
 void ExportDialog::SetHead(bool on) { SetChecked(kHead, on); }
 
 SaveDialogResult ExportDialog::RunSaveDialog(SaveDialogState& state) {
-    std::vector<wchar_t> file(kPathCapacity, L'\0');
-    const std::wstring start = Widen(state.FileName).substr(0, kPathCapacity - 1);
-    std::copy(start.begin(), start.end(), file.begin());
-    const std::wstring filter = FileDialogFilter(kExportFilter);
-    const std::wstring title = Widen(kExportCaption);
-    const std::wstring initialDir = Widen(state.InitialDir);
-
-    OPENFILENAMEW dialog{};
-    dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = Handle();
-    dialog.lpstrFilter = filter.c_str();
-    dialog.nFilterIndex = static_cast<DWORD>(state.FilterIndex);
-    dialog.lpstrFile = file.data();
-    dialog.nMaxFile = kPathCapacity;
-    dialog.lpstrInitialDir = initialDir.empty() ? nullptr : initialDir.c_str();
-    dialog.lpstrTitle = title.c_str();
-    // No overwrite prompt and no default extension: the export dialog decides both. The
-    // program's current folder stays as it was.
-    dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_ENABLESIZING | OFN_NOCHANGEDIR;
-    if (!RunFileDialog(dialog, FileDialogKind::Save))
-        return SaveDialogResult::Cancelled;
-    state.FilterIndex = static_cast<int>(dialog.nFilterIndex);
-    std::optional<std::string> chosen = NarrowExact(file.data());
-    if (!chosen)
-        return SaveDialogResult::NotCp932;
-    state.FileName = std::move(*chosen);
-    return SaveDialogResult::Chosen;
+    // No overwrite prompt and no default extension: the export dialog decides both.
+    return RunExportSaveDialog(Handle(), state, kExportFilter, kExportCaption);
 }
 
 void ExportDialog::SetBusy(bool busy) {
