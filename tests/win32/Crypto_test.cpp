@@ -58,7 +58,7 @@ TEST(Win32Crypto, PublishedVectors) {
     crypto.Hmac(Bytes("Jefe"), Bytes("what do ya want for nothing?"), mac);
     EXPECT_EQ(Hex(mac), "5bdcc146bf60754e6a042426089575c75a003f089d2739839dec58b964ec3843");
 
-    // AES-256-GCM, test case 16 of McGrew and Viega's GCM specification (with associated data).
+    // AES-256-GCM, test case 16 of McGrew and Viega's paper that defines GCM (with associated data).
     const std::vector<std::uint8_t> key = FromHex("feffe9928665731c6d6a8f9467308308feffe9928665731c6d6a8f9467308308");
     const std::vector<std::uint8_t> nonce = FromHex("cafebabefacedbaddecaf888");
     const std::vector<std::uint8_t> associated = FromHex("feedfacedeadbeeffeedfacedeadbeefabaddad2");
