@@ -20,6 +20,24 @@ constexpr std::string_view kMsgRemove =
     sjis<u8"マスターパスワードを解除すると、データファイルは簡単なスクランブルをかけただけの形で保存され、"
          u8"ファイルを手に入れた人はすべてのパスワードを読むことができます。\r\n\r\n解除しますか？">();
 
+// Whether the field holds the password of `key`. When it does not, that is said with
+// `wrong`, and the field is emptied and takes the focus.
+bool FieldMatches(PasswordView& view, PasswordField field, const MasterKey& key, Crypto& crypto, Messages& messages,
+                  std::string_view wrong) {
+    Secret password = view.Password(field);
+    bool matches = false;
+    if (!password.empty()) {
+        const BusyCursor busy(view);
+        matches = key.Matches(crypto, password.span());
+    }
+    if (!matches) {
+        messages.ShowWarning(wrong);
+        view.ClearPassword(field);
+        view.Focus(field);
+    }
+    return matches;
+}
+
 } // namespace
 
 void TfrmPassword::cmdOKClick() {
@@ -64,23 +82,9 @@ void TfrmPassword::cmdCancelClick() {
     view_->Close(false);
 }
 
-bool TfrmMasterPassword::CurrentMatches() {
-    Secret password = view_->Password(PasswordField::Current);
-    bool matches = false;
-    if (!password.empty()) {
-        const BusyCursor busy(*view_);
-        matches = current_->Matches(crypto_, password.span());
-    }
-    if (!matches) {
-        messages_.ShowWarning(kMsgCurrentWrong);
-        view_->ClearPassword(PasswordField::Current);
-        view_->Focus(PasswordField::Current);
-    }
-    return matches;
-}
-
 void TfrmMasterPassword::cmdOKClick() {
-    if (current_ != nullptr && !CurrentMatches())
+    if (current_ != nullptr &&
+        !FieldMatches(*view_, PasswordField::Current, *current_, crypto_, messages_, kMsgCurrentWrong))
         return;
     if (current_ != nullptr && view_->RemoveChecked()) {
         if (!messages_.AskWarning(kMsgRemove))
@@ -118,19 +122,8 @@ void TfrmMasterPassword::cmdCancelClick() {
 }
 
 void TfrmPasswordCheck::cmdOKClick() {
-    Secret password = view_->Password(PasswordField::Password);
-    view_->ClearPassword(PasswordField::Password);
-    bool matches = false;
-    if (!password.empty()) {
-        const BusyCursor busy(*view_);
-        matches = key_.Matches(crypto_, password.span());
-    }
-    password.Clear();
-    if (!matches) {
-        messages_.ShowWarning(kMsgWrongPassword);
-        view_->Focus(PasswordField::Password);
+    if (!FieldMatches(*view_, PasswordField::Password, key_, crypto_, messages_, kMsgWrongPassword))
         return;
-    }
     Passed = true;
     view_->Close(true);
 }

@@ -89,9 +89,6 @@ public:
     std::optional<MasterKey> NewKey; // Set
 
 private:
-    // The current password, checked; false (said, focus there) when it is wrong.
-    bool CurrentMatches();
-
     Crypto& crypto_;
     Messages& messages_;
     const MasterKey* current_;
