@@ -39,7 +39,7 @@ bool AboutDialog::OnInit() {
             {kMailLabel, WC_STATICW, Widen(kAboutMailLabel), 72, 96, 72, 17, label},
         },
         labels);
-    // The addresses are links the keyboard reaches too (Tab, then Enter or Space), after OK in
+    // The addresses are links the keyboard reaches too (Tab, then Enter), after OK in
     // the tab order: Enter on OK still closes the box. They keep the program's blue where the
     // system lets a link take its parent's text colour.
     HFONT links = MakeFont(13, true);
