@@ -26,6 +26,8 @@ enum class CommandId : int {
     actAbout = 2009,
     actTopLock = 2010,
     actAutoPaste = 2011,
+    actMoveUp = 2111,
+    actMoveDown = 2112,
     // Menu items that are not commands.
     mnuInport = 2100,
     mnuExport = 2101,
@@ -40,16 +42,19 @@ enum class CommandId : int {
     mnuPasswordCsvExport = 2110,
 };
 
-// A key with or without Ctrl; `key` is the virtual-key code ('A' for the A key). A key held
+// A key with or without Ctrl or Alt; `key` is the virtual-key code ('A' for the A key). A key held
 // down repeats its command, unless `once`: a command that must not run in a burst (deleting
 // one entry after another, opening one browser window after another) runs once per press.
 struct Shortcut {
     bool ctrl = false;
     unsigned key = 0;
     bool once = false;
+    bool alt = false;
 };
 
 inline constexpr unsigned kKeyDelete = 0x2E; // VK_DELETE
+inline constexpr unsigned kKeyUp = 0x26;     // VK_UP
+inline constexpr unsigned kKeyDown = 0x28;   // VK_DOWN
 
 // The images of the commands and menu items, in the order of their icon numbers.
 inline constexpr int kCommandImageCount = 15;
@@ -75,6 +80,8 @@ inline constexpr CommandInfo kCommands[] = {
     {CommandId::actMcopy, sjis<u8"メモのコピー(&M)">(), sjis<u8"メモをコピーします">(), {true, 'M'}, 7, false},
     {CommandId::actHcopy, sjis<u8"HTMLアドレスのコピー(&H)">(), sjis<u8"HTMLアドレスをコピーします">(), {true, 'H'}, 8,
      false},
+    {CommandId::actMoveUp, sjis<u8"上へ移動(&U)">(), {}, {.key = kKeyUp, .alt = true}, -1, false},
+    {CommandId::actMoveDown, sjis<u8"下へ移動(&D)">(), {}, {.key = kKeyDown, .alt = true}, -1, false},
     {CommandId::actAbout, sjis<u8"バージョン情報(&A)...">(), {}, {}, 9, false},
     {CommandId::actTopLock, sjis<u8"常に最前面(&T)">(), sjis<u8"ウィンドウを常に最前面に表示します">(), {}, 10, true},
     {CommandId::actAutoPaste, sjis<u8"連続貼り付け(&R)">(), sjis<u8"連続張り付けを可能にします">(), {true, 'V'}, 14, true},
@@ -154,6 +161,9 @@ inline constexpr MenuEntry kMainMenu[] = {
     {MenuEntry::Item, {}, CommandId::actPcopy},
     {MenuEntry::Item, {}, CommandId::actMcopy},
     {MenuEntry::Item, {}, CommandId::actHcopy},
+    {MenuEntry::Separator},
+    {MenuEntry::Item, {}, CommandId::actMoveUp},
+    {MenuEntry::Item, {}, CommandId::actMoveDown},
     {MenuEntry::Separator, {}, CommandId::actNew, true},
     {MenuEntry::Item, {}, CommandId::actAutoPaste, true}, // P1
     {MenuEntry::EndPopup},

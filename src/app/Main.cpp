@@ -233,6 +233,8 @@ void TfrmMain::Execute(CommandId id) {
     case CommandId::mnuExport: mnuExportClick(); break;
     case CommandId::mnuPasswordCsvExport: mnuPasswordCsvExportClick(); break;
     case CommandId::mnuMasterPassword: mnuMasterPasswordClick(); break;
+    case CommandId::actMoveUp: drag_.MoveSelectedExecute(-1); break;
+    case CommandId::actMoveDown: drag_.MoveSelectedExecute(+1); break;
     default: commands_.Execute(id); break;
     }
 }
@@ -290,6 +292,8 @@ void TfrmMain::mnuMasterPasswordClick() {
 bool TfrmMain::Update(CommandId id) const {
     if (id == CommandId::mnuExport || id == CommandId::mnuPasswordCsvExport)
         return items_.Count() > 0;
+    if (id == CommandId::actMoveUp || id == CommandId::actMoveDown)
+        return drag_.MoveSelectedUpdate(id == CommandId::actMoveUp ? -1 : +1);
     return commands_.Update(id);
 }
 

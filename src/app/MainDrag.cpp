@@ -36,12 +36,31 @@ void MainDrag::lsvListDragLeave() { control_.ShowDropMark({}); }
 
 void MainDrag::lsvListDragDrop(int x, int y) {
     const int t = DropTarget(x, y);
-    if (t < 0)
-        return;
+    if (t >= 0)
+        MoveEntry(DragIndex, t);
+}
+
+void MainDrag::MoveEntry(int from, int to) {
     state_.SetModified();
     state_.EndPaste();
-    items_.Move(DragIndex, t);
-    list_.RefreshList(t);
+    items_.Move(from, to);
+    list_.RefreshList(to);
+}
+
+int MainDrag::StepTarget(int step) const {
+    const int row = control_.SelectedRow();
+    const int t = row + step;
+    if (step == 0 || row < 0 || row >= items_.Count() || t < 0 || t >= items_.Count())
+        return -1;
+    return t;
+}
+
+bool MainDrag::MoveSelectedUpdate(int step) const { return StepTarget(step) >= 0; }
+
+void MainDrag::MoveSelectedExecute(int step) {
+    const int t = StepTarget(step);
+    if (t >= 0)
+        MoveEntry(control_.SelectedRow(), t);
 }
 
 void MainDrag::lsvListEndDrag() {

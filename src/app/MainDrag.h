@@ -1,7 +1,7 @@
 #pragma once
-// Reordering entries by dragging a row of the main list onto another row. The list detects
-// the drag itself; while it lasts, a timer scrolls the list when the pointer is held near
-// its upper or lower edge.
+// Reordering entries by dragging a row of the main list onto another row, or by moving the
+// selected row up or down from the keyboard. The list detects the drag itself; while it lasts,
+// a timer scrolls the list when the pointer is held near its upper or lower edge.
 
 #include <cstdint>
 
@@ -33,11 +33,22 @@ public:
     // Every 100 ms while a drag lasts.
     void timDragTimer();
 
+    // The selected entry one row up (step -1) or down (step +1), as a drop onto that row would
+    // move it. Enabled when a row is selected and it is not the first (last) row.
+    bool MoveSelectedUpdate(int step) const;
+    void MoveSelectedExecute(int step);
+
     std::int32_t DragIndex = 0; // the row being dragged; kept after the drag
 
 private:
     // The row that a drop at (x, y) moves the dragged entry to, or -1 when it changes nothing.
     int DropTarget(int x, int y) const;
+    // The row that moving the selected entry by `step` rows puts it in, or -1 when there is none.
+    int StepTarget(int step) const;
+    // Moves the entry at row `from` to row `to` and selects it there: the entries between
+    // shift by one row towards `from`. A continuous paste ends, since another entry now
+    // holds the row it was working on.
+    void MoveEntry(int from, int to);
 
     MainView& view_;
     ListControl& control_;

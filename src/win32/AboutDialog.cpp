@@ -1,6 +1,7 @@
 #include "win32/AboutDialog.h"
 
 #include "win32/Encoding.h"
+#include "win32/HighContrast.h"
 #include "win32/resource.h"
 
 #include <commctrl.h>
@@ -9,11 +10,15 @@ namespace tobrix::win32 {
 
 namespace {
 enum : int { kImage = 1201, kName, kNotice, kLastModify, kHomePageLabel, kMailLabel, kHomePage, kMail, kHidden };
+
+// An address as a link control's text: all of it is the one link.
+std::wstring LinkText(std::string_view address) { return L"<a>" + Widen(address) + L"</a>"; }
 } // namespace
 
 bool AboutDialog::OnInit() {
     constexpr DWORD label = SS_LEFT | SS_CENTERIMAGE | SS_NOPREFIX;
-    constexpr DWORD link = label | SS_NOTIFY;
+    INITCOMMONCONTROLSEX classes{sizeof classes, ICC_LINK_CLASS};
+    InitCommonControlsEx(&classes);
     SetWindowTextW(Handle(), Widen(kAboutCaption).c_str());
     // Button1 lies left of the client area: first in the tab order, it takes the focus, so
     // that no visible control shows a focus frame when the box opens.
@@ -34,13 +39,22 @@ bool AboutDialog::OnInit() {
             {kMailLabel, WC_STATICW, Widen(kAboutMailLabel), 72, 96, 72, 17, label},
         },
         labels);
+    // The addresses are links the keyboard reaches too (Tab, then Enter), after OK in
+    // the tab order: Enter on OK still closes the box. They keep the program's blue where the
+    // system lets a link take its parent's text colour.
     HFONT links = MakeFont(13, true);
     CreateControls(
         {
-            {kHomePage, WC_STATICW, Widen(kAboutHomePage), 144, 80, 225, 17, link},
-            {kMail, WC_STATICW, Widen(kAboutMail), 144, 96, 153, 17, link},
+            {kHomePage, WC_LINK, LinkText(kAboutHomePage), 144, 80, 225, 17, WS_TABSTOP},
+            {kMail, WC_LINK, LinkText(kAboutMail), 144, 96, 153, 17, WS_TABSTOP},
         },
         links);
+    for (const int id : {kHomePage, kMail}) {
+        LITEM item{};
+        item.mask = LIF_ITEMINDEX | LIF_STATE;
+        item.state = item.stateMask = LIS_DEFAULTCOLORS;
+        SendMessageW(Item(id), LM_SETITEM, 0, reinterpret_cast<LPARAM>(&item));
+    }
     // The picture keeps its 32 x 32 size, centred in its frame.
     icon_ = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_TOBRIX), IMAGE_ICON,
                                           Scale(32), Scale(32), LR_SHARED));
@@ -61,17 +75,22 @@ bool AboutDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
             presenter_.cmdCloseClick();
             return true;
         }
-        if ((id == kHomePage || id == kMail) && HIWORD(wParam) == STN_CLICKED) {
-            presenter_.lblAddressClick(ItemText(id).value_or(std::string())); // our own captions
-            return true;
-        }
         return id == kHidden; // Button1 does nothing
+    }
+    case WM_NOTIFY: {
+        // A link clicked, or Enter pressed on it.
+        const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
+        const bool address = header.idFrom == kHomePage || header.idFrom == kMail;
+        if (!address || (header.code != NM_CLICK && header.code != NM_RETURN))
+            return false;
+        presenter_.lblAddressClick(header.idFrom == kHomePage ? kAboutHomePage : kAboutMail);
+        return true;
     }
     case WM_CTLCOLORSTATIC: {
         HDC dc = reinterpret_cast<HDC>(wParam);
         SetBkMode(dc, TRANSPARENT);
         if (IsAddress(reinterpret_cast<HWND>(lParam)))
-            SetTextColor(dc, RGB(0, 0, 255));
+            SetTextColor(dc, TextColor(TextKind::Link, RGB(0, 0, 255), HighContrastOn()));
         result = reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
         return true;
     }

@@ -13,6 +13,8 @@ namespace {
 
 UINT IdOf(CommandId id) { return static_cast<UINT>(id); }
 
+static_assert(kKeyDelete == VK_DELETE && kKeyUp == VK_UP && kKeyDown == VK_DOWN, "the table's key codes");
+
 // Bit 30 of a key-down's lParam: the key was down already, so this is a repeat.
 constexpr LPARAM kKeyWasDown = LPARAM(1) << 30;
 
@@ -20,8 +22,14 @@ std::string ShortcutText(const Shortcut& shortcut) {
     if (shortcut.key == 0)
         return {};
     std::string text = shortcut.ctrl ? "Ctrl+" : "";
+    if (shortcut.alt)
+        text += "Alt+";
     if (shortcut.key == kKeyDelete)
         text += "Del";
+    else if (shortcut.key == kKeyUp)
+        text += sjis<u8"↑">();
+    else if (shortcut.key == kKeyDown)
+        text += sjis<u8"↓">();
     else
         text += static_cast<char>(shortcut.key);
     return text;
@@ -49,7 +57,8 @@ CommandUi::CommandUi(HINSTANCE instance, std::function<int(int)> scale) : instan
     std::vector<ACCEL> keys;
     for (const CommandInfo& info : kCommands) {
         if (info.shortcut.key != 0)
-            keys.push_back({static_cast<BYTE>(FVIRTKEY | (info.shortcut.ctrl ? FCONTROL : 0)),
+            keys.push_back({static_cast<BYTE>(FVIRTKEY | (info.shortcut.ctrl ? FCONTROL : 0) |
+                                              (info.shortcut.alt ? FALT : 0)),
                             static_cast<WORD>(info.shortcut.key), static_cast<WORD>(IdOf(info.id))});
     }
     shortcuts_ = CreateAcceleratorTableW(keys.data(), static_cast<int>(keys.size()));

@@ -2,6 +2,7 @@
 
 #include "win32/Encoding.h"
 #include "win32/Fonts.h"
+#include "win32/HighContrast.h"
 
 namespace tobrix::win32 {
 
@@ -96,6 +97,8 @@ INT_PTR Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
                      work.top + (work.bottom - work.top - height) / 2, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
         return OnInit() ? TRUE : FALSE;
     }
+    if (message == WM_SYSCOLORCHANGE || message == WM_SETTINGCHANGE)
+        FollowSystemColors(hwnd_); // colours chosen at paint time (HighContrast.h) are chosen again
     LRESULT result = 0;
     if (!ReflectToControl(hwnd_, message, wParam, lParam, result) && !OnMessage(message, wParam, lParam, result))
         return FALSE;

@@ -42,7 +42,7 @@ bool ExportDialog::OnInit() {
         {
             {kLabel, WC_STATICW, Widen(kExportLabelFileName), 8, 12, 200, 17, SS_LEFT | SS_CENTERIMAGE},
             {kFileName, WC_EDITW, L"", 8, 32, 318, 21, WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE},
-            {kShow, WC_BUTTONW, Widen(kExportButtonShow), 332, 31, 60, 23, BS_PUSHBUTTON},
+            {kShow, WC_BUTTONW, Widen(kExportButtonShow), 332, 31, 60, 23, WS_TABSTOP | BS_PUSHBUTTON},
             {kDelim, WC_BUTTONW, Widen(kExportDelimCaption), 8, 64, 150, 72, BS_GROUPBOX},
             {kComma, WC_BUTTONW, Widen(kExportDelimComma), 20, 84, 120, 20,
              WS_GROUP | WS_TABSTOP | BS_AUTORADIOBUTTON},

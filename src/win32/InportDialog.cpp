@@ -72,7 +72,7 @@ bool InportDialog::OnInit() {
         {
             {kLabels + 1, WC_STATICW, Widen(sjis<u8"読込元ファイル名(&F)：">()), 8, 8, 200, 21, label},
             {kFileName, WC_EDITW, L"", 8, 30, 328, 21, WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE},
-            {kShow, WC_BUTTONW, Widen(sjis<u8"参照">()), 344, 29, 66, 23, BS_PUSHBUTTON},
+            {kShow, WC_BUTTONW, Widen(sjis<u8"参照">()), 344, 29, 66, 23, WS_TABSTOP | BS_PUSHBUTTON},
             {kLabels + 2, WC_STATICW, Widen(sjis<u8"先頭から">()), 8, 62, 56, 21, label},
             {kLabels + 3, WC_STATICW, Widen(sjis<u8"行目までは読み飛ばす(&J)">()), 130, 62, 200, 21, label},
             {kStart, WC_EDITW, L"", 66, 62, 40, 21, WS_TABSTOP | NValEditControl::kStyle, WS_EX_CLIENTEDGE},

@@ -12,6 +12,7 @@
 #include "win32/PasswordDialog.h"
 #include "win32/ExportDialog.h"
 #include "win32/FileDialog.h"
+#include "win32/HighContrast.h"
 #include "win32/PreviewDialog.h"
 #include "win32/SubDialog.h"
 #include "win32/Win32Platform.h"
@@ -171,6 +172,8 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         // Not answered: a promise still standing at exit leaves no account data behind.
         return 0;
     case WM_PASTESTEP: presenter_.Paste().WMPasteStep(); return 0;
+    case WM_SYSCOLORCHANGE:
+    case WM_SETTINGCHANGE: FollowSystemColors(Handle()); break; // the list and the toolbar
     case WM_TIMER:
         if (wParam == kDragTimer) {
             presenter_.Drag().timDragTimer();

@@ -1,6 +1,7 @@
 #include "win32/NValEditControl.h"
 
 #include "win32/Encoding.h"
+#include "win32/HighContrast.h"
 
 #include <imm.h>
 
@@ -34,7 +35,7 @@ char CharOf(WPARAM unit) { return unit < 0x80 ? static_cast<char>(unit) : '\x7F'
 
 NValEditControl::NValEditControl(Sound& sound, std::function<void(const std::exception&)> reportError)
     : field_(sound, GetSysColor(COLOR_WINDOWTEXT)), reportError_(std::move(reportError)),
-      textColor_(GetSysColor(COLOR_WINDOWTEXT)) {}
+      textColor_(GetSysColor(COLOR_WINDOWTEXT)), startColor_(textColor_) {}
 
 void NValEditControl::Attach(HWND edit) {
     edit_ = edit;
@@ -222,7 +223,12 @@ LRESULT NValEditControl::OnEditMessage(UINT message, WPARAM wParam, LPARAM lPara
 
 bool NValEditControl::OnReflected(HWND control, UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
     if ((message == WM_CTLCOLOREDIT || message == WM_CTLCOLORSTATIC) && control == edit_) {
-        ::SetTextColor(reinterpret_cast<HDC>(wParam), textColor_); // on the default brush and background
+        // On the default brush and background, which are the system's. The field's colour is the
+        // system's text colour as it is now, unless the field was given one of its own; with
+        // high contrast on, the system's always (a read-only field's on the dialog's face).
+        const COLORREF own = textColor_ == startColor_ ? GetSysColor(COLOR_WINDOWTEXT) : textColor_;
+        const TextKind kind = message == WM_CTLCOLORSTATIC ? TextKind::DialogText : TextKind::FieldText;
+        ::SetTextColor(reinterpret_cast<HDC>(wParam), TextColor(kind, own, HighContrastOn()));
         return true;
     }
     if (message == WM_VSCROLL && control == upDown_ && LOWORD(wParam) == SB_THUMBPOSITION) {

@@ -71,6 +71,7 @@ private:
     HWND edit_ = nullptr;
     HWND upDown_ = nullptr;
     COLORREF textColor_;
+    COLORREF startColor_; // the system's text colour when the field was made
 };
 
 } // namespace tobrix::win32

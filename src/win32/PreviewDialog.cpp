@@ -1,6 +1,7 @@
 #include "win32/PreviewDialog.h"
 
 #include "win32/Encoding.h"
+#include "win32/HighContrast.h"
 #include "win32/ListCells.h"
 
 #include <commctrl.h>
@@ -110,7 +111,8 @@ bool PreviewDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
     case WM_CTLCOLORSTATIC:
         if (reinterpret_cast<HWND>(lParam) != Item(kQuestion))
             return false;
-        SetTextColor(reinterpret_cast<HDC>(wParam), RGB(0, 0, 255));
+        SetTextColor(reinterpret_cast<HDC>(wParam),
+                     TextColor(TextKind::DialogText, RGB(0, 0, 255), HighContrastOn()));
         SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
         result = reinterpret_cast<LRESULT>(face_);
         return true;

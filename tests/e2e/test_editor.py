@@ -263,11 +263,13 @@ class AboutTest(TobrixTestCase):
         box = self.probe.find(DIALOG, "ﾊﾞｰｼﾞｮﾝ情報")
         wait_until(lambda: self.probe.info(box).visible, message="the about box shown")
         self.wine.activate(box)
-        labels = {c.text: c.rect for c in self.probe.children(box)}
-        home = next(t for t in labels if t.startswith("http://"))
-        mail = next(t for t in labels if "@" in t)
+        # The addresses are link controls, each one link: "<a>address</a>".
+        links = {c.text.removeprefix("<a>").removesuffix("</a>"): c.rect
+                 for c in self.probe.children(box) if c.class_name == "SysLink"}
+        home = next(t for t in links if t.startswith("http://"))
+        mail = next(t for t in links if "@" in t)
         for text in (home, mail):
-            left, top, right, bottom = labels[text]
+            left, top, right, bottom = links[text]
             self.wine.click((left + right) // 2, (top + bottom) // 2)
         lines = wait_until(lambda: record.exists() and len(record.read_text().split()) == 2
                            and record.read_text().split(), 20, message="both addresses opened")

@@ -1,4 +1,4 @@
-"""Continuous paste into another program, and reordering entries by dragging rows."""
+"""Continuous paste into another program, and reordering entries by dragging rows or from the keyboard."""
 
 from __future__ import annotations
 
@@ -71,3 +71,25 @@ class PasteAndDragTest(TobrixTestCase):
         self.assertEqual(self.probe.lv(lv).rows[4][0], "五つ目")
         self.close_program(hwnd)
         self.assertEqual(read_data_file(self.data_file), [ENTRIES[i] for i in (1, 2, 3, 0, 4)])
+
+    def test_alt_down_moves_the_selected_row_one_row_a_press_and_the_order_is_saved(self):
+        self.write_entries(ENTRIES)
+        hwnd, lv = self.open_program()
+        self.wait_for_list(lv, 5)
+        self.probe.lv_select(lv, 1)
+        self.wine.activate(hwnd)
+        self.wine.key("alt+Down")
+        view = wait_until(lambda: (v := self.probe.lv(lv)).rows[2][0] == "二つ目" and v, message="row 1 moved to 2")
+        self.assertEqual([view.rows[i][0] for i in range(5)], ["一つ目", "三つ目", "二つ目", "四つ目", "五つ目"])
+        self.assertEqual(view.selected, [2])
+
+        # Two more presses take it to the last row; a third changes nothing.
+        for _ in range(3):
+            self.wine.key("alt+Down")
+        view = wait_until(lambda: (v := self.probe.lv(lv)).rows[4][0] == "二つ目" and v, message="row moved to the end")
+        time.sleep(0.3)
+        view = self.probe.lv(lv)
+        self.assertEqual([view.rows[i][0] for i in range(5)], ["一つ目", "三つ目", "四つ目", "五つ目", "二つ目"])
+        self.assertEqual(view.selected, [4])
+        self.close_program(hwnd)
+        self.assertEqual(read_data_file(self.data_file), [ENTRIES[i] for i in (0, 2, 3, 4, 1)])

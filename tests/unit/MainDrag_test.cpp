@@ -107,5 +107,55 @@ TEST_F(DragTest, TheTimerScrollsByOneLineInTheUpperAndLowerZones) {
     }
 }
 
+TEST_F(DragTest, AltUpAndDownMoveTheSelectedEntryAndTheSelectionFollowsIt) {
+    view.list.SelectRow(3);
+    frm.Execute(CommandId::actMoveUp);
+    EXPECT_EQ(Order(), "01324");
+    EXPECT_EQ(view.list.selected, 2);
+    EXPECT_TRUE(frm.State().Modified);
+
+    // A held key repeats the command: the entry goes on to the first row and stops there.
+    for (int i = 0; i < 4; ++i)
+        frm.Execute(CommandId::actMoveUp);
+    EXPECT_EQ(Order(), "30124");
+    EXPECT_EQ(view.list.selected, 0);
+    EXPECT_FALSE(frm.Update(CommandId::actMoveUp));
+    EXPECT_TRUE(frm.Update(CommandId::actMoveDown));
+
+    for (int i = 0; i < 6; ++i)
+        frm.Execute(CommandId::actMoveDown);
+    EXPECT_EQ(Order(), "01243");
+    EXPECT_EQ(view.list.selected, 4);
+    EXPECT_TRUE(frm.Update(CommandId::actMoveUp));
+    EXPECT_FALSE(frm.Update(CommandId::actMoveDown));
+}
+
+TEST_F(DragTest, NoMoveBeyondTheFirstOrLastRowOrWithoutASelection) {
+    const struct {
+        int row; // -1: none selected
+        CommandId id;
+    } cases[] = {{0, CommandId::actMoveUp}, {4, CommandId::actMoveDown}, {-1, CommandId::actMoveUp},
+                 {-1, CommandId::actMoveDown}};
+    for (const auto& c : cases) {
+        view.list.SelectRow(c.row);
+        EXPECT_FALSE(frm.Update(c.id)) << c.row;
+        frm.Execute(c.id);
+        frm.Drag().MoveSelectedExecute(c.id == CommandId::actMoveUp ? -1 : +1); // even called directly
+        EXPECT_EQ(view.list.selected, c.row);
+    }
+    EXPECT_EQ(Order(), "01234");
+    EXPECT_FALSE(frm.State().Modified);
+}
+
+TEST_F(DragTest, AMoveFromTheKeyboardEndsAContinuousPaste) {
+    view.list.SelectRow(2);
+    // Without the list's own report of the new selection, the move itself ends the paste.
+    view.list.onSelect = nullptr;
+    frm.State().PasteStep = 2;
+    frm.Execute(CommandId::actMoveDown);
+    EXPECT_EQ(Order(), "01324");
+    EXPECT_EQ(frm.State().PasteStep, 0);
+}
+
 } // namespace
 } // namespace tobrix

@@ -152,8 +152,8 @@ protected:
         return hwnd;
     }
     // Posts a key-down to the list and runs the program's message loop until the queue is empty.
-    void Key(WPARAM key, bool repeat = false) {
-        PostMessageW(list, WM_KEYDOWN, key, 1 | (repeat ? LPARAM(1) << 30 : 0));
+    void Key(WPARAM key, bool repeat = false, UINT keyDown = WM_KEYDOWN) {
+        PostMessageW(list, keyDown, key, 1 | (repeat ? LPARAM(1) << 30 : 0));
         MSG message;
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
             if (window->TranslateShortcut(message))
@@ -184,6 +184,32 @@ TEST_F(MainWindowInputTest, AHeldDeleteKeyDeletesOneEntryPerPress) {
     EXPECT_EQ(Rows(), 3);
     Key(VK_DELETE);
     EXPECT_EQ(Rows(), 2);
+}
+
+TEST_F(MainWindowInputTest, AHeldAltDownMovesTheEntryOneRowPerRepeatAndTheMenuShowsTheKeys) {
+    const HWND hwnd = OpenWith(4, 0);
+    const auto title = [&](int row) {
+        wchar_t text[16] = {};
+        ListView_GetItemText(list, row, 0, text, 16);
+        return std::wstring(text);
+    };
+    Hold({VK_MENU}, true);
+    Key(VK_DOWN, false, WM_SYSKEYDOWN);
+    Key(VK_DOWN, true, WM_SYSKEYDOWN);
+    Key(VK_DOWN, true, WM_SYSKEYDOWN);
+    Key(VK_DOWN, true, WM_SYSKEYDOWN); // at the last row: nothing more
+    Key(VK_UP, false, WM_SYSKEYDOWN);
+    Hold({VK_MENU}, false);
+    EXPECT_EQ(title(2), L"t0");
+    EXPECT_EQ(title(3), L"t3");
+    EXPECT_EQ(ListView_GetNextItem(list, -1, LVNI_SELECTED), 2);
+
+    for (const auto& [id, keys] : {std::pair{CommandId::actMoveUp, L"\tAlt+\u2191"},
+                                   std::pair{CommandId::actMoveDown, L"\tAlt+\u2193"}}) {
+        wchar_t caption[64] = {};
+        GetMenuStringW(GetMenu(hwnd), static_cast<UINT>(id), caption, 64, MF_BYCOMMAND);
+        EXPECT_NE(std::wstring(caption).find(keys), std::wstring::npos) << static_cast<int>(id);
+    }
 }
 
 TEST_F(MainWindowInputTest, NoShortcutRunsWhileARowIsDraggedAndEscCancelsTheDrag) {

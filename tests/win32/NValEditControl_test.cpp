@@ -5,6 +5,7 @@
 
 #include "support/FakePlatform.h"
 #include "win32/Encoding.h"
+#include "win32/HighContrast.h"
 
 #include <gtest/gtest.h>
 
@@ -93,6 +94,24 @@ TEST_F(NValEditControlTest, TypedPastedAndSetTextBecomesTheFieldsNumber) {
     SetKeyboardState(keys);
     EXPECT_EQ(Text(), "42");
     EXPECT_EQ(control.Field().Value(), 42);
+}
+
+TEST_F(NValEditControlTest, TheTextTakesTheSystemsColourAsItIsNowUnlessTheFieldHasOneOfItsOwn) {
+    const auto drawnIn = [&] {
+        const HDC dc = CreateCompatibleDC(nullptr);
+        SendMessageW(parent, WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(edit));
+        const COLORREF colour = GetTextColor(dc);
+        DeleteDC(dc);
+        return colour;
+    };
+    const int element = COLOR_WINDOWTEXT;
+    const COLORREF before = GetSysColor(element), changed = RGB(1, 2, 3);
+    EXPECT_EQ(drawnIn(), before);
+    ASSERT_TRUE(SetSysColors(1, &element, &changed)); // the user picks another theme
+    EXPECT_EQ(drawnIn(), changed);
+    control.Field().SetFontColor(RGB(200, 0, 0));
+    EXPECT_EQ(drawnIn(), HighContrastOn() ? changed : RGB(200, 0, 0));
+    SetSysColors(1, &element, &before);
 }
 
 TEST_F(NValEditControlTest, ArrowsStepTheValueWithinTheFieldsBoundsAndFollowTyping) {
