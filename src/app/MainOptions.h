@@ -8,9 +8,9 @@
 
 namespace tobrix {
 
-class Messages;
 class MainList;
 class MainView;
+class Messages;
 struct TSettings;
 
 class MainOptions {

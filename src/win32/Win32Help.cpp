@@ -18,7 +18,8 @@ struct HandleCloser {
 using FileHandle = std::unique_ptr<std::remove_pointer_t<HANDLE>, HandleCloser>;
 
 FileHandle Open(const FilePath& path, DWORD access, DWORD share, DWORD disposition) {
-    const HANDLE handle = CreateFileW(path.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE handle =
+        CreateFileW(path.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     return FileHandle(handle == INVALID_HANDLE_VALUE ? nullptr : handle);
 }
 

@@ -642,9 +642,8 @@ void tv_items(HWND tv, const RemoteBuffer& mem, HTREEITEM item, int depth) {
     for (; item; item = reinterpret_cast<HTREEITEM>(
                      send_or_fail(tv, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)))) {
         emit("item " + std::to_string(depth) + " " + hex(tv_text(tv, mem, item)));
-        tv_items(tv, mem,
-                 reinterpret_cast<HTREEITEM>(send_or_fail(tv, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(item))),
-                 depth + 1);
+        const auto child = send_or_fail(tv, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(item));
+        tv_items(tv, mem, reinterpret_cast<HTREEITEM>(child), depth + 1);
     }
 }
 
