@@ -78,7 +78,7 @@ TfrmMain::TfrmMain(MainView& view, const MainServices& services, ItemDataList& i
       clipboardClear_(view, settings, services.clipboard),
       commands_(CommandContext{view, list_, items, state_, *this, services.sound, services.messages, services.desktop,
                                services.shell, services.clipboard, clipboardClear_, services.browserAddress}),
-      options_(view, list_, settings, services.help, exePath_),
+      options_(view, list_, settings, services.help, services.files, services.messages, exePath_),
       paste_(view, view.List(), items, state_, services.clipboard), drag_(view, view.List(), items, state_, list_) {}
 
 void TfrmMain::ShowError(std::string_view message) { services_.messages.ShowError(ErrorDisplayText(message)); }
@@ -322,6 +322,7 @@ bool TfrmMain::FormCloseQuery() {
 
 void TfrmMain::FormDestroy() {
     state_.Destroying = true;
+    options_.CloseHelp();
     clipboardClear_.ClearNow();
     if (keepNothing_)
         return;

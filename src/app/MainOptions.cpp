@@ -3,9 +3,18 @@
 #include "app/MainList.h"
 #include "app/MainView.h"
 #include "platform/Help.h"
+#include "platform/Messages.h"
 #include "store/Data.h"
 
 namespace tobrix {
+
+namespace {
+
+// %s: the help file's name.
+constexpr std::string_view kMsgNoHelpFile = sjis<u8"ヘルプファイル %s が見つかりません。">();
+constexpr std::string_view kMsgHelpNotShown = sjis<u8"ヘルプファイル %s を開けませんでした。">();
+
+} // namespace
 
 void MainOptions::Restore() {
     view_.SetChecked(CommandId::actTopLock, settings_.OnTop);
@@ -50,10 +59,23 @@ void MainOptions::mnuHideClick() {
     list_.RemaskAll();
 }
 
-FilePath MainOptions::HelpFile() const { return ChangeFileExt(exePath_, ".HLP"); }
+void MainOptions::OpenHelp(HelpPage page) {
+    const FilePath winHelp = ChangeFileExt(exePath_, ".HLP");
+    if (files_.IsFile(winHelp)) {
+        help_.ShowWinHelp(winHelp, page);
+        return;
+    }
+    const FilePath guide = ChangeFileExt(exePath_, ".chm");
+    if (!files_.IsFile(guide))
+        messages_.ShowWarning(Substitute(kMsgNoHelpFile, files_.DisplayName(guide.filename())));
+    else if (!help_.ShowHtmlHelp(guide, page))
+        messages_.ShowWarning(Substitute(kMsgHelpNotShown, files_.DisplayName(guide.filename())));
+}
 
-void MainOptions::mnuContentsClick() { help_.ShowContents(HelpFile()); }
+void MainOptions::mnuContentsClick() { OpenHelp(HelpPage::Contents); }
 
-void MainOptions::mnuSearchforHelpClick() { help_.SearchKeyword(HelpFile()); }
+void MainOptions::mnuSearchforHelpClick() { OpenHelp(HelpPage::Index); }
+
+void MainOptions::CloseHelp() { help_.CloseAll(); }
 
 } // namespace tobrix

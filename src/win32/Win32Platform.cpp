@@ -247,11 +247,4 @@ void Win32Clipboard::RenderText(std::string_view cp932) {
     Put(CF_TEXT, text.c_str(), text.size() + 1);
 }
 
-void Win32Help::ShowContents(const FilePath& helpFile) { WinHelpW(main_.hwnd, helpFile.c_str(), HELP_FINDER, 0); }
-
-void Win32Help::SearchKeyword(const FilePath& helpFile) {
-    static const wchar_t kNoKeyword[] = L"";
-    WinHelpW(main_.hwnd, helpFile.c_str(), HELP_KEY, reinterpret_cast<ULONG_PTR>(kNoKeyword));
-}
-
 } // namespace tobrix::win32

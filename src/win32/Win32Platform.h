@@ -4,7 +4,6 @@
 #include "app/Identity.h"
 #include "platform/Clipboard.h"
 #include "platform/Desktop.h"
-#include "platform/Help.h"
 #include "platform/InstanceLock.h"
 #include "platform/Messages.h"
 #include "platform/Shell.h"
@@ -81,17 +80,6 @@ public:
     void ClearIfUnchanged(std::uint32_t sequence) override;
     void OfferText() override;
     void RenderText(std::string_view cp932) override;
-
-private:
-    const OwnerWindow& main_;
-};
-
-// The Windows help viewer, for the main window.
-class Win32Help final : public Help {
-public:
-    explicit Win32Help(const OwnerWindow& main) : main_(main) {}
-    void ShowContents(const FilePath& helpFile) override;
-    void SearchKeyword(const FilePath& helpFile) override;
 
 private:
     const OwnerWindow& main_;

@@ -9,6 +9,7 @@
 #include "win32/Win32Collation.h"
 #include "win32/Win32Crypto.h"
 #include "win32/Win32Files.h"
+#include "win32/Win32Help.h"
 #include "win32/Win32Platform.h"
 #include "win32/Win32Registry.h"
 #include "win32/Win32TextCodec.h"
@@ -62,7 +63,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     Win32Shell shell;
     Win32Collation collation;
     Win32Clipboard clipboard(main);
-    Win32Help help(main);
+    Win32Help help(main, files);
     Win32TextCodec codec;
     Win32Crypto crypto;
     // The browsers are read on the reader's own thread, with services of its own.

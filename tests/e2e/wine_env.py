@@ -661,6 +661,11 @@ class Probe:
     def lv_select(self, hwnd: int, row: int, add: bool = False) -> None:
         self.call("lvselect", hex(hwnd), row, *(["add"] if add else []))
 
+    def tv(self, hwnd: int) -> list[tuple[int, str]]:
+        """A tree view's items as (depth, text), in the order they show with every branch expanded."""
+        lines = self.call("tv", hex(hwnd))
+        return [(int(depth), unh(text)) for _, depth, text in (line.split(" ") for line in lines[1:])]
+
     # -- message boxes
 
     def msgbox(self, timeout: float = 10, caption: str | None = None) -> MessageBox:

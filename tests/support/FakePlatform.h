@@ -119,9 +119,19 @@ private:
 
 class FakeHelp final : public Help {
 public:
-    std::vector<std::string> calls; // "contents <file>", "search <file>"
-    void ShowContents(const FilePath& file) override { calls.push_back("contents " + file.string()); }
-    void SearchKeyword(const FilePath& file) override { calls.push_back("search " + file.string()); }
+    std::vector<std::string> calls; // "winhelp contents <file>", "htmlhelp index <file>", "close all"
+    bool htmlHelpOpens = true;
+    void ShowWinHelp(const FilePath& file, HelpPage page) override { calls.push_back("winhelp " + Call(file, page)); }
+    bool ShowHtmlHelp(const FilePath& file, HelpPage page) override {
+        calls.push_back("htmlhelp " + Call(file, page));
+        return htmlHelpOpens;
+    }
+    void CloseAll() override { calls.push_back("close all"); }
+
+private:
+    static std::string Call(const FilePath& file, HelpPage page) {
+        return (page == HelpPage::Contents ? "contents " : "index ") + file.string();
+    }
 };
 
 class FakeInstanceLock final : public InstanceLock {

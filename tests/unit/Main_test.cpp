@@ -431,12 +431,44 @@ TEST_F(MainTest, HidingMasksEveryRowButTheSelectedOneAndKeepsTheSelection) {
     EXPECT_FALSE(frm.State().Modified);
 }
 
-TEST_F(MainTest, HelpOpensTheHelpFileBesideTheProgram) {
+TEST_F(MainTest, HelpPrefersAWinHelpFileBesideTheProgramToTheGuide) {
+    files.files[kFolder + "/Tobrix.HLP"] = "";
+    files.files[kFolder + "/Tobrix.chm"] = "";
     frm.FormCreate();
     frm.Execute(CommandId::mnuContents);
     frm.Execute(CommandId::mnuSearchforHelp);
-    EXPECT_EQ(help.calls, (std::vector<std::string>{"contents " + kFolder + "/Tobrix.HLP",
-                                                     "search " + kFolder + "/Tobrix.HLP"}));
+    EXPECT_EQ(help.calls, (std::vector<std::string>{"winhelp contents " + kFolder + "/Tobrix.HLP",
+                                                     "winhelp index " + kFolder + "/Tobrix.HLP"}));
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(MainTest, HelpOpensTheGuideAtItsContentsOrIndexAndClosesItAtExit) {
+    files.directories.insert(kFolder + "/Tobrix.HLP"); // a folder of that name is no help file
+    files.files[kFolder + "/Tobrix.chm"] = "";
+    frm.FormCreate();
+    frm.Execute(CommandId::mnuContents);
+    frm.Execute(CommandId::mnuSearchforHelp);
+    EXPECT_TRUE(CloseWindow());
+    EXPECT_EQ(help.calls, (std::vector<std::string>{"htmlhelp contents " + kFolder + "/Tobrix.chm",
+                                                     "htmlhelp index " + kFolder + "/Tobrix.chm", "close all"}));
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(MainTest, HelpNamesTheGuideWhenItIsMissingOrDoesNotOpen) {
+    frm.FormCreate();
+    frm.Execute(CommandId::mnuContents);
+    EXPECT_TRUE(help.calls.empty());
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].kind, 'W');
+    EXPECT_EQ(messages.shown[0].text, sjis<u8"ヘルプファイル Tobrix.chm が見つかりません。">());
+
+    files.files[kFolder + "/Tobrix.chm"] = "";
+    help.htmlHelpOpens = false;
+    frm.Execute(CommandId::mnuSearchforHelp);
+    EXPECT_EQ(help.calls, std::vector<std::string>{"htmlhelp index " + kFolder + "/Tobrix.chm"});
+    ASSERT_EQ(messages.shown.size(), 2u);
+    EXPECT_EQ(messages.shown[1].kind, 'W');
+    EXPECT_EQ(messages.shown[1].text, sjis<u8"ヘルプファイル Tobrix.chm を開けませんでした。">());
 }
 
 TEST_F(MainTest, BothExportItemsAreEnabledAndRunExactlyWhenTheListHasARow) {

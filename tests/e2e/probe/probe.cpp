@@ -46,6 +46,8 @@
 //   lvclick-header <listview> <col>       left click in the middle of a column header; "handled 0" when
 //                                         the program is still busy with it after 5 s (e.g. a modal dialog)
 //   lvselect <listview> <row> [add]       selects and focuses a row; without "add" the others are cleared
+//   tv <treeview>                         tree view items: count, then "item <depth> <text>" per item, in
+//                                         the order they show with every branch expanded
 //   msgbox [timeout_ms=10000] [caption]   waits for a visible "#32770" window; prints hwnd, caption, text,
 //                                         "button <id> <caption>" per button
 //   msgbox-press <hwnd> <id> [timeout_ms=5000]   presses a button and waits until the box is gone
@@ -617,6 +619,41 @@ void cmd_lv(const Args& a) {
     }
 }
 
+// ---- tree views -----------------------------------------------------------------------------------
+
+std::wstring tv_text(HWND tv, const RemoteBuffer& mem, HTREEITEM item) {
+    const size_t capacity = (mem.size() - kTextOffset) / sizeof(wchar_t);
+    TVITEMW query{};
+    query.mask = TVIF_TEXT | TVIF_HANDLE;
+    query.hItem = item;
+    query.pszText = reinterpret_cast<LPWSTR>(mem.at(kTextOffset));
+    query.cchTextMax = static_cast<int>(capacity);
+    const wchar_t nul = 0;
+    mem.write(kTextOffset, &nul, sizeof nul);
+    mem.write(0, &query, sizeof query);
+    if (!send_or_fail(tv, TVM_GETITEMW, 0, mem.lparam())) return {};
+    std::wstring text(capacity, L'\0');
+    mem.read(kTextOffset, text.data(), text.size() * sizeof(wchar_t));
+    text.resize(wcsnlen(text.c_str(), text.size()));
+    return text;
+}
+
+void tv_items(HWND tv, const RemoteBuffer& mem, HTREEITEM item, int depth) {
+    for (; item; item = reinterpret_cast<HTREEITEM>(
+                     send_or_fail(tv, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)))) {
+        emit("item " + std::to_string(depth) + " " + hex(tv_text(tv, mem, item)));
+        const auto child = send_or_fail(tv, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(item));
+        tv_items(tv, mem, reinterpret_cast<HTREEITEM>(child), depth + 1);
+    }
+}
+
+void cmd_tv(const Args& a) {
+    HWND tv = window_arg(arg_at(a, 0));
+    emit("count " + std::to_string(send_or_fail(tv, TVM_GETCOUNT, 0, 0)));
+    RemoteBuffer mem(tv, kTextOffset + 4096);
+    tv_items(tv, mem, reinterpret_cast<HTREEITEM>(send_or_fail(tv, TVM_GETNEXTITEM, TVGN_ROOT, 0)), 0);
+}
+
 RECT to_screen(HWND hwnd, RECT r) {
     MapWindowPoints(hwnd, nullptr, reinterpret_cast<POINT*>(&r), 2);
     return r;
@@ -1002,6 +1039,7 @@ const std::map<std::wstring, Handler>& commands() {
         {L"tb-rect", cmd_tb_rect},
         {L"lvclick-header", cmd_lvclick_header},
         {L"lvselect", cmd_lvselect},
+        {L"tv", cmd_tv},
         {L"msgbox", cmd_msgbox},
         {L"msgbox-press", cmd_msgbox_press},
         {L"reg-dump", cmd_reg_dump},
