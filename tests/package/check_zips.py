@@ -22,6 +22,7 @@ import zipfile
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parents[2]
+sys.path.insert(0, str(ROOT / "tests" / "e2e"))  # the Wine session of the end-to-end tests
 README = "はじめにお読みください.txt"
 MACHINES = {"win32": (0x014C, 0x10B), "win64": (0x8664, 0x20B)}  # COFF machine, optional header magic
 IMAGE_SUBSYSTEM_WINDOWS_GUI = 2
@@ -92,7 +93,6 @@ def check_sums(dist: Path, zips: list[Path]) -> None:
 def start_from_zip(session, zip_path: Path) -> tuple:
     """Unpacks the zip into a new folder of the Wine session and starts its Tobrix.exe; returns the
     process, the program's path and its main window once it shows."""
-    sys.path.insert(0, str(ROOT / "tests" / "e2e"))
     from tobrix import MAIN_CLASS
 
     folder = session.scratch_dir(zip_path.stem)
@@ -104,7 +104,6 @@ def start_from_zip(session, zip_path: Path) -> tuple:
 
 
 def start_and_close(build_dir: Path, zip_path: Path) -> None:
-    sys.path.insert(0, str(ROOT / "tests" / "e2e"))
     import wine_env
 
     with wine_env.WineSession(build_dir) as session:
