@@ -110,6 +110,15 @@ def start_and_close(build_dir: Path, zip_path: Path) -> None:
         proc, _, hwnd = start_from_zip(session, zip_path)
         caption = session.probe.info(hwnd).caption
         assert caption == "Tobrix", f"the main window's caption is {caption!r}"
+        # ヘルプ(&H) → 目次(&C): the guide from the zip opens at its contents tree.
+        session.activate(hwnd)
+        session.key("alt+h", "c")
+        guide = session.probe.find("HH Parent", None, timeout=20)
+        tree = wine_env.wait_until(lambda: next((c.hwnd for c in session.probe.children(guide)
+                                                 if c.class_name == "SysTreeView32" and c.visible), 0),
+                                   20, message="the guide's contents tree")
+        first = wine_env.wait_until(lambda: session.probe.tv(tree), message="the contents filled")[0]
+        assert first == (0, "Tobrix とは"), f"the guide's contents begin with {first!r}"
         session.probe.close(hwnd)
         assert proc.wait(30) == 0, f"Tobrix ended with {proc.returncode}"
 
@@ -126,7 +135,7 @@ def main() -> int:
     checks = [(f"{z.name} holds the release", check_zip, (z, arch, version)) for z, arch in zip(zips, MACHINES)]
     checks.append(("SHA256SUMS matches both zips", check_sums, (args.dist, zips)))
     if args.start_with:
-        checks.append((f"Tobrix.exe from {zips[1].name} starts and closes under Wine", start_and_close,
+        checks.append((f"Tobrix.exe from {zips[1].name} starts under Wine and opens its guide", start_and_close,
                        (args.start_with.resolve(), zips[1])))
     failed = 0
     for title, check, check_args in checks:
