@@ -29,16 +29,16 @@ bool AboutDialog::OnInit() {
         {
             {kName, WC_STATICW, Widen(kAboutName), 72, 8, 169, 17, label},
             {kNotice, WC_STATICW, Widen(kAboutNotice), 72, 28, 208, 17, label},
-            {kLastModify, WC_STATICW, Widen(kAboutLastModify), 72, 48, 153, 17, label},
-            {kHomePageLabel, WC_STATICW, Widen(kAboutHomePageLabel), 72, 80, 72, 17, label},
-            {kMailLabel, WC_STATICW, Widen(kAboutMailLabel), 72, 96, 72, 17, label},
+            {kLastModify, WC_STATICW, Widen(kAboutLastModify), 72, 48, 169, 17, label},
+            {kHomePageLabel, WC_STATICW, Widen(kAboutHomePageLabel), 72, 80, 80, 16, label},
+            {kMailLabel, WC_STATICW, Widen(kAboutMailLabel), 72, 96, 80, 16, label},
         },
         labels);
     HFONT links = MakeFont(13, true);
     CreateControls(
         {
-            {kHomePage, WC_STATICW, Widen(kAboutHomePage), 144, 80, 225, 17, link},
-            {kMail, WC_STATICW, Widen(kAboutMail), 144, 96, 153, 17, link},
+            {kHomePage, WC_STATICW, Widen(kAboutHomePage), 152, 80, 225, 16, link},
+            {kMail, WC_STATICW, Widen(kAboutMail), 152, 96, 153, 16, link},
         },
         links);
     // The picture keeps its 32 x 32 size, centred in its frame.

@@ -169,6 +169,11 @@ INT_PTR Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
             const RECT& r = change.suggested;
             SetWindowPos(hwnd_, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                          SWP_NOZORDER | SWP_NOACTIVATE);
+            // A dialog that lays out on WM_SIZE does so at the new DPI also when the size stays
+            // (the system may hold a large one to the screen's).
+            RECT client{};
+            GetClientRect(hwnd_, &client);
+            SendMessageW(hwnd_, WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
         }
         SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, 0);
         return TRUE;
