@@ -441,6 +441,52 @@ TEST_F(DpiLayoutTest, TheStoredWindowSizeIsRestoredAndSavedUnscaled) {
         EXPECT_EQ(Stored(name), value) << name;
 }
 
+// Windows tells a window of its new monitor's DPI while it moves it there: the first move of
+// the window comes with a WM_DPICHANGED suggesting the size scaled to that DPI.
+struct MoveToOtherMonitor {
+    static inline WNDPROC original = nullptr;
+    static inline int from = 96, to = 96;
+    static inline bool told = false;
+    HWND hwnd;
+
+    MoveToOtherMonitor(HWND window, int fromDpi, int toDpi) : hwnd(window) {
+        from = fromDpi;
+        to = toDpi;
+        told = false;
+        original = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&MoveToOtherMonitor::Proc)));
+    }
+    ~MoveToOtherMonitor() { SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original)); }
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+        const LRESULT result = CallWindowProcW(original, hwnd, message, wParam, lParam);
+        if (message == WM_WINDOWPOSCHANGED && !told) {
+            told = true;
+            RECT r{};
+            GetWindowRect(hwnd, &r);
+            r.right = r.left + MulDiv(r.right - r.left, to, from);
+            r.bottom = r.top + MulDiv(r.bottom - r.top, to, from);
+            SendMessageW(hwnd, WM_DPICHANGED, MAKEWPARAM(to, to), reinterpret_cast<LPARAM>(&r));
+        }
+        return result;
+    }
+};
+
+TEST_F(DpiLayoutTest, AStoredSizeRestoredOnAMonitorOfAnotherDpiStaysAsItWas) {
+    const HWND hwnd = Open();
+    const int other = OtherDpi(dpi);
+    {
+        const MoveToOtherMonitor move(hwnd, dpi, other);
+        window->SetBounds({30, 40, 417, 333});
+        EXPECT_TRUE(MoveToOtherMonitor::told);
+    }
+    RECT r{};
+    GetWindowRect(hwnd, &r);
+    EXPECT_EQ(r.right - r.left, 417);
+    EXPECT_EQ(r.bottom - r.top, 333);
+    // Laid out for the other monitor all the same.
+    EXPECT_EQ(ImageSize(FindWindowExW(hwnd, nullptr, TOOLBARCLASSNAMEW, nullptr)), ScaleForDpi(16, other));
+}
+
 TEST_F(DpiLayoutTest, TheMainWindowFollowsADpiChange) {
     Store("ColWidth1", "250");
     const HWND hwnd = Open();
