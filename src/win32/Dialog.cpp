@@ -102,7 +102,8 @@ void Dialog::Rescale(int dpi) {
             if (font != nullptr && font == oldFonts[i].font)
                 SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[i].font), FALSE);
         const int id = GetDlgCtrlID(child);
-        const auto place = std::find_if(places_.begin(), places_.end(), [id](const ControlPlace& p) { return p.id == id; });
+        const auto place =
+            std::find_if(places_.begin(), places_.end(), [id](const ControlPlace& p) { return p.id == id; });
         if (place != places_.end()) {
             MoveWindow(child, Scale(place->left), Scale(place->top), Scale(place->width), Scale(place->height), TRUE);
         } else {

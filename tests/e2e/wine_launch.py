@@ -392,7 +392,8 @@ def main(argv: list[str] | None = None) -> int:
     p_exec = commands.add_parser("exec", help="run a program without X, with its exit code")
     for p in (p_run, p_exec):
         p.add_argument("--prefix", required=True, type=lambda s: Path(s).absolute(), metavar="DIR")
-        p.add_argument("--dpi", type=int, choices=range(72, 481), metavar="N", help="the screen's DPI")
+        p.add_argument("--dpi", type=int, default=96, choices=range(72, 481), metavar="N",
+                       help="the screen's DPI (96)")
         p.add_argument("program", nargs=argparse.REMAINDER, metavar="-- PROGRAM.exe [ARGS]")
     args = parser.parse_args(argv)
     if args.program[:1] == ["--"]:

@@ -54,8 +54,9 @@ std::wstring TextOf(HWND window) {
 // For the messages of failed checks.
 std::string Utf8(const std::wstring& text) {
     std::string out(text.size() * 3, '\0');
-    out.resize(static_cast<std::size_t>(WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()),
-                                                            out.data(), static_cast<int>(out.size()), nullptr, nullptr)));
+    const int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(),
+                                      static_cast<int>(out.size()), nullptr, nullptr);
+    out.resize(static_cast<std::size_t>(n));
     return out;
 }
 
@@ -164,7 +165,8 @@ void ExpectLaidOut(HWND window, int dpi, const char* name) {
             RECT common{};
             if (!IntersectRect(&common, &r, &other))
                 continue;
-            const bool framed = (IsGroupBox(c) && Contains(r, other)) || (IsGroupBox(controls[k]) && Contains(other, r));
+            const bool framed =
+                (IsGroupBox(c) && Contains(r, other)) || (IsGroupBox(controls[k]) && Contains(other, r));
             EXPECT_TRUE(framed) << id << " overlaps control " << GetDlgCtrlID(controls[k]) << " "
                                 << Utf8(TextOf(controls[k]));
         }
@@ -498,8 +500,8 @@ TEST_F(DpiLayoutTest, TheMainWindowFollowsADpiChange) {
     const RECT suggested = SendDpiChange(hwnd, dpi, other);
     ExpectAt(hwnd, suggested);
     EXPECT_EQ(ImageSize(toolBar), ScaleForDpi(16, other));
-    EXPECT_EQ(ListView_GetImageList(list, LVSIL_SMALL), reinterpret_cast<HIMAGELIST>(
-                                                            SendMessageW(toolBar, TB_GETIMAGELIST, 0, 0)));
+    EXPECT_EQ(ListView_GetImageList(list, LVSIL_SMALL),
+              reinterpret_cast<HIMAGELIST>(SendMessageW(toolBar, TB_GETIMAGELIST, 0, 0)));
     EXPECT_EQ(FontHeight(list), ScaleForDpi(13, other));
     EXPECT_NEAR(ListView_GetColumnWidth(list, 0), ScaleForDpi(kDesignColumnWidths[0], other), 1);
     EXPECT_NEAR(ListView_GetColumnWidth(list, 1), MulDiv(250, other, dpi), 1);
