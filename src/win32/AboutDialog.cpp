@@ -34,9 +34,9 @@ bool AboutDialog::OnInit() {
         {
             {kName, WC_STATICW, Widen(kAboutName), 72, 8, 169, 17, label},
             {kNotice, WC_STATICW, Widen(kAboutNotice), 72, 28, 208, 17, label},
-            {kLastModify, WC_STATICW, Widen(kAboutLastModify), 72, 48, 153, 17, label},
-            {kHomePageLabel, WC_STATICW, Widen(kAboutHomePageLabel), 72, 80, 72, 17, label},
-            {kMailLabel, WC_STATICW, Widen(kAboutMailLabel), 72, 96, 72, 17, label},
+            {kLastModify, WC_STATICW, Widen(kAboutLastModify), 72, 48, 169, 17, label},
+            {kHomePageLabel, WC_STATICW, Widen(kAboutHomePageLabel), 72, 80, 80, 16, label},
+            {kMailLabel, WC_STATICW, Widen(kAboutMailLabel), 72, 96, 80, 16, label},
         },
         labels);
     // The addresses are links the keyboard reaches too (Tab, then Enter), after OK in
@@ -45,8 +45,8 @@ bool AboutDialog::OnInit() {
     HFONT links = MakeFont(13, true);
     CreateControls(
         {
-            {kHomePage, WC_LINK, LinkText(kAboutHomePage), 144, 80, 225, 17, WS_TABSTOP},
-            {kMail, WC_LINK, LinkText(kAboutMail), 144, 96, 153, 17, WS_TABSTOP},
+            {kHomePage, WC_LINK, LinkText(kAboutHomePage), 152, 80, 225, 16, WS_TABSTOP},
+            {kMail, WC_LINK, LinkText(kAboutMail), 152, 96, 153, 16, WS_TABSTOP},
         },
         links);
     for (const int id : {kHomePage, kMail}) {

@@ -38,18 +38,7 @@ std::string ShortcutText(const Shortcut& shortcut) {
 } // namespace
 
 CommandUi::CommandUi(HINSTANCE instance, std::function<int(int)> scale) : instance_(instance), scale_(std::move(scale)) {
-    // Each image is drawn for several sizes; the system picks the one for this screen.
-    const int size = scale_(16);
-    images_ = ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, kCommandImageCount, 0);
-    ImageList_SetImageCount(images_, kCommandImageCount);
-    for (int i = 0; i < kCommandImageCount; ++i) {
-        const auto icon = static_cast<HICON>(
-            LoadImageW(instance_, MAKEINTRESOURCEW(IDI_COMMAND_FIRST + i), IMAGE_ICON, size, size, 0));
-        if (icon != nullptr) {
-            ImageList_ReplaceIcon(images_, i, icon);
-            DestroyIcon(icon);
-        }
-    }
+    MakeImages();
 
     menuBar_ = BuildMenu(std::begin(kMainMenu), std::end(kMainMenu), false);
     contextMenu_ = BuildMenu(std::begin(kContextMenu), std::end(kContextMenu), true);
@@ -73,6 +62,32 @@ CommandUi::~CommandUi() {
         DestroyAcceleratorTable(shortcuts_);
     if (images_ != nullptr)
         ImageList_Destroy(images_);
+}
+
+void CommandUi::MakeImages() {
+    // Each image is drawn for several sizes; the system picks the one for this DPI.
+    const int size = scale_(16);
+    images_ = ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, kCommandImageCount, 0);
+    ImageList_SetImageCount(images_, kCommandImageCount);
+    for (int i = 0; i < kCommandImageCount; ++i) {
+        const auto icon = static_cast<HICON>(
+            LoadImageW(instance_, MAKEINTRESOURCEW(IDI_COMMAND_FIRST + i), IMAGE_ICON, size, size, 0));
+        if (icon != nullptr) {
+            ImageList_ReplaceIcon(images_, i, icon);
+            DestroyIcon(icon);
+        }
+    }
+}
+
+void CommandUi::Rescale() {
+    HIMAGELIST old = std::exchange(images_, nullptr);
+    MakeImages();
+    if (toolBar_ != nullptr) {
+        SendMessageW(toolBar_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images_));
+        MeasureToolBar();
+    }
+    if (old != nullptr)
+        ImageList_Destroy(old);
 }
 
 HMENU CommandUi::TakeMenuBar() { return std::exchange(menuBar_, nullptr); }
@@ -135,7 +150,6 @@ void CommandUi::CreateToolBar(HWND parent) {
                                0, 0, 0, 0, parent, nullptr, instance_, nullptr);
     SendMessageW(toolBar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
     SendMessageW(toolBar_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images_));
-    SendMessageW(toolBar_, TB_SETINDENT, static_cast<WPARAM>(scale_(5)), 0);
     std::vector<TBBUTTON> buttons;
     for (const MenuEntry& entry : kToolBar) {
         TBBUTTON button{};
@@ -153,6 +167,25 @@ void CommandUi::CreateToolBar(HWND parent) {
         buttons.push_back(button);
     }
     SendMessageW(toolBar_, TB_ADDBUTTONS, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
+    MeasureToolBar();
+}
+
+void CommandUi::MeasureToolBar() {
+    SendMessageW(toolBar_, TB_SETINDENT, static_cast<WPARAM>(scale_(5)), 0);
+    const int count = static_cast<int>(SendMessageW(toolBar_, TB_BUTTONCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        TBBUTTONINFOW info{};
+        info.cbSize = sizeof info;
+        info.dwMask = TBIF_BYINDEX | TBIF_STYLE;
+        SendMessageW(toolBar_, TB_GETBUTTONINFOW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&info));
+        if ((info.fsStyle & BTNS_SEP) == 0)
+            continue;
+        // A separator's width is its image number, and its size where the control keeps one.
+        info.dwMask = TBIF_BYINDEX | TBIF_SIZE | TBIF_IMAGE;
+        info.cx = static_cast<WORD>(scale_(8));
+        info.iImage = scale_(8);
+        SendMessageW(toolBar_, TB_SETBUTTONINFOW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&info));
+    }
     SendMessageW(toolBar_, TB_SETBUTTONSIZE, 0, MAKELPARAM(scale_(28), scale_(24)));
 }
 

@@ -16,7 +16,7 @@ namespace tobrix::win32 {
 
 class CommandUi {
 public:
-    // `scale` turns 96-DPI pixels into the screen's.
+    // `scale` turns 96-DPI pixels into the window's.
     CommandUi(HINSTANCE instance, std::function<int(int)> scale);
     ~CommandUi();
     CommandUi(const CommandUi&) = delete;
@@ -30,6 +30,9 @@ public:
     HWND ToolBar() const { return toolBar_; }
     // The toolbar's height once it has fitted itself to the window's width.
     int FitToolBar();
+    // After a change of the window's DPI: the images made again at their size there (the
+    // old list is destroyed: whoever shows it takes the new one) and the toolbar's measures.
+    void Rescale();
 
     // The shortcut keys, taken before the focused control sees them; the repeats of a held
     // key whose command runs once per press are taken and dropped.
@@ -53,6 +56,8 @@ public:
     bool TooltipText(NMTTDISPINFOW& info);
 
 private:
+    void MakeImages();
+    void MeasureToolBar();
     HMENU BuildMenu(const MenuEntry* first, const MenuEntry* last, bool popup);
     void AddMenuItem(HMENU menu, CommandId id);
 

@@ -1,14 +1,20 @@
 #include "win32/Dialog.h"
 
+#include "win32/Dpi.h"
 #include "win32/Encoding.h"
 #include "win32/Fonts.h"
 #include "win32/HighContrast.h"
 
+#include <commctrl.h>
+
+#include <algorithm>
+#include <utility>
+
 namespace tobrix::win32 {
 
 Dialog::~Dialog() {
-    for (HFONT font : fonts_)
-        DeleteObject(font);
+    for (const MadeFont& made : fonts_)
+        DeleteObject(made.font);
 }
 
 namespace {
@@ -40,8 +46,9 @@ HWND Dialog::CreateModeless(HWND owner, int clientWidth, int clientHeight, DWORD
 }
 
 HFONT Dialog::MakeFont(int height, bool underline, int weight) {
-    HFONT font = CreateDpiFont({.height = height, .weight = weight, .underline = underline}, dpi_);
-    fonts_.push_back(font);
+    const FontSpec spec{.height = height, .weight = weight, .underline = underline};
+    HFONT font = CreateDpiFont(spec, dpi_);
+    fonts_.push_back({spec, font});
     return font;
 }
 
@@ -52,7 +59,73 @@ void Dialog::CreateControls(const std::vector<ControlSpec>& controls, HFONT font
                                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), GetModuleHandleW(nullptr),
                                        nullptr);
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        places_.push_back({c.id, c.left, c.top, c.width, c.height});
     }
+}
+
+void Dialog::Centre() {
+    // On the owner's monitor, where the user is looking, rather than always on the primary one.
+    const HWND owner = GetWindow(hwnd_, GW_OWNER);
+    HMONITOR monitor = owner != nullptr ? MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST)
+                                        : MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY);
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetMonitorInfoW(monitor, &info))
+        SystemParametersInfoW(SPI_GETWORKAREA, 0, &info.rcWork, 0);
+    const RECT& work = info.rcWork;
+    const auto style = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE));
+    const auto exStyle = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE));
+    placing_ = true;
+    // Twice at most: the first move may take the dialog to a monitor of another DPI, and then
+    // its size is measured again at that one.
+    for (int pass = 0; pass < 2; ++pass) {
+        dpi_ = WindowDpi(pass == 0 && owner != nullptr ? owner : hwnd_);
+        RECT frame{0, 0, Scale(clientWidth_), Scale(clientHeight_)};
+        AdjustWindowRectForDpi(frame, style, false, exStyle, dpi_);
+        const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+        SetWindowPos(hwnd_, nullptr, work.left + (work.right - work.left - width) / 2,
+                     work.top + (work.bottom - work.top - height) / 2, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+        if (WindowDpi(hwnd_) == dpi_)
+            break;
+    }
+    placing_ = false;
+}
+
+void Dialog::Rescale(int dpi) {
+    const int old = std::exchange(dpi_, dpi);
+    std::vector<MadeFont> oldFonts = std::move(fonts_);
+    fonts_.clear();
+    for (const MadeFont& made : oldFonts)
+        fonts_.push_back({made.spec, CreateDpiFont(made.spec, dpi_)});
+    for (HWND child = GetWindow(hwnd_, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+        const auto font = reinterpret_cast<HFONT>(SendMessageW(child, WM_GETFONT, 0, 0));
+        for (std::size_t i = 0; i < oldFonts.size(); ++i)
+            if (font != nullptr && font == oldFonts[i].font)
+                SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[i].font), FALSE);
+        const int id = GetDlgCtrlID(child);
+        const auto place =
+            std::find_if(places_.begin(), places_.end(), [id](const ControlPlace& p) { return p.id == id; });
+        if (place != places_.end()) {
+            MoveWindow(child, Scale(place->left), Scale(place->top), Scale(place->width), Scale(place->height), TRUE);
+        } else {
+            // Not from a table (an up-down beside its field, a list the dialog sizes itself):
+            // in proportion. A dialog that lays out such a control on WM_SIZE puts it right.
+            RECT r{};
+            GetWindowRect(child, &r);
+            MapWindowPoints(HWND_DESKTOP, hwnd_, reinterpret_cast<POINT*>(&r), 2);
+            MoveWindow(child, MulDiv(r.left, dpi_, old), MulDiv(r.top, dpi_, old), MulDiv(r.right - r.left, dpi_, old),
+                       MulDiv(r.bottom - r.top, dpi_, old), TRUE);
+        }
+        wchar_t className[32]{};
+        GetClassNameW(child, className, static_cast<int>(std::size(className)));
+        if (lstrcmpiW(className, WC_LISTVIEWW) == 0) {
+            const int columns = Header_GetItemCount(ListView_GetHeader(child));
+            for (int c = 0; c < columns; ++c)
+                ListView_SetColumnWidth(child, c, MulDiv(ListView_GetColumnWidth(child, c), dpi_, old));
+        }
+    }
+    for (const MadeFont& made : oldFonts)
+        DeleteObject(made.font);
 }
 
 void Dialog::SetItemText(int id, std::string_view cp932) { SetDlgItemTextW(hwnd_, id, Widen(cp932).c_str()); }
@@ -85,20 +158,30 @@ INT_PTR CALLBACK Dialog::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARA
 
 INT_PTR Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
-        dpi_ = ScreenDpi();
-        RECT frame{0, 0, Scale(clientWidth_), Scale(clientHeight_)};
-        AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE)), FALSE,
-                           static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)));
-        const int width = frame.right - frame.left, height = frame.bottom - frame.top;
-        // Centred on the screen.
-        RECT work{};
-        SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-        SetWindowPos(hwnd_, nullptr, work.left + (work.right - work.left - width) / 2,
-                     work.top + (work.bottom - work.top - height) / 2, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+        KeepDialogLayoutOwn(hwnd_);
+        Centre();
         return OnInit() ? TRUE : FALSE;
     }
     if (message == WM_SYSCOLORCHANGE || message == WM_SETTINGCHANGE)
         FollowSystemColors(hwnd_); // colours chosen at paint time (HighContrast.h) are chosen again
+    if (message == WM_DPICHANGED) {
+        const DpiChange change = DpiChangeOf(wParam, lParam);
+        if (placing_) {
+            dpi_ = change.dpi; // Centre sets the size itself, and no control exists yet
+        } else {
+            Rescale(change.dpi);
+            const RECT& r = change.suggested;
+            SetWindowPos(hwnd_, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+            // A dialog that lays out on WM_SIZE does so at the new DPI also when the size stays
+            // (the system may hold a large one to the screen's).
+            RECT client{};
+            GetClientRect(hwnd_, &client);
+            SendMessageW(hwnd_, WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
+        }
+        SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, 0);
+        return TRUE;
+    }
     LRESULT result = 0;
     if (!ReflectToControl(hwnd_, message, wParam, lParam, result) && !OnMessage(message, wParam, lParam, result))
         return FALSE;

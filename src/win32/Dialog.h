@@ -1,6 +1,7 @@
 #pragma once
 // A modal dialog whose controls are laid out in pixels of a 96-DPI screen (scaled to the
-// real one) from a table, so the layout reads as the form was drawn. It is bound to its
+// DPI of the monitor it is on) from a table, so the layout reads as the form was drawn. When
+// it moves to a monitor of another DPI the same table lays it out again. It is bound to its
 // object (Binding.h) from WM_INITDIALOG to WM_NCDESTROY; the procedure only unpacks and
 // forwards.
 
@@ -34,6 +35,8 @@ public:
 
     // Null before the dialog is created and after it is destroyed.
     HWND Handle() const { return hwnd_; }
+    // The DPI the dialog is laid out at.
+    int Dpi() const { return dpi_; }
 
 protected:
     static constexpr DWORD kFixedStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER;
@@ -45,7 +48,8 @@ protected:
     HWND CreateModeless(HWND owner, int clientWidth, int clientHeight, DWORD style = kFixedStyle);
     void EndModal(INT_PTR code) { EndDialog(hwnd_, code); }
 
-    // Creates the controls in table order (which is also the tab order) and sets the font.
+    // Creates the controls in table order (which is also the tab order) and sets the font. The
+    // table's places are kept for a later change of DPI.
     void CreateControls(const std::vector<ControlSpec>& controls, HFONT font);
     HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
     int Scale(int pixels) const { return ScaleForDpi(pixels, dpi_); }
@@ -63,6 +67,21 @@ protected:
     virtual bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) = 0;
 
 private:
+    struct ControlPlace {
+        int id;
+        int left, top, width, height; // 96-DPI pixels
+    };
+    struct MadeFont {
+        FontSpec spec;
+        HFONT font;
+    };
+
+    // Centres the dialog on its owner's monitor (the primary one without an owner) at the size
+    // of its client area at the monitor's DPI.
+    void Centre();
+    // WM_DPICHANGED: fonts, table controls and the other children again at the new DPI.
+    void Rescale(int dpi);
+
     static INT_PTR CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -70,7 +89,9 @@ private:
     int dpi_ = 96;
     int clientWidth_ = 0;
     int clientHeight_ = 0;
-    std::vector<HFONT> fonts_;
+    bool placing_ = false; // the dialog is being placed: a DPI change keeps the size being set
+    std::vector<ControlPlace> places_;
+    std::vector<MadeFont> fonts_;
 };
 
 } // namespace tobrix::win32

@@ -79,7 +79,7 @@ bool InportDialog::OnInit() {
             {kLabels + 4, WC_BUTTONW, Widen(sjis<u8"区切り文字">()), 8, 92, 212, 96, group},
             {kTab, WC_BUTTONW, Widen(sjis<u8"タブ(&T)">()), 20, 112, 84, 20, check | WS_GROUP},
             {kComma, WC_BUTTONW, Widen(sjis<u8"カンマ(&C)">()), 20, 136, 84, 20, check},
-            {kSpace, WC_BUTTONW, Widen(sjis<u8"スペース(&S)">()), 20, 160, 84, 20, check},
+            {kSpace, WC_BUTTONW, Widen(sjis<u8"スペース(&S)">()), 20, 160, 88, 20, check},
             {kSemi, WC_BUTTONW, Widen(sjis<u8"セミコロン(&M)">()), 108, 112, 104, 20, check},
             {kEtc, WC_BUTTONW, Widen(sjis<u8"その他(&O)">()), 108, 136, 80, 20, check},
             {kEtcText, WC_EDITW, L"", 190, 135, 22, 21, WS_TABSTOP, WS_EX_CLIENTEDGE},

@@ -2,18 +2,19 @@
 
 #include "store/Columns.h"
 #include "win32/Encoding.h"
+#include "win32/Fonts.h"
 
 #include <algorithm>
 
 namespace tobrix::win32 {
 
-void AddEntryColumns(HWND list) {
+void AddEntryColumns(HWND list, int dpi) {
     for (int i = 0; i < kColumnCount; ++i) {
         std::wstring caption = Widen(kColumnCaptions[i]);
         LVCOLUMNW column{};
         column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
         column.pszText = caption.data();
-        column.cx = kDesignColumnWidths[i];
+        column.cx = ScaleForDpi(kDesignColumnWidths[i], dpi);
         column.iSubItem = i;
         ListView_InsertColumn(list, i, &column);
     }

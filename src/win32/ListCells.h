@@ -11,8 +11,8 @@
 
 namespace tobrix::win32 {
 
-// The five columns of an entry list at their design widths.
-void AddEntryColumns(HWND list);
+// The five columns of an entry list at their design widths, scaled to `dpi`.
+void AddEntryColumns(HWND list, int dpi);
 
 // Fills the control's request from the presenter's cell; `buffer` holds the wide text for
 // as long as the control may read it.

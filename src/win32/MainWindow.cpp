@@ -2,10 +2,12 @@
 
 #include "app/Identity.h"
 #include "common/Error.h"
+#include "store/Columns.h"
 #include "store/Data.h"
 #include "store/ItemDataList.h"
 #include "win32/AboutDialog.h"
 #include "win32/DlgDialog.h"
+#include "win32/Dpi.h"
 #include "win32/Encoding.h"
 #include "win32/InportDialog.h"
 #include "win32/ListCells.h"
@@ -112,7 +114,12 @@ void MainWindow::OnIdle() {
 
 bool MainWindow::OnCreate() {
     main_.hwnd = Handle();
-    font_ = CreateDpiFont({.height = 13}, dpi_);
+    // The images were made at the system's DPI; the window may be on a monitor of another.
+    if (const int dpi = WindowDpi(Handle()); dpi != dpi_) {
+        dpi_ = dpi;
+        commands_.Rescale();
+    }
+    font_ = CreateDpiFont(kListFont, dpi_);
     commands_.CreateToolBar(Handle());
     CreateList();
     return presenter_.FormCreate();
@@ -131,7 +138,24 @@ void MainWindow::CreateList() {
     // The commands' images, shared with the toolbar; the rows show none of them.
     ListView_SetImageList(list_, commands_.Images(), LVSIL_SMALL);
     ListView_SetExtendedListViewStyle(list_, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
-    AddEntryColumns(list_);
+    AddEntryColumns(list_, dpi_);
+    Layout();
+}
+
+void MainWindow::OnDpiChanged(int dpi, const RECT& suggested) {
+    const int old = std::exchange(dpi_, dpi);
+    HFONT oldFont = std::exchange(font_, CreateDpiFont(kListFont, dpi_));
+    SendMessageW(list_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
+    DeleteObject(oldFont);
+    commands_.Rescale();
+    ListView_SetImageList(list_, commands_.Images(), LVSIL_SMALL);
+    // The columns keep their share of the list, whether the user set them or not.
+    for (int i = 0; i < kColumnCount; ++i)
+        ListView_SetColumnWidth(list_, i, MulDiv(ListView_GetColumnWidth(list_, i), dpi_, old));
+    // A size being restored is the user's own: it is not scaled for the monitor it lands on.
+    if (!restoringBounds_)
+        SetWindowPos(Handle(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                     suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
     Layout();
 }
 
@@ -154,6 +178,11 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         break;
     case WM_SIZE: Layout(); return 0;
+    case WM_DPICHANGED: {
+        const DpiChange change = DpiChangeOf(wParam, lParam);
+        OnDpiChanged(change.dpi, change.suggested);
+        return 0;
+    }
     case WM_SETFOCUS:
         if (list_ != nullptr)
             SetFocus(list_);
@@ -492,12 +521,26 @@ void MainWindow::SetBounds(const WindowBounds& b) {
         if (GetMonitorInfoW(MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST), &info))
             OffsetRect(&r, info.rcWork.left - r.left, info.rcWork.top - r.top);
     }
+    // Moving onto a monitor of another DPI brings WM_DPICHANGED with a size scaled for it,
+    // which would make the window grow or shrink at every start: the stored size stays.
+    restoringBounds_ = true;
     SetWindowPos(Handle(), nullptr, r.left, r.top, b.Width, b.Height, SWP_NOZORDER | SWP_NOACTIVATE);
+    restoringBounds_ = false;
 }
 
-int MainWindow::ColumnWidth(int column) const { return ListView_GetColumnWidth(list_, column); }
+// A stored width equal to the column's design width stands for "as drawn": it is shown at
+// the window's DPI, and a column still at that scaled width is reported as the design width
+// again, so that the default follows the monitor. Any other width is the user's, in pixels.
+int MainWindow::ColumnWidth(int column) const {
+    const int width = ListView_GetColumnWidth(list_, column);
+    const bool known = column >= 0 && column < kColumnCount;
+    return known && width == Scale(kDesignColumnWidths[column]) ? kDesignColumnWidths[column] : width;
+}
 
-void MainWindow::SetColumnWidth(int column, int width) { ListView_SetColumnWidth(list_, column, width); }
+void MainWindow::SetColumnWidth(int column, int width) {
+    const bool known = column >= 0 && column < kColumnCount;
+    ListView_SetColumnWidth(list_, column, known && width == kDesignColumnWidths[column] ? Scale(width) : width);
+}
 
 int MainWindow::ListTextHeight(std::string_view text) const {
     HDC dc = GetDC(list_);
@@ -511,7 +554,7 @@ int MainWindow::ListTextHeight(std::string_view text) const {
 }
 
 int MainWindow::CaptionStripHeight() const {
-    return 2 * GetSystemMetrics(SM_CYFRAME) + GetSystemMetrics(SM_CYCAPTION);
+    return 2 * SystemMetricForDpi(SM_CYFRAME, dpi_) + SystemMetricForDpi(SM_CYCAPTION, dpi_);
 }
 
 void MainWindow::Close() { PostMessageW(Handle(), WM_CLOSE, 0, 0); }

@@ -90,6 +90,10 @@ private:
     void EndDrag(bool drop);
     bool PointerOverList() const;
     int Scale(int pixels) const { return ScaleForDpi(pixels, dpi_); }
+    // WM_DPICHANGED: the list's font, the images, the columns and the toolbar at the new DPI.
+    void OnDpiChanged(int dpi, const RECT& suggested);
+
+    static constexpr FontSpec kListFont{.height = 13};
 
     HINSTANCE instance_;
     OwnerWindow& main_;
@@ -100,6 +104,7 @@ private:
     PasswordCsvExportWindow csvExport_;
     HWND list_ = nullptr;
     HFONT font_ = nullptr;
+    bool restoringBounds_ = false; // SetBounds is placing the window
     HICON smallIcon_ = nullptr; // the class's, destroyed once the class is gone
     bool shown_ = false;
     std::wstring cellText_; // the last cell text handed to the list control

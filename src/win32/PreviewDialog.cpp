@@ -49,7 +49,7 @@ bool PreviewDialog::OnInit() {
                                 GetModuleHandleW(nullptr), nullptr);
     SendMessageW(list, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     ListView_SetExtendedListViewStyle(list, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
-    AddEntryColumns(list);
+    AddEntryColumns(list, Dpi());
     // Positions are set by Layout.
     CreateControls(
         {

@@ -53,7 +53,7 @@ bool SubDialog::OnInit() {
         {
             {kLabels + 1, WC_STATICW, Widen(kSubLabelTitle), 8, 16, 89, 21, label},
             {kTitle, WC_EDITW, L"", 104, 16, 354, 21, edit, WS_EX_CLIENTEDGE},
-            {kLabels + 2, WC_STATICW, Widen(kSubLabelUser), 8, 48, 89, 21, label},
+            {kLabels + 2, WC_STATICW, Widen(kSubLabelUser), 8, 48, 96, 21, label},
             {kUser, WC_EDITW, L"", 104, 48, 354, 21, edit, WS_EX_CLIENTEDGE},
             {kLabels + 3, WC_STATICW, Widen(kSubLabelPassword), 8, 80, 89, 21, label},
             {kPassword, WC_EDITW, L"", 104, 80, 354, 21, edit, WS_EX_CLIENTEDGE},

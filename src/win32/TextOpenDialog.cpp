@@ -1,6 +1,7 @@
 #include "win32/TextOpenDialog.h"
 
 #include "win32/Binding.h"
+#include "win32/Dpi.h"
 #include "win32/Encoding.h"
 #include "win32/FileDialog.h"
 #include "win32/Fonts.h"
@@ -57,6 +58,8 @@ private:
     void OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     int FileNameBoxId() const { return GetDlgItem(dialog_, cmb13) != nullptr ? cmb13 : edt1; }
     int Scale(int pixels) const { return ScaleForDpi(pixels, dpi_); }
+    static constexpr FontSpec kPreviewFont{
+        .height = 12, .face = kPreviewFontFace, .pitchAndFamily = FIXED_PITCH | FF_MODERN};
     RECT PanelRect() const;
     void Layout();
     void DeleteFont();
@@ -120,7 +123,7 @@ void TextOpenWindow::CreatePreviewControls(bool checked) {
     SetDlgItemTextW(child_, IDC_PREVIEW_CHECK, Widen(kPreviewCheckCaption).c_str());
     SetPreviewChecked(checked);
     DeleteFont();
-    font_ = CreateDpiFont({.height = 12, .face = kPreviewFontFace, .pitchAndFamily = FIXED_PITCH | FF_MODERN}, dpi_);
+    font_ = CreateDpiFont(kPreviewFont, dpi_);
     SendDlgItemMessageW(child_, IDC_PREVIEW_TEXT, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     controls_ = true;
     Layout();
@@ -149,7 +152,7 @@ void TextOpenWindow::Layout() {
     int textWidth = width - Scale(10);
     // The size grip sits in the bottom right corner of a resizable dialog: keep it free.
     if (dlg_.Options.EnableSizing)
-        textWidth -= GetSystemMetrics(SM_CXVSCROLL);
+        textWidth -= SystemMetricForDpi(SM_CXVSCROLL, dpi_);
     MoveWindow(GetDlgItem(child_, IDC_PREVIEW_TEXT), panel.left + Scale(5), panel.top + Scale(25),
                textWidth > 0 ? textWidth : 0, height > Scale(30) ? height - Scale(30) : 0, TRUE);
 }
@@ -185,6 +188,15 @@ void TextOpenWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (LOWORD(wParam) == IDC_PREVIEW_CHECK && HIWORD(wParam) == BN_CLICKED)
             dlg_.chkPreviewClick();
         break;
+    case kDpiChangedAfterParent:
+        // The file dialog has moved to a monitor of another DPI and laid itself out again.
+        dpi_ = WindowDpi(child_);
+        if (controls_) {
+            DeleteFont();
+            font_ = CreateDpiFont(kPreviewFont, dpi_);
+            SendDlgItemMessageW(child_, IDC_PREVIEW_TEXT, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
+        }
+        [[fallthrough]];
     case WM_SIZE:
         if (panel_) {
             panel_ = PanelRect();
@@ -206,7 +218,7 @@ UINT_PTR CALLBACK TextOpenWindow::Hook(HWND child, UINT message, WPARAM wParam, 
         auto* self = reinterpret_cast<TextOpenWindow*>(reinterpret_cast<const OPENFILENAMEW*>(lParam)->lCustData);
         if (Bind(child, *self)) {
             self->child_ = child;
-            self->dpi_ = ScreenDpi();
+            self->dpi_ = WindowDpi(child);
         }
         return TRUE;
     }

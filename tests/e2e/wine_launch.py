@@ -3,16 +3,17 @@
 prefix and a virtual display. The end-to-end session (wine_env.WineSession) builds on it, and so does
 its command line:
 
-    wine_launch.py run --prefix DIR [--screenshot FILE] [--title T] [--timeout S] -- PROGRAM.exe [ARGS]
+    wine_launch.py run --prefix DIR [--dpi N] [--screenshot FILE] [--title T] [--timeout S] -- PROGRAM.exe [ARGS]
         Runs a program on $DISPLAY, or on a virtual display (Xvfb + openbox) when there is none, until
         it ends. With --screenshot: waits for a shown window titled T (default Tobrix), saves the
         screen to FILE and ends the program; fails when no such window shows within S seconds.
-    wine_launch.py exec --prefix DIR -- PROGRAM.exe [ARGS]
+    wine_launch.py exec --prefix DIR [--dpi N] -- PROGRAM.exe [ARGS]
         Runs a program without X (Wine's null display driver: hidden windows and menus still work),
         output passed through, with the program's exit code. Meant for CMake's
         CROSSCOMPILING_EMULATOR: programs run one after another share one wineserver.
 
-Both create DIR on first use (about 6 s), also when several processes ask for it at once.
+Both create DIR on first use (about 6 s), also when several processes ask for it at once. --dpi gives
+the prefix's screen that DPI (96 when not given); Wine reads it when a program starts.
 """
 
 from __future__ import annotations
@@ -62,6 +63,13 @@ TEST_DESKTOP = {**DESKTOP, r"Software\Wine\X11 Driver": {"Decorated": "N"},
                 r"Software\Wine\WineDbg": {"ShowCrashDialog": 0}}
 HEADLESS = {**_FONTS, r"Software\Wine\Drivers": {"Graphics": "null"},
             r"Software\Wine\WineDbg": {"ShowCrashDialog": 0}}
+
+
+def with_dpi(settings: dict, dpi: int | None) -> dict:
+    """`settings` with the screen's DPI (Wine's LogPixels) set; None leaves Wine's default (96)."""
+    if dpi is None:
+        return settings
+    return {**settings, r"Control Panel\Desktop": {"LogPixels": dpi}}
 
 
 def wineserver_binary() -> str:
@@ -309,7 +317,7 @@ def run(args: argparse.Namespace) -> int:
             env = wine_environment(args.prefix, display.start())
             say(f"no display, using the virtual display {env['DISPLAY']}")
             say(f"(look at it with: DISPLAY={env['DISPLAY']} import -window root screen.png)")
-        prepare_prefix(args.prefix, env, DESKTOP, say)
+        prepare_prefix(args.prefix, env, with_dpi(DESKTOP, args.dpi), say)
         program = subprocess.Popen([WINE, *args.program], env=env, stdin=subprocess.DEVNULL)
         if not args.screenshot:
             return program.wait()
@@ -348,7 +356,7 @@ def run(args: argparse.Namespace) -> int:
 
 def exec_(args: argparse.Namespace) -> int:
     env = wine_environment(args.prefix)
-    prepare_prefix(args.prefix, env, HEADLESS, _say("exec"))
+    prepare_prefix(args.prefix, env, with_dpi(HEADLESS, args.dpi), _say("exec"))
     with prefix_lock(args.prefix):  # test programs run one after another share one server
         start_server(env, linger=10)
     program = subprocess.Popen([WINE, *args.program], env=env, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
@@ -384,6 +392,8 @@ def main(argv: list[str] | None = None) -> int:
     p_exec = commands.add_parser("exec", help="run a program without X, with its exit code")
     for p in (p_run, p_exec):
         p.add_argument("--prefix", required=True, type=lambda s: Path(s).absolute(), metavar="DIR")
+        p.add_argument("--dpi", type=int, default=96, choices=range(72, 481), metavar="N",
+                       help="the screen's DPI (96)")
         p.add_argument("program", nargs=argparse.REMAINDER, metavar="-- PROGRAM.exe [ARGS]")
     args = parser.parse_args(argv)
     if args.program[:1] == ["--"]:
