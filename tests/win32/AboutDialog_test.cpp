@@ -5,6 +5,7 @@
 
 #include "support/FakePlatform.h"
 #include "win32/HighContrast.h"
+#include "win32/ShownDialog.h"
 
 #include <commctrl.h>
 
@@ -32,18 +33,8 @@ TEST(HighContrast, OwnColoursGiveWayToTheSystemsOfTheirKindOnlyWhenItIsOn) {
 std::vector<std::function<void(HWND)>> g_steps;
 std::size_t g_step = 0;
 
-BOOL CALLBACK FindDialog(HWND window, LPARAM found) {
-    wchar_t name[16] = {};
-    GetClassNameW(window, name, 16);
-    if (std::wstring(name) != L"#32770" || !IsWindowVisible(window))
-        return TRUE;
-    *reinterpret_cast<HWND*>(found) = window;
-    return FALSE;
-}
-
 void CALLBACK Tick(HWND, UINT, UINT_PTR timer, DWORD) {
-    HWND dialog = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), &FindDialog, reinterpret_cast<LPARAM>(&dialog));
+    HWND dialog = ShownDialog();
     if (dialog == nullptr)
         return; // not open yet
     if (g_step == g_steps.size()) {

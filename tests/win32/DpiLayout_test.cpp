@@ -19,6 +19,7 @@
 #include "win32/Encoding.h"
 #include "win32/PasswordDialog.h"
 #include "win32/PreviewDialog.h"
+#include "win32/ShownDialog.h"
 #include "win32/TextOpenDialog.h"
 #include "win32/Win32Platform.h"
 #include "win32/Win32Files.h"
@@ -200,16 +201,8 @@ void ExpectAt(HWND window, const RECT& expected) {
 
 std::function<void(HWND)> g_visit; // what the timer does once the dialog shows
 
-BOOL CALLBACK FindDialog(HWND window, LPARAM found) {
-    if (ClassOf(window) != L"#32770" || !IsWindowVisible(window))
-        return TRUE;
-    *reinterpret_cast<HWND*>(found) = window;
-    return FALSE;
-}
-
 void CALLBACK Tick(HWND, UINT, UINT_PTR timer, DWORD) {
-    HWND dialog = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), &FindDialog, reinterpret_cast<LPARAM>(&dialog));
+    HWND dialog = ShownDialog();
     if (dialog == nullptr)
         return; // not open yet
     KillTimer(nullptr, timer);
@@ -377,8 +370,7 @@ TEST_F(DpiLayoutTest, ThePreviewAndTheReaderFitAndThePreviewsColumnsFollowTheDpi
     } reading;
     bool looked = false;
     reading.look = [&] {
-        HWND dialog = nullptr;
-        EnumThreadWindows(GetCurrentThreadId(), &FindDialog, reinterpret_cast<LPARAM>(&dialog));
+        HWND dialog = ShownDialog();
         ASSERT_NE(dialog, nullptr);
         looked = true;
         ExpectLaidOut(dialog, dpi, "reader");
