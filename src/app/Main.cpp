@@ -195,7 +195,9 @@ bool TfrmMain::StartWithoutDamagedFile() {
     return true;
 }
 
-void TfrmMain::FormShow() {
+void TfrmMain::FormShow() { ListFontChanged(); }
+
+void TfrmMain::ListFontChanged() {
     try {
         state_.LineHeight = view_.ListTextHeight("Wg");
     } catch (const std::exception& e) {

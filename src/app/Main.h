@@ -67,6 +67,9 @@ public:
     // settings.
     bool FormCreate();
     void FormShow();
+    // The list's font changed (the window moved to a monitor of another DPI): the drag's
+    // scroll step is measured again.
+    void ListFontChanged();
     // The window is asked to close, before it is destroyed: changed entries are saved, into a
     // recovery file when the data file cannot take them (and the user is told where). False
     // when the window is to stay open: the entries could be saved nowhere, and the user chose

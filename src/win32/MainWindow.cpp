@@ -147,6 +147,7 @@ void MainWindow::OnDpiChanged(int dpi, const RECT& suggested) {
     HFONT oldFont = std::exchange(font_, CreateDpiFont(kListFont, dpi_));
     SendMessageW(list_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
     DeleteObject(oldFont);
+    presenter_.ListFontChanged();
     commands_.Rescale();
     ListView_SetImageList(list_, commands_.Images(), LVSIL_SMALL);
     // The columns keep their share of the list, whether the user set them or not.

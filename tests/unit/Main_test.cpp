@@ -361,11 +361,14 @@ TEST_F(MainTest, NoSelectionEventCountsOnceTheWindowIsGoingAway) {
     EXPECT_EQ(items.At(1).MaskedPassword, "**");
 }
 
-TEST_F(MainTest, ExitClosesTheWindowAndShowMeasuresTheLineHeight) {
+TEST_F(MainTest, ExitClosesTheWindowAndShowAndAFontChangeMeasureTheLineHeight) {
     frm.FormCreate();
     view.textHeight = 17;
     frm.FormShow();
     EXPECT_EQ(frm.State().LineHeight, 17);
+    view.textHeight = 34; // a monitor of twice the DPI
+    frm.ListFontChanged();
+    EXPECT_EQ(frm.State().LineHeight, 34);
     EXPECT_FALSE(view.closed);
     frm.mnuExitClick();
     EXPECT_TRUE(view.closed);
