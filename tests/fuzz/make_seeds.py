@@ -2,7 +2,8 @@
 """Writes the fuzz seed corpora: small data files (scrambled, and two protected ones) in
 corpus/datafile/; in
 corpus/cp932/, the same clear texts behind a byte to search for; in corpus/reader/, delimited
-text behind an options byte and the other delimiter. Run it again after a change
+text behind an options byte and the other delimiter; in corpus/password_csv/, the CSV files
+browsers and password keepers export. Run it again after a change
 here; the files it writes are kept in the repository."""
 
 import os
@@ -73,6 +74,8 @@ def main() -> None:
     # quote (none, double, single, the other delimiter).
     for name, options, other, text in READER:
         write("reader", name, bytes([options]) + other + text)
+    for name, text in PASSWORD_CSV:
+        write("password_csv", name, text)
 
 
 READER = [
@@ -82,6 +85,16 @@ READER = [
     ("other_backslash", 0x12, b"\\", b"\x83\x5c\\x,\x95\\\r\n" + TITLE + b"\\" + MEMO),
     ("other_double_byte", 0xD0, b"\x81\x45", b"a\x81\x45b\x81\x45\x81\x45c\x81\x45\x81"),
     ("separator_and_lone_lead", 0x02, b"|", b"a\x08b,c\x83\r\n\x83,d"),
+]
+
+# "ショップ" and "一行目 二行目" in UTF-8, and the same title in CP932.
+SHOP = "ショップ".encode("utf-8")
+PASSWORD_CSV = [
+    ("browser_utf8_bom", b"\xef\xbb\xbfname,url,username,password,note\r\n" + SHOP
+     + b',https://shop.example.jp/login,taro,"p,w","' + "一行目\n二行目".encode("utf-8") + b'"\r\n'),
+    ("firefox_columns", b'"url","username","password","httpRealm","formActionOrigin","guid"\n'
+     b'"https://a.example","me","x""y",,"https://a.example","{1}"\n'),
+    ("cp932_and_ragged", b"title,login,password,notes\r\n" + TITLE + b",id,pw\r\n,,,\r\n\"open quote,x\r\n"),
 ]
 
 
