@@ -55,13 +55,25 @@ bool AboutDialog::OnInit() {
         item.state = item.stateMask = LIS_DEFAULTCOLORS;
         SendMessageW(Item(id), LM_SETITEM, 0, reinterpret_cast<LPARAM>(&item));
     }
-    // The picture keeps its 32 x 32 size, centred in its frame.
-    icon_ = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_TOBRIX), IMAGE_ICON,
-                                          Scale(32), Scale(32), LR_SHARED));
-    SendMessageW(Item(kImage), STM_SETICON, reinterpret_cast<WPARAM>(icon_), 0);
+    ShowIcon();
     presenter_.Attach(*this);
     SendMessageW(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(kHidden)), TRUE);
     return false;
+}
+
+AboutDialog::~AboutDialog() {
+    if (icon_ != nullptr)
+        DestroyIcon(icon_);
+}
+
+void AboutDialog::ShowIcon() {
+    // The picture keeps its 32 x 32 size, centred in its frame.
+    HICON icon = static_cast<HICON>(
+        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_TOBRIX), IMAGE_ICON, Scale(32), Scale(32), 0));
+    SendMessageW(Item(kImage), STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
+    if (icon_ != nullptr)
+        DestroyIcon(icon_);
+    icon_ = icon;
 }
 
 bool AboutDialog::IsAddress(HWND control) const { return control == Item(kHomePage) || control == Item(kMail); }

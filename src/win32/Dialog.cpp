@@ -170,6 +170,7 @@ INT_PTR Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
             dpi_ = change.dpi; // Centre sets the size itself, and no control exists yet
         } else {
             Rescale(change.dpi);
+            OnDpiChanged();
             const RECT& r = change.suggested;
             SetWindowPos(hwnd_, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                          SWP_NOZORDER | SWP_NOACTIVATE);

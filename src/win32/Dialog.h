@@ -65,6 +65,9 @@ protected:
     // when handled (`result` then goes back to the system). WM_NCDESTROY is the last: a
     // presenter lets go of the window there.
     virtual bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) = 0;
+    // After the table's controls and fonts were laid out again at a new DPI (Dpi()): what the
+    // table does not hold, such as images, is made again here.
+    virtual void OnDpiChanged() {}
 
 private:
     struct ControlPlace {

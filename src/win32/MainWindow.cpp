@@ -60,6 +60,8 @@ MainWindow::MainWindow(HINSTANCE instance, const MainServices& services, OwnerWi
 MainWindow::~MainWindow() {
     if (Handle() != nullptr)
         DestroyWindow(Handle());
+    if (dpiIcon_ != nullptr)
+        DestroyIcon(dpiIcon_);
     if (font_ != nullptr)
         DeleteObject(font_);
     // The class goes with its last window; only then is its small icon free.
@@ -150,6 +152,15 @@ void MainWindow::OnDpiChanged(int dpi, const RECT& suggested) {
     presenter_.ListFontChanged();
     commands_.Rescale();
     ListView_SetImageList(list_, commands_.Images(), LVSIL_SMALL);
+    // The caption's icon at the small-icon size of the new DPI, in place of the class's.
+    if (HICON icon = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_TOBRIX), IMAGE_ICON,
+                                                   SystemMetricForDpi(SM_CXSMICON, dpi_),
+                                                   SystemMetricForDpi(SM_CYSMICON, dpi_), 0))) {
+        SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+        if (dpiIcon_ != nullptr)
+            DestroyIcon(dpiIcon_);
+        dpiIcon_ = icon;
+    }
     // The columns keep their share of the list, whether the user set them or not.
     for (int i = 0; i < kColumnCount; ++i)
         ListView_SetColumnWidth(list_, i, MulDiv(ListView_GetColumnWidth(list_, i), dpi_, old));

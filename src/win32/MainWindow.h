@@ -106,6 +106,7 @@ private:
     HFONT font_ = nullptr;
     bool restoringBounds_ = false; // SetBounds is placing the window
     HICON smallIcon_ = nullptr; // the class's, destroyed once the class is gone
+    HICON dpiIcon_ = nullptr;   // the window's own small icon after a DPI change
     bool shown_ = false;
     std::wstring cellText_; // the last cell text handed to the list control
     enum class Drag { None, Pending, Dragging } drag_ = Drag::None;

@@ -74,6 +74,17 @@ int FontHeight(HWND control) {
     return font != nullptr && GetObjectW(font, sizeof log, &log) == sizeof log ? std::abs(log.lfHeight) : 0;
 }
 
+int IconWidth(HICON icon) {
+    ICONINFO info{};
+    if (icon == nullptr || !GetIconInfo(icon, &info))
+        return 0;
+    BITMAP bitmap{};
+    GetObjectW(info.hbmColor != nullptr ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap);
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    return bitmap.bmWidth;
+}
+
 // The room a caption takes in the control's font (a mnemonic's & takes none); `width` wraps.
 SIZE Extent(HWND control, const std::wstring& text, int width = 0) {
     HDC dc = GetDC(control);
@@ -315,6 +326,15 @@ TEST_F(DpiLayoutTest, TheExportAboutAndMasterPasswordDialogsFit) {
         Visit([&] { Command(d.command); },
               [&](HWND dialog) {
                   ExpectLaidOut(dialog, dpi, d.name);
+                  if (d.command == CommandId::actAbout) {
+                      // The program's icon is made again at the new DPI.
+                      SendDpiChange(dialog, dpi, OtherDpi(dpi));
+                      HICON icon = nullptr;
+                      for (HWND c = GetWindow(dialog, GW_CHILD); c != nullptr && icon == nullptr;
+                           c = GetWindow(c, GW_HWNDNEXT))
+                          icon = reinterpret_cast<HICON>(SendMessageW(c, STM_GETICON, 0, 0));
+                      EXPECT_EQ(IconWidth(icon), ScaleForDpi(32, OtherDpi(dpi)));
+                  }
                   Cancel(dialog);
               });
 }
@@ -495,6 +515,8 @@ TEST_F(DpiLayoutTest, TheMainWindowFollowsADpiChange) {
     EXPECT_EQ(ListView_GetImageList(list, LVSIL_SMALL),
               reinterpret_cast<HIMAGELIST>(SendMessageW(toolBar, TB_GETIMAGELIST, 0, 0)));
     EXPECT_EQ(FontHeight(list), ScaleForDpi(13, other));
+    EXPECT_EQ(IconWidth(reinterpret_cast<HICON>(SendMessageW(hwnd, WM_GETICON, ICON_SMALL, 0))),
+              SystemMetricForDpi(SM_CXSMICON, other));
     EXPECT_NEAR(ListView_GetColumnWidth(list, 0), ScaleForDpi(kDesignColumnWidths[0], other), 1);
     EXPECT_NEAR(ListView_GetColumnWidth(list, 1), MulDiv(250, other, dpi), 1);
     // The list still fills the window below the toolbar.
