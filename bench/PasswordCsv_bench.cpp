@@ -60,28 +60,23 @@ int main(int argc, char** argv) {
     test::IconvTextCodec codec;
     constexpr int kRuns = 5;
 
-    int existingCount = 0;
-    const double existing = BestMs(kRuns, [&] {
+    // The delimited text reader on a comma-separated file with double quotes; the entries it took.
+    const auto readDelimited = [&](const char* name) {
         ItemDataList list;
         TfrmDlg dlg(list, true, files, codec);
-        dlg.FileName = "in.csv";
+        dlg.FileName = name;
         dlg.QuoteChar = "\"";
         dlg.CommaDelim = ",";
         dlg.ReadTextFile();
-        existingCount = list.Count();
-    });
+        return list.Count();
+    };
+    int existingCount = 0;
+    const double existing = BestMs(kRuns, [&] { existingCount = readDelimited("in.csv"); });
 
     // The same with a UTF-8 mark in front, which the delimited text reader needs to convert the
     // text as the password CSV reader does: the part of the difference that is not conversion.
     files.files["bom.csv"] = "\xEF\xBB\xBF" + files.files["in.csv"];
-    const double existingConverting = BestMs(kRuns, [&] {
-        ItemDataList list;
-        TfrmDlg dlg(list, true, files, codec);
-        dlg.FileName = "bom.csv";
-        dlg.QuoteChar = "\"";
-        dlg.CommaDelim = ",";
-        dlg.ReadTextFile();
-    });
+    const double existingConverting = BestMs(kRuns, [&] { readDelimited("bom.csv"); });
 
     int csvCount = 0;
     const double csv = BestMs(kRuns, [&] {

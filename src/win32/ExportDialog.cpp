@@ -92,14 +92,6 @@ SaveDialogResult ExportDialog::RunSaveDialog(SaveDialogState& state) {
     return RunExportSaveDialog(Handle(), state, kExportFilter, kExportCaption);
 }
 
-void ExportDialog::SetBusy(bool busy) {
-    if (busy) {
-        restoreCursor_ = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-        return;
-    }
-    SetCursor(restoreCursor_ != nullptr ? restoreCursor_ : LoadCursorW(nullptr, IDC_ARROW));
-    restoreCursor_ = nullptr;
-}
 
 bool ExportDialog::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
     result = 0;

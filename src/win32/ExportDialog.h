@@ -3,6 +3,7 @@
 
 #include "transfer/Export.h"
 #include "win32/Dialog.h"
+#include "win32/WaitCursor.h"
 
 #include <functional>
 
@@ -25,7 +26,7 @@ public:
     bool Head() const override;
     void SetHead(bool on) override;
     SaveDialogResult RunSaveDialog(SaveDialogState& state) override;
-    void SetBusy(bool busy) override;
+    void SetBusy(bool busy) override { cursor_.Set(busy); }
     void Close() override { EndModal(IDCANCEL); }
 
 private:
@@ -37,7 +38,7 @@ private:
 
     TfrmExport& presenter_;
     std::function<void(const std::exception&)> reportError_;
-    HCURSOR restoreCursor_ = nullptr;
+    WaitCursor cursor_;
 };
 
 } // namespace tobrix::win32

@@ -14,13 +14,5 @@ SaveDialogResult PasswordCsvExportWindow::RunSaveDialog(SaveDialogState& state) 
     return RunExportSaveDialog(owner_(), state, kPasswordCsvFilter, kPasswordCsvExportCaption, L"csv");
 }
 
-void PasswordCsvExportWindow::SetBusy(bool busy) {
-    if (busy) {
-        restoreCursor_ = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-        return;
-    }
-    SetCursor(restoreCursor_ != nullptr ? restoreCursor_ : LoadCursorW(nullptr, IDC_ARROW));
-    restoreCursor_ = nullptr;
-}
 
 } // namespace tobrix::win32

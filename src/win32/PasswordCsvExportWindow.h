@@ -3,6 +3,7 @@
 // owned by the main window.
 
 #include "transfer/PasswordCsvExport.h"
+#include "win32/WaitCursor.h"
 
 #include <windows.h>
 
@@ -19,12 +20,12 @@ public:
 
     void RunPasswordCheck(TfrmPasswordCheck& check) override;
     SaveDialogResult RunSaveDialog(SaveDialogState& state) override;
-    void SetBusy(bool busy) override;
+    void SetBusy(bool busy) override { cursor_.Set(busy); }
 
 private:
     std::function<HWND()> owner_;
     std::function<void(const std::exception&)> reportError_;
-    HCURSOR restoreCursor_ = nullptr;
+    WaitCursor cursor_;
 };
 
 } // namespace tobrix::win32

@@ -59,6 +59,9 @@ bool CopyBytes(const FilePath& from, const FilePath& to) {
            SetFileTime(target.get(), nullptr, nullptr, &writeTime) && FlushFileBuffers(target.get());
 }
 
+// The keyword a search opens with: none, so that the index shows from its start.
+const wchar_t kNoKeyword[] = L"";
+
 } // namespace
 
 FilePath LocalGuideCopy(const FilePath& guide, const FilePath& folder) {
@@ -86,7 +89,6 @@ void Win32Help::ShowWinHelp(const FilePath& helpFile, HelpPage page) {
         WinHelpW(main_.hwnd, helpFile.c_str(), HELP_FINDER, 0);
         return;
     }
-    static const wchar_t kNoKeyword[] = L"";
     WinHelpW(main_.hwnd, helpFile.c_str(), HELP_KEY, reinterpret_cast<ULONG_PTR>(kNoKeyword));
 }
 
@@ -96,7 +98,6 @@ bool Win32Help::ShowHtmlHelp(const FilePath& helpFile, HelpPage page) {
         return false;
     const FilePath folder = files_.LocalDataFolder();
     const FilePath shown = folder.empty() ? helpFile : LocalGuideCopy(helpFile, folder);
-    static const wchar_t kNoKeyword[] = L"";
     const HWND window = page == HelpPage::Contents
                             ? htmlHelp(main_.hwnd, shown.c_str(), HH_DISPLAY_TOC, 0)
                             : htmlHelp(main_.hwnd, shown.c_str(), HH_DISPLAY_INDEX,
