@@ -10,8 +10,7 @@
 #include "app/MainState.h"
 #include "app/MainView.h"
 #include "editor/Sub.h"
-#include "store/DataFile.h"
-#include "store/Protected.h"
+#include "session/DataFileSession.h"
 
 #include <cstdint>
 #include <optional>
@@ -88,7 +87,7 @@ public:
     void mnuPasswordCsvExportClick();
     // Sets, changes or removes the master password; the data file is written again at once in
     // its new form.
-    void mnuMasterPasswordClick();
+    void mnuMasterPasswordClick() { session_.ChangeMasterPassword(); }
 
     // A command or menu item was chosen (menu, context menu, toolbar, shortcut key): its
     // handler runs when it is enabled.
@@ -124,37 +123,9 @@ public:
     // SubHost: the editor's changes of the entries.
     void RefreshList(int index) override { list_.RefreshList(index); }
     void SetModified() override { state_.SetModified(); }
-
-    // The names a recovery file takes, in the folder of `dataFileName` (attempt 1, 2, ...:
-    // "Tobrix.recovered.DAT", "Tobrix.recovered-2.DAT", ...). Recovery files hold every
-    // entry when the data file cannot take them: it could not be written, or it existed at
-    // start but could not be read (it is then never overwritten).
-    static FilePath RecoveryFileName(const FilePath& dataFileName, int attempt);
+    DataFileSession& Session() { return session_; }
 
 private:
-    enum class Outcome { Saved, Recovered, Lost };
-    struct ExitSave {
-        Outcome outcome = Outcome::Saved;
-        std::string failure; // what went wrong with the data file
-        FilePath recovery;   // where the entries went instead
-    };
-    // Saves changed entries at the end of the window's life, without showing anything.
-    ExitSave SaveEntriesAtExit();
-    // Writes every entry into a new recovery file beside the data file, or where that fails,
-    // in the user's local application data. Its path, or nothing when none could be written.
-    std::optional<FilePath> WriteRecoveryFile();
-    // The newest recovery file newer than the data file, once: later starts keep quiet about it.
-    void AnnounceRecoveryFile();
-    // Reads the entries of the data file at start; false when the program is to end.
-    bool LoadEntries();
-    // A protected data file: its password asked, its entries taken. False when the program is
-    // to end.
-    bool OpenProtected(std::string& file);
-    // The data file cannot be read: the user may start with an empty list (the file is then
-    // never written). False when the program is to end.
-    bool StartWithoutDamagedFile();
-    // How this session's entries are written: with the master key, or scrambled.
-    DataFormat Format() { return {&services_.crypto, masterKey_ ? &*masterKey_ : nullptr}; }
     void SaveWindowSettings();
 
     MainView& view_;
@@ -163,18 +134,13 @@ private:
     TSettings& settings_;
     FilePath exePath_;
     MainState state_;
+    DataFileSession session_;
     MainList list_;
     MainClipboardClear clipboardClear_;
     MainCommands commands_;
     MainOptions options_;
     MainPaste paste_;
     MainDrag drag_;
-    bool dataFileUnreadable_ = false;
-    // The master password's keys while one is set.
-    std::optional<MasterKey> masterKey_;
-    // Nothing of this run is written: while the start asks for the data file's password (the
-    // session may end meanwhile), and once the start was given up.
-    bool keepNothing_ = false;
 };
 
 } // namespace tobrix

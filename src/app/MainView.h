@@ -2,6 +2,7 @@
 // What the main window's presenter and its parts need of the window and of its list control.
 
 #include "app/CommandTable.h"
+#include "lock/MasterPassword.h"
 #include "transfer/PasswordCsv.h"
 
 #include <cstdint>
@@ -12,8 +13,6 @@ namespace tobrix {
 class TfrmAbout;
 class TfrmExport;
 class TfrmInport;
-class TfrmMasterPassword;
-class TfrmPassword;
 class TfrmSub;
 class PasswordCsvExportView;
 
@@ -65,7 +64,7 @@ enum class MainTimer {
 };
 
 // What TfrmMain needs of its window.
-class MainView : public PasswordCsvView {
+class MainView : public PasswordCsvView, public PasswordDialogs {
 public:
     virtual ~MainView() = default;
     virtual ListControl& List() = 0;
@@ -99,11 +98,7 @@ public:
     virtual void RunAboutDialog(TfrmAbout& about) = 0;
     virtual void RunInportDialog(TfrmInport& inport) = 0;
     virtual void RunExportDialog(TfrmExport& exporter) = 0;
-    virtual void RunMasterPasswordDialog(TfrmMasterPassword& dialog) = 0;
-    // The question for the data file's password, while the window is not shown yet: a window
-    // of its own in the taskbar.
-    virtual void RunPasswordDialog(TfrmPassword& prompt) = 0;
-    // The master password's check and the save dialog of the password CSV export.
+    // The save dialog of the password CSV export.
     virtual PasswordCsvExportView& CsvExportView() = 0;
 };
 

@@ -1,6 +1,6 @@
 #include "app/Startup.h"
 
-#include "app/Identity.h"
+#include "common/Identity.h"
 #include "platform/Desktop.h"
 #include "platform/InstanceLock.h"
 #include "platform/Sound.h"

@@ -95,6 +95,7 @@ constexpr Field kFields[] = {
     T("RecoveryShown", &TSettings::RecoveryShown),
     Sparse(B("ClipboardClear", &TSettings::ClipboardClear, true)),
     Sparse(InRange(I("ClipboardClearSeconds", &TSettings::ClipboardClearSeconds, 20), 1, 3600)),
+    Sparse(B("MasterPassword", &TSettings::MasterPassword, false)),
 };
 
 bool ParseTime(std::string_view text, std::int64_t& value) {

@@ -50,6 +50,9 @@ struct TSettings {
     // (1 to 3600). Stored only once they differ from their defaults.
     bool ClipboardClear = false;
     std::int32_t ClipboardClearSeconds = 0;
+    // Set while the data file is protected with a master password, so that a file replaced by
+    // one that is not (an old copy, an empty file) is noticed at start. Stored only once set.
+    bool MasterPassword = false;
     // Which of the values stored only when needed were in the registry at load: those are
     // written at every save, so that a value put back to its default replaces the old one.
     std::set<std::string_view> Present;
@@ -70,8 +73,9 @@ TSettings DefaultSettings();
 void LoadSettings(Registry& registry, TSettings& settings);
 
 // Writes every field, in order, as text: RecoveryShown only once it is set, the clipboard's
-// values only when they are in Present or differ from their defaults. Throws AppError at the
-// first value that cannot be written, or when the section cannot be created.
+// values and MasterPassword only when they are in Present or differ from their defaults.
+// Throws AppError at the first value that cannot be written, or when the section cannot be
+// created.
 void SaveSettings(Registry& registry, const TSettings& settings);
 
 // Number of values and their names in reading order (for tests and tools).

@@ -1,9 +1,9 @@
 #include "transfer/PasswordCsvExport.h"
 
-#include "app/MasterPassword.h"
 #include "common/Cp932.h"
 #include "common/Error.h"
 #include "common/Secret.h"
+#include "lock/PasswordGate.h"
 #include "platform/Files.h"
 #include "platform/Messages.h"
 #include "platform/TextCodec.h"
@@ -79,7 +79,7 @@ std::string WithCsvExtension(std::string_view path) {
 }
 
 void PasswordCsvExport::Run() {
-    if (!PasswordGiven() || !messages_.AskWarning(kMsgPlainText))
+    if (!gate_.Confirm(kPromptExport) || !messages_.AskWarning(kMsgPlainText))
         return;
     SaveDialogState state;
     try {
@@ -92,14 +92,6 @@ void PasswordCsvExport::Run() {
     } catch (const std::exception& e) {
         messages_.ShowError(ErrorDisplayText(MessageOf(e)));
     }
-}
-
-bool PasswordCsvExport::PasswordGiven() {
-    if (masterKey_ == nullptr)
-        return true;
-    TfrmPasswordCheck check(crypto_, messages_, *masterKey_, kPromptExport);
-    view_.RunPasswordCheck(check);
-    return check.Passed;
 }
 
 void PasswordCsvExport::Write(const std::string& name) {

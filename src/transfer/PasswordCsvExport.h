@@ -4,7 +4,7 @@
 // Bitwarden and KeePassXC take in.
 
 #include "common/Cp932Literal.h"
-#include "transfer/Busy.h"
+#include "common/Busy.h"
 #include "transfer/Export.h"
 #include "transfer/PasswordCsv.h"
 
@@ -13,13 +13,11 @@
 
 namespace tobrix {
 
-class Crypto;
 class Files;
 class ItemDataList;
-class MasterKey;
 class Messages;
 class TextCodec;
-class TfrmPasswordCheck;
+class PasswordGate;
 
 inline constexpr std::string_view kPasswordCsvExportCaption = sjis<u8"パスワードCSVへの書き出し">();
 inline constexpr std::string_view kPasswordCsvHeader = "name,url,username,password,note";
@@ -38,8 +36,6 @@ std::string WithCsvExtension(std::string_view path);
 // What the export needs of the main window.
 class PasswordCsvExportView : public BusyView {
 public:
-    // Shows the master password's check modally; the check says how it ended (Passed).
-    virtual void RunPasswordCheck(TfrmPasswordCheck& check) = 0;
     // Runs the save dialog (caption kPasswordCsvExportCaption, filters kPasswordCsvFilter) from
     // `state`; the dialog itself appends ".csv" to a name without an extension and asks before
     // it replaces a file. On a choice, FileName holds the chosen path; NotCp932 when that path
@@ -51,21 +47,18 @@ public:
 // the user here; nothing is thrown.
 class PasswordCsvExport {
 public:
-    // `masterKey`: the session's keys, or null when no master password is set.
-    PasswordCsvExport(const ItemDataList& items, const MasterKey* masterKey, Crypto& crypto, Files& files,
-                      Messages& messages, const TextCodec& codec, PasswordCsvExportView& view)
-        : items_(items), masterKey_(masterKey), crypto_(crypto), files_(files), messages_(messages), codec_(codec),
-          view_(view) {}
+    // `gate`: asks for the master password first, when one is set.
+    PasswordCsvExport(const ItemDataList& items, PasswordGate& gate, Files& files, Messages& messages,
+                      const TextCodec& codec, PasswordCsvExportView& view)
+        : items_(items), gate_(gate), files_(files), messages_(messages), codec_(codec), view_(view) {}
 
     void Run();
 
 private:
-    bool PasswordGiven();
     void Write(const std::string& name);
 
     const ItemDataList& items_;
-    const MasterKey* masterKey_;
-    Crypto& crypto_;
+    PasswordGate& gate_;
     Files& files_;
     Messages& messages_;
     const TextCodec& codec_;

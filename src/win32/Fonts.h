@@ -1,7 +1,7 @@
 #pragma once
 // The program's fonts, made for the screen from sizes in pixels of a 96-DPI screen.
 
-#include "app/Identity.h"
+#include "common/Identity.h"
 
 #include <windows.h>
 

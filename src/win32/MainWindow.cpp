@@ -1,6 +1,6 @@
 #include "win32/MainWindow.h"
 
-#include "app/Identity.h"
+#include "common/Identity.h"
 #include "common/Error.h"
 #include "store/Columns.h"
 #include "store/Data.h"
@@ -55,7 +55,7 @@ constexpr int kDragThreshold = 5;
 MainWindow::MainWindow(HINSTANCE instance, const MainServices& services, OwnerWindow& main, FilePath exePath)
     : instance_(instance), main_(main), sound_(services.sound), presenter_(*this, services, ItemList, Settings, std::move(exePath)),
       dpi_(ScreenDpi()), commands_(instance, [this](int pixels) { return Scale(pixels); }),
-      csvExport_([this] { return Handle(); }, [this](const std::exception& e) { ReportError(e); }) {}
+      csvExport_([this] { return Handle(); }) {}
 
 MainWindow::~MainWindow() {
     if (Handle() != nullptr)
@@ -469,6 +469,11 @@ void MainWindow::RunMasterPasswordDialog(TfrmMasterPassword& dialog) {
 
 void MainWindow::RunPasswordDialog(TfrmPassword& prompt) {
     PasswordDialog window(prompt, [this](const std::exception& e) { ReportError(e); });
+    window.Run(Handle());
+}
+
+void MainWindow::RunPasswordCheck(TfrmPasswordCheck& check) {
+    PasswordDialog window(check, [this](const std::exception& e) { ReportError(e); });
     window.Run(Handle());
 }
 

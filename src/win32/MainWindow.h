@@ -53,6 +53,7 @@ public:
     void RunExportDialog(TfrmExport& exporter) override;
     void RunMasterPasswordDialog(TfrmMasterPassword& dialog) override;
     void RunPasswordDialog(TfrmPassword& prompt) override;
+    void RunPasswordCheck(TfrmPasswordCheck& check) override;
     PasswordCsvExportView& CsvExportView() override { return csvExport_; }
     std::optional<FilePath> RunPasswordCsvOpenDialog() override;
     void RunPasswordCsvReader(DlgRead& reader) override;

@@ -2,7 +2,7 @@
 // The master password's windows: the question at start, the setting, and the check before a
 // command.
 
-#include "app/MasterPassword.h"
+#include "lock/MasterPassword.h"
 #include "win32/Dialog.h"
 
 #include <functional>

@@ -1,6 +1,6 @@
 #include "win32/Win32Files.h"
 
-#include "app/Identity.h"
+#include "common/Identity.h"
 #include "common/Error.h"
 #include "win32/Encoding.h"
 

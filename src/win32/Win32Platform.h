@@ -1,7 +1,7 @@
 #pragma once
 // The small platform services on Windows.
 
-#include "app/Identity.h"
+#include "common/Identity.h"
 #include "platform/Clipboard.h"
 #include "platform/Desktop.h"
 #include "platform/InstanceLock.h"

@@ -2,7 +2,7 @@
 // The main window without a window: it keeps what the presenter set and answers with it.
 
 #include "app/Main.h"
-#include "app/MasterPassword.h"
+#include "lock/MasterPassword.h"
 #include "transfer/Inport.h"
 #include "transfer/PasswordCsvExport.h"
 #include "transfer/Preview.h"
@@ -59,7 +59,7 @@ public:
 };
 
 // The password CSV export's windows: the test plays the user in the check and the save dialog.
-class FakeCsvExportView final : public PasswordCsvExportView {
+class FakeCsvExportView final : public PasswordCsvExportView, public PasswordCheckView {
 public:
     std::function<void(TfrmPasswordCheck&)> onPasswordCheck;
     std::function<SaveDialogResult(SaveDialogState&)> onSaveDialog; // none: cancelled
@@ -150,6 +150,7 @@ public:
     }
     FakeCsvExportView csvExport;
     PasswordCsvExportView& CsvExportView() override { return csvExport; }
+    void RunPasswordCheck(TfrmPasswordCheck& check) override { csvExport.RunPasswordCheck(check); }
     void RunPasswordDialog(TfrmPassword& prompt) override {
         ++passwordDialogs;
         if (onPasswordDialog)

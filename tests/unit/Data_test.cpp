@@ -58,12 +58,13 @@ TEST(Settings, SavingWritesAll28ValuesAsTextInOrder) {
     EXPECT_EQ(v.at("ColWidth2").text, "220");
     EXPECT_EQ(v.at("InportFile").text, "C:\\\x95\x5C.csv");
     EXPECT_EQ(v.at("ExportFile").text, "");
-    ASSERT_EQ(SettingCount(), 31);
+    ASSERT_EQ(SettingCount(), 32);
     for (int i = 0; i < 28; ++i)
         EXPECT_EQ(SettingName(i), kNames[static_cast<std::size_t>(i)]);
     EXPECT_EQ(SettingName(28), "RecoveryShown");
     EXPECT_EQ(SettingName(29), "ClipboardClear");
     EXPECT_EQ(SettingName(30), "ClipboardClearSeconds");
+    EXPECT_EQ(SettingName(31), "MasterPassword");
 }
 
 TEST(Settings, TheClipboardValuesAreStoredOnceChangedAndFromThenOnAlways) {

@@ -1,4 +1,4 @@
-#include "app/MasterPassword.h"
+#include "lock/MasterPassword.h"
 
 #include "app/Main.h"
 #include "common/Error.h"

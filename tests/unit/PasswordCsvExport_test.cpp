@@ -1,6 +1,6 @@
 #include "transfer/PasswordCsvExport.h"
 
-#include "app/MasterPassword.h"
+#include "lock/MasterPassword.h"
 #include "store/ItemDataList.h"
 #include "store/Protected.h"
 #include "support/FakeCrypto.h"
@@ -103,7 +103,8 @@ protected:
         };
     }
     void Run(const MasterKey* key = nullptr) {
-        PasswordCsvExport(items, key, crypto, files, messages, codec, view).Run();
+        MasterKeyGate gate(crypto, messages, key, view);
+        PasswordCsvExport(items, gate, files, messages, codec, view).Run();
     }
     std::vector<char> Kinds() const {
         std::vector<char> kinds;

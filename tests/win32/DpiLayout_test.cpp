@@ -5,7 +5,7 @@
 
 #include "win32/MainWindow.h"
 
-#include "app/MasterPassword.h"
+#include "lock/MasterPassword.h"
 #include "store/Columns.h"
 #include "store/Data.h"
 #include "store/ItemDataList.h"

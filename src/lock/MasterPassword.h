@@ -5,8 +5,9 @@
 
 #include "common/Cp932Literal.h"
 #include "common/Secret.h"
+#include "lock/PasswordGate.h"
 #include "store/Protected.h"
-#include "transfer/Busy.h"
+#include "common/Busy.h"
 
 #include <optional>
 #include <string>
@@ -58,7 +59,7 @@ public:
     enum class Result { Cancelled, Opened, Damaged };
     Result Outcome = Result::Cancelled;
     // Opened: the password's keys and the clear text of the file (a Secret's bytes: the caller
-    // wipes them once the entries are taken).
+    // wipes them once the entries are taken). Damaged after the key check passed: the keys.
     std::optional<MasterKey> Key;
     std::string Text;
 
@@ -119,6 +120,39 @@ private:
     const MasterKey& key_;
     std::string_view prompt_;
     PasswordView* view_ = nullptr;
+};
+
+// Shows the master password's check modally; the check says how it ended (Passed).
+class PasswordCheckView {
+public:
+    virtual ~PasswordCheckView() = default;
+    virtual void RunPasswordCheck(TfrmPasswordCheck& check) = 0;
+};
+
+// The window's side of the master password: its three dialogs, each shown modally.
+class PasswordDialogs : public PasswordCheckView {
+public:
+    virtual void RunMasterPasswordDialog(TfrmMasterPassword& dialog) = 0;
+    // The question for the data file's password, while the window is not shown yet: a window
+    // of its own in the taskbar.
+    virtual void RunPasswordDialog(TfrmPassword& prompt) = 0;
+};
+
+// The gate of a session's keys: with a key, the check is shown until the right password is
+// given or the user cancels it.
+class MasterKeyGate final : public PasswordGate {
+public:
+    // `key`: the session's keys, or null when no master password is set.
+    MasterKeyGate(Crypto& crypto, Messages& messages, const MasterKey* key, PasswordCheckView& view)
+        : crypto_(crypto), messages_(messages), key_(key), view_(view) {}
+
+    bool Confirm(std::string_view prompt) override;
+
+private:
+    Crypto& crypto_;
+    Messages& messages_;
+    const MasterKey* key_;
+    PasswordCheckView& view_;
 };
 
 } // namespace tobrix

@@ -1,4 +1,4 @@
-#include "app/MasterPassword.h"
+#include "lock/MasterPassword.h"
 
 #include "platform/Messages.h"
 
@@ -67,6 +67,7 @@ void TfrmPassword::cmdOKClick() {
             view_->Close(true);
             return;
         case MasterKey::OpenStatus::Damaged:
+            Key = std::move(key); // the check passed: it is the file's own key
             Outcome = Result::Damaged;
             view_->Close(true);
             return;
@@ -131,6 +132,14 @@ void TfrmPasswordCheck::cmdOKClick() {
 void TfrmPasswordCheck::cmdCancelClick() {
     Passed = false;
     view_->Close(false);
+}
+
+bool MasterKeyGate::Confirm(std::string_view prompt) {
+    if (key_ == nullptr)
+        return true;
+    TfrmPasswordCheck check(crypto_, messages_, *key_, prompt);
+    view_.RunPasswordCheck(check);
+    return check.Passed;
 }
 
 } // namespace tobrix

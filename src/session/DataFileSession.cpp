@@ -1,0 +1,356 @@
+#include "session/DataFileSession.h"
+
+#include "common/Identity.h"
+#include "common/Error.h"
+#include "common/Secret.h"
+#include "lock/MasterPassword.h"
+#include "platform/Messages.h"
+#include "store/Data.h"
+#include "store/ItemDataList.h"
+
+#include <exception>
+#include <utility>
+
+namespace tobrix {
+
+namespace {
+
+// What went wrong with the data file at exit.
+constexpr std::string_view kMsgSaveFailed = sjis<u8"データファイル %s を保存できませんでした（%s）。">();
+constexpr std::string_view kMsgNotOverwritten =
+    sjis<u8"データファイル %s は起動時に読み込めなかったため、上書きしませんでした。">();
+// Where the entries went instead, and what to do with that file.
+constexpr std::string_view kMsgRecovered = sjis<u8"%s\r\nすべての項目を %s に保存しました。\r\n%s">();
+constexpr std::string_view kMsgRecoveryFound =
+    sjis<u8"データファイルより新しい退避ファイル %s があります。"
+         u8"\r\nデータファイルに保存できなかった項目が入っています。\r\n%s">();
+constexpr std::string_view kRecoveryAdvice =
+    sjis<u8"このファイルにはすべてのパスワードが、データファイルと同じ簡単なスクランブルをかけただけで入っています。"
+         u8"\r\n%s を終了してから、このファイルでデータファイルを置き換えるか、削除してください。">();
+constexpr std::string_view kRecoveryAdviceProtected =
+    sjis<u8"このファイルにはすべての項目が、マスターパスワードで暗号化されて入っています。"
+         u8"\r\n%s を終了してから、このファイルでデータファイルを置き換えるか、削除してください。">();
+constexpr std::string_view kMsgCloseWithoutSaving =
+    sjis<u8"%s\r\n項目を退避するファイルも作成できませんでした。\r\n\r\n保存せずに終了しますか？"
+         u8"\r\n（「いいえ」を選ぶと、ウィンドウは開いたままになります）">();
+// A protected data file that cannot be used at start.
+constexpr std::string_view kMsgProtectedHeld =
+    sjis<u8"データファイル %s はマスターパスワードで保護されていますが、ほかのプログラムが使用中のため読み込めません。"
+         u8"\r\n%s を終了します。">();
+constexpr std::string_view kMsgNewerFile =
+    sjis<u8"データファイル %s は、より新しいバージョンの %s で作成されたため読み込めません。\r\n%s を終了します。">();
+constexpr std::string_view kMsgDamagedFile =
+    sjis<u8"データファイル %s は壊れているため、読み込めません。\r\n\r\n空の一覧で始めますか？"
+         u8"\r\n（データファイルは上書きしません。これから入力する項目は、終了時に退避ファイルに保存します。"
+         u8"「いいえ」を選ぶと終了します）">();
+// The password was right, but the text after the header is damaged: the proven key is kept.
+constexpr std::string_view kMsgDamagedFileKeyed =
+    sjis<u8"データファイル %s は壊れているため、読み込めません。\r\n\r\n空の一覧で始めますか？"
+         u8"\r\n（データファイルは上書きしません。これから入力する項目は、終了時に退避ファイルに"
+         u8"マスターパスワードで暗号化して保存します。「いいえ」を選ぶと終了します）">();
+// A master password was in use, and the data file at start is not protected.
+constexpr std::string_view kMsgNotProtected =
+    sjis<u8"データファイル %s は、マスターパスワードで保護されていません。">();
+constexpr std::string_view kMsgProtectedMissing =
+    sjis<u8"マスターパスワードで保護されていたデータファイル %s がありません。">();
+constexpr std::string_view kMsgGoOnUnprotected =
+    sjis<u8"%s\r\nバックアップや同期などで、古いファイルに置き換えられた可能性があります。"
+         u8"\r\n\r\nこのまま開きますか？\r\n（「はい」を選ぶと、このまま開きます。マスターパスワードを設定し直すまで、"
+         u8"データファイルは簡単なスクランブルをかけただけの形で保存されます。"
+         u8"「いいえ」を選ぶと、何も保存せずに終了します）">();
+// The master password's setting.
+constexpr std::string_view kMsgPasswordSet =
+    sjis<u8"マスターパスワードを設定しました。データファイルを暗号化して保存しました。">();
+constexpr std::string_view kMsgPasswordRemoved =
+    sjis<u8"マスターパスワードを解除しました。データファイルを簡単なスクランブルをかけただけの形で保存しました。">();
+constexpr std::string_view kMsgPasswordNotSaved =
+    sjis<u8"データファイル %s を保存できなかったため、マスターパスワードは変更していません（%s）。">();
+constexpr std::string_view kMsgPasswordForRecovery =
+    sjis<u8"データファイル %s は起動時に読み込めなかったため、上書きしません。"
+         u8"\r\nこれからの項目は、終了時に退避ファイルに%sて保存します。">();
+constexpr std::string_view kRecoveryEncrypted = sjis<u8"マスターパスワードで暗号化し">();
+constexpr std::string_view kRecoveryScrambled = sjis<u8"簡単なスクランブルをかけ">();
+constexpr std::string_view kMsgScrambledRecoveryFiles =
+    sjis<u8"次の退避ファイルには、すべての項目が簡単なスクランブルをかけただけで入っています。"
+         u8"\r\n%s\r\n\r\n必要な項目を取り込んだら、%s を終了してから削除してください。">();
+
+// Recovery files are never overwritten: each save looks for a free name, this many at most.
+constexpr int kMaxRecoveryAttempts = 10000;
+
+void ShowError(Messages& messages, std::string_view message) { messages.ShowError(ErrorDisplayText(message)); }
+
+// Where recovery files go, in order: beside the data file, then the user's own folder (which
+// needs no rights in the program's folder and is seldom on the same full disk). Named after
+// the program's data file, also when this run's entries already went to a recovery file.
+std::vector<FilePath> RecoveryBases(Files& files, const FilePath& exePath) {
+    const FilePath dataFileName = ChangeFileExt(exePath, ".DAT");
+    std::vector<FilePath> bases{dataFileName};
+    const FilePath local = files.LocalDataFolder();
+    if (!local.empty())
+        bases.push_back(local / dataFileName.filename());
+    return bases;
+}
+
+} // namespace
+
+DataFileSession::DataFileSession(Files& files, Messages& messages, Crypto& crypto, PasswordDialogs& dialogs,
+                                 ItemDataList& items, TSettings& settings, DataFileState& state, FilePath exePath)
+    : files_(files), messages_(messages), crypto_(crypto), dialogs_(dialogs), items_(items), settings_(settings),
+      state_(state), exePath_(std::move(exePath)) {}
+
+bool DataFileSession::Open() {
+    state_.DataFileName = ChangeFileExt(exePath_, ".DAT");
+    state_.Modified = false;
+    state_.UnsavedChanges = false;
+    if (!LoadEntries()) {
+        keepNothing_ = true;
+        return false;
+    }
+    return true;
+}
+
+bool DataFileSession::LoadEntries() {
+    std::string file;
+    try {
+        if (!files_.Exists(state_.DataFileName))
+            return AcceptUnprotected(false);
+        file = ReadDataFile(files_, state_.DataFileName);
+    } catch (const std::exception& e) {
+        // Held by another program. A protected one would only be kept scrambled in a recovery
+        // file at the end of such a session: better to end now.
+        if (PeekProtected(files_, state_.DataFileName)) {
+            ShowError(messages_, Substitute(kMsgProtectedHeld, {files_.DisplayName(state_.DataFileName), kAppTitle}));
+            return false;
+        }
+        dataFileUnreadable_ = true;
+        ShowError(messages_, MessageOf(e));
+        return true;
+    }
+    const WipeOnExit wipe(file);
+    if (IsProtectedFile(file)) {
+        // Whatever fails on the way ends the start: the file is never overwritten by a list
+        // that lacks its entries.
+        try {
+            return OpenProtected(file);
+        } catch (const std::exception& e) {
+            ShowError(messages_, MessageOf(e));
+            return false;
+        }
+    }
+    if (!AcceptUnprotected(true))
+        return false;
+    try {
+        ParseScrambled(file, settings_.HidePass, items_);
+    } catch (const std::exception& e) {
+        dataFileUnreadable_ = true;
+        ShowError(messages_, MessageOf(e));
+    }
+    return true;
+}
+
+bool DataFileSession::AcceptUnprotected(bool exists) {
+    if (!settings_.MasterPassword)
+        return true;
+    const std::string what =
+        Substitute(exists ? kMsgNotProtected : kMsgProtectedMissing, files_.DisplayName(state_.DataFileName));
+    if (!messages_.AskWarning(Substitute(kMsgGoOnUnprotected, what)))
+        return false;
+    settings_.MasterPassword = false;
+    return true;
+}
+
+bool DataFileSession::OpenProtected(std::string& file) {
+    ProtectedHeader header;
+    switch (ParseProtectedHeader(file, header)) {
+    case HeaderStatus::Ok: break;
+    case HeaderStatus::Damaged: return StartWithoutDamagedFile();
+    case HeaderStatus::Newer:
+        ShowError(messages_,
+                  Substitute(kMsgNewerFile, {files_.DisplayName(state_.DataFileName), kAppTitle, kAppTitle}));
+        return false;
+    }
+    TfrmPassword prompt(crypto_, messages_, file);
+    keepNothing_ = true;
+    dialogs_.RunPasswordDialog(prompt);
+    keepNothing_ = false;
+    switch (prompt.Outcome) {
+    case TfrmPassword::Result::Cancelled: return false;
+    case TfrmPassword::Result::Damaged:
+        // A key whose check passed is the file's own: the recovery file is sealed with it.
+        masterKey_ = std::move(prompt.Key);
+        return StartWithoutDamagedFile();
+    case TfrmPassword::Result::Opened: break;
+    }
+    masterKey_ = std::move(prompt.Key);
+    const WipeOnExit wipe(prompt.Text);
+    ParseDataText(prompt.Text, settings_.HidePass, items_);
+    // Known from now on, also where the file was protected by a version that kept no record.
+    settings_.MasterPassword = true;
+    return true;
+}
+
+bool DataFileSession::StartWithoutDamagedFile() {
+    if (!messages_.AskWarning(
+            Substitute(masterKey_ ? kMsgDamagedFileKeyed : kMsgDamagedFile, files_.DisplayName(state_.DataFileName))))
+        return false;
+    dataFileUnreadable_ = true;
+    return true;
+}
+
+bool DataFileSession::Confirm(std::string_view prompt) {
+    return MasterKeyGate(crypto_, messages_, masterKey_ ? &*masterKey_ : nullptr, dialogs_).Confirm(prompt);
+}
+
+void DataFileSession::ChangeMasterPassword() {
+    TfrmMasterPassword dialog(crypto_, messages_, masterKey_ ? &*masterKey_ : nullptr);
+    dialogs_.RunMasterPasswordDialog(dialog);
+    if (dialog.Outcome == TfrmMasterPassword::Result::Cancelled)
+        return;
+    std::optional<MasterKey> key = std::move(dialog.NewKey);
+    if (dataFileUnreadable_) {
+        // The data file stays as it is; the key is for the recovery file.
+        masterKey_ = std::move(key);
+        messages_.ShowInformation(Substitute(kMsgPasswordForRecovery, {files_.DisplayName(state_.DataFileName),
+                                                                      masterKey_ ? kRecoveryEncrypted
+                                                                                 : kRecoveryScrambled}));
+        return;
+    }
+    // Written again at once, so that no copy in the old form is left behind (the old file is
+    // replaced in one step, as at any save).
+    try {
+        SaveDataFile(files_, state_.DataFileName, items_, DataFormat{&crypto_, key ? &*key : nullptr});
+    } catch (const std::exception& e) {
+        ShowError(messages_,
+                  Substitute(kMsgPasswordNotSaved, {files_.DisplayName(state_.DataFileName), MessageOf(e)}));
+        return;
+    }
+    masterKey_ = std::move(key);
+    settings_.MasterPassword = masterKey_.has_value();
+    state_.UnsavedChanges = false;
+    messages_.ShowInformation(masterKey_ ? kMsgPasswordSet : kMsgPasswordRemoved);
+    if (masterKey_)
+        WarnOfScrambledRecoveryFiles();
+}
+
+void DataFileSession::WarnOfScrambledRecoveryFiles() {
+    std::string names;
+    for (const FilePath& found : RecoveryFiles()) {
+        if (PeekProtected(files_, found))
+            continue;
+        names += "\r\n";
+        names += files_.DisplayName(found);
+    }
+    if (!names.empty())
+        messages_.ShowWarning(Substitute(kMsgScrambledRecoveryFiles, {std::string_view(names).substr(2), kAppTitle}));
+}
+
+bool DataFileSession::CloseQuery() {
+    const ExitSave saved = SaveEntriesAtExit();
+    switch (saved.outcome) {
+    case Outcome::Saved: break;
+    case Outcome::Recovered:
+        messages_.ShowWarning(Substitute(kMsgRecovered,
+                                         {saved.failure, files_.DisplayName(saved.recovery),
+                                          Substitute(masterKey_ ? kRecoveryAdviceProtected : kRecoveryAdvice,
+                                                     kAppTitle)}));
+        // Told now: the next start need not tell again.
+        settings_.RecoveryShown = files_.LastWriteTime(saved.recovery).value_or(settings_.RecoveryShown);
+        break;
+    case Outcome::Lost: return messages_.AskWarning(Substitute(kMsgCloseWithoutSaving, saved.failure));
+    }
+    return true;
+}
+
+bool DataFileSession::SaveForEndOfSession() { return keepNothing_ || SaveEntriesAtExit().outcome != Outcome::Lost; }
+
+DataFileSession::ExitSave DataFileSession::SaveEntriesAtExit() {
+    if (!state_.Modified || !state_.UnsavedChanges)
+        return {};
+    ExitSave result;
+    if (dataFileUnreadable_) {
+        // The data file may still hold entries that were never read: it is kept as it is.
+        result.failure = Substitute(kMsgNotOverwritten, files_.DisplayName(state_.DataFileName));
+    } else {
+        try {
+            SaveDataFile(files_, state_.DataFileName, items_, Format());
+            state_.UnsavedChanges = false;
+            return result;
+        } catch (const std::exception& e) {
+            result.failure = Substitute(kMsgSaveFailed, {files_.DisplayName(state_.DataFileName), MessageOf(e)});
+        }
+    }
+    std::optional<FilePath> recovery;
+    try {
+        recovery = WriteRecoveryFile();
+    } catch (const std::exception&) {
+        // Nowhere to put them: the caller asks the user, or holds the end of the session.
+    }
+    if (!recovery) {
+        result.outcome = Outcome::Lost;
+        return result;
+    }
+    state_.UnsavedChanges = false;
+    if (dataFileUnreadable_) {
+        dataFileUnreadable_ = false; // later saves of this run go to the same file
+        state_.DataFileName = *recovery;
+    }
+    result.outcome = Outcome::Recovered;
+    result.recovery = *recovery;
+    return result;
+}
+
+FilePath DataFileSession::RecoveryFileName(const FilePath& dataFileName, int attempt) {
+    const std::string suffix = attempt <= 1 ? ".recovered.DAT" : ".recovered-" + std::to_string(attempt) + ".DAT";
+    return ChangeFileExt(dataFileName, suffix);
+}
+
+std::optional<FilePath> DataFileSession::WriteRecoveryFile() {
+    for (const FilePath& base : RecoveryBases(files_, exePath_)) {
+        try {
+            if (!files_.CreateFolder(base.parent_path())) // the user's own one on its first use
+                continue;
+            for (int attempt = 1; attempt <= kMaxRecoveryAttempts; ++attempt) {
+                const FilePath target = RecoveryFileName(base, attempt);
+                if (SaveNewDataFile(files_, target, items_, Format()))
+                    return target;
+            }
+        } catch (const std::exception&) {
+            // This folder takes no new file: the next one may.
+        }
+    }
+    return std::nullopt;
+}
+
+std::vector<FilePath> DataFileSession::RecoveryFiles() {
+    // Names are taken in order, so the files in use are those up to the first free name.
+    std::vector<FilePath> found;
+    for (const FilePath& base : RecoveryBases(files_, exePath_)) {
+        for (int attempt = 1; attempt <= kMaxRecoveryAttempts; ++attempt) {
+            FilePath candidate = RecoveryFileName(base, attempt);
+            if (!files_.LastWriteTime(candidate))
+                break;
+            found.push_back(std::move(candidate));
+        }
+    }
+    return found;
+}
+
+void DataFileSession::AnnounceRecoveryFile() {
+    std::optional<std::int64_t> newest;
+    FilePath found;
+    for (const FilePath& candidate : RecoveryFiles()) {
+        const std::optional<std::int64_t> time = files_.LastWriteTime(candidate);
+        if (time && (!newest || *time > *newest)) {
+            newest = time;
+            found = candidate;
+        }
+    }
+    const std::int64_t dataTime = files_.LastWriteTime(ChangeFileExt(exePath_, ".DAT")).value_or(0);
+    if (!newest || *newest <= dataTime || *newest <= settings_.RecoveryShown)
+        return;
+    const std::string_view advice = PeekProtected(files_, found) ? kRecoveryAdviceProtected : kRecoveryAdvice;
+    messages_.ShowWarning(Substitute(kMsgRecoveryFound, {files_.DisplayName(found), Substitute(advice, kAppTitle)}));
+    settings_.RecoveryShown = *newest;
+}
+
+} // namespace tobrix

@@ -1,0 +1,123 @@
+#pragma once
+// The data file's life in one run of the program: read at start (scrambled, protected with a
+// master password, or damaged), written when the window closes or the session ends, into a
+// recovery file where the data file cannot take the entries, and written again at once when
+// the master password is set, changed or removed.
+
+#include "lock/PasswordGate.h"
+#include "platform/Files.h"
+#include "store/DataFile.h"
+#include "store/Protected.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tobrix {
+
+class Crypto;
+class ItemDataList;
+class Messages;
+class PasswordDialogs;
+struct TSettings;
+
+// Where the entries are kept and whether they changed, shared with the window's parts.
+struct DataFileState {
+    FilePath DataFileName;       // the executable's path with ".DAT", or the recovery file this run's entries went to
+    bool Modified = false;       // the entries differ from the data file; never reset during a run
+    bool UnsavedChanges = false; // changed since the data file was last written
+
+    // Every change of the entries calls this.
+    void SetModified() {
+        Modified = true;
+        UnsavedChanges = true;
+    }
+};
+
+class DataFileSession final : public PasswordGate {
+public:
+    // exePath: full path of the running executable; the data file is beside it.
+    DataFileSession(Files& files, Messages& messages, Crypto& crypto, PasswordDialogs& dialogs, ItemDataList& items,
+                    TSettings& settings, DataFileState& state, FilePath exePath);
+
+    // Reads the data file into the list, once the settings are loaded; a protected one asks
+    // for its password. False when the program is to end without a window: the user declined
+    // to give the password or to go on, or the data file cannot be used. Nothing is written
+    // then, not even the settings (KeepsNothing).
+    bool Open();
+    // The newest recovery file newer than the data file, once: later starts keep quiet about it.
+    void AnnounceRecoveryFile();
+    // Nothing of this run is to be written: while the start asks for the data file's password
+    // (the session may end meanwhile), and once the start was given up.
+    bool KeepsNothing() const { return keepNothing_; }
+
+    // The window is asked to close: changed entries are saved, into a recovery file when the
+    // data file cannot take them (and the user is told where). False when the window is to
+    // stay open: the entries could be saved nowhere, and the user chose not to close without
+    // them.
+    bool CloseQuery();
+    // Windows asks whether the session may end: changed entries are saved without showing
+    // anything. False when they could be saved nowhere.
+    bool SaveForEndOfSession();
+
+    // Sets, changes or removes the master password; the data file is written again at once in
+    // its new form.
+    void ChangeMasterPassword();
+
+    // PasswordGate: the session's master password, when one is set.
+    bool Confirm(std::string_view prompt) override;
+
+    // The names a recovery file takes, in the folder of `dataFileName` (attempt 1, 2, ...:
+    // "Tobrix.recovered.DAT", "Tobrix.recovered-2.DAT", ...). Recovery files hold every
+    // entry when the data file cannot take them: it could not be written, or it existed at
+    // start but could not be read (it is then never overwritten).
+    static FilePath RecoveryFileName(const FilePath& dataFileName, int attempt);
+
+private:
+    enum class Outcome { Saved, Recovered, Lost };
+    struct ExitSave {
+        Outcome outcome = Outcome::Saved;
+        std::string failure; // what went wrong with the data file
+        FilePath recovery;   // where the entries went instead
+    };
+    // Saves changed entries at the end of the window's life, without showing anything.
+    ExitSave SaveEntriesAtExit();
+    // Writes every entry into a new recovery file beside the data file, or where that fails,
+    // in the user's local application data. Its path, or nothing when none could be written.
+    std::optional<FilePath> WriteRecoveryFile();
+    // The recovery files in use, in order: beside the data file, then in the user's folder.
+    std::vector<FilePath> RecoveryFiles();
+    bool LoadEntries();
+    // A protected data file: its password asked, its entries taken. False when the program is
+    // to end.
+    bool OpenProtected(std::string& file);
+    // The data file cannot be read: the user may start with an empty list (the file is then
+    // never written). False when the program is to end.
+    bool StartWithoutDamagedFile();
+    // A master password was in use, yet the data file at start is not protected (`exists`:
+    // it is there at all): the user decides whether to go on with it. False when the program
+    // is to end.
+    bool AcceptUnprotected(bool exists);
+    // After a master password was set: the recovery files that still hold the entries only
+    // scrambled are named.
+    void WarnOfScrambledRecoveryFiles();
+    // How this session's entries are written: with the master key, or scrambled.
+    DataFormat Format() { return {&crypto_, masterKey_ ? &*masterKey_ : nullptr}; }
+
+    Files& files_;
+    Messages& messages_;
+    Crypto& crypto_;
+    PasswordDialogs& dialogs_;
+    ItemDataList& items_;
+    TSettings& settings_;
+    DataFileState& state_;
+    FilePath exePath_;
+    bool dataFileUnreadable_ = false;
+    // The master password's keys while one is set.
+    std::optional<MasterKey> masterKey_;
+    bool keepNothing_ = false;
+};
+
+} // namespace tobrix
