@@ -16,7 +16,9 @@ constexpr std::size_t kIterationsAt = 12;
 constexpr std::size_t kSaltAt = 16;
 constexpr std::size_t kNonceAt = 32;
 constexpr std::size_t kCheckAt = 44;
-static_assert(kCheckAt + kMacSize == kProtectedHeaderSize);
+constexpr std::size_t kChecksumAt = kCheckAt + kMacSize;
+static_assert(kChecksumAt + 4 == kProtectedHeaderSize);
+constexpr std::uint16_t kVersionWithoutChecksum = 1;
 
 // The two keys are HMACs of these labels under the password's PBKDF2 result. They are part
 // of the format: a change makes every existing file unreadable.
@@ -63,6 +65,17 @@ bool IsProtectedFile(std::string_view firstBytes) {
     return !firstBytes.empty() && firstBytes.front() == kProtectedMagic.front();
 }
 
+std::uint32_t HeaderChecksum(std::string_view file) {
+    // CRC-32 (IEEE 802.3, reflected), bit by bit: 76 bytes are checked once per open.
+    std::uint32_t crc = 0xFFFFFFFF;
+    for (const char c : file.substr(0, kChecksumAt)) {
+        crc ^= static_cast<std::uint8_t>(c);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
 HeaderStatus ParseProtectedHeader(std::string_view file, ProtectedHeader& header) {
     // Each field is looked at only once the file reaches it. A later version may lay out
     // everything after its version number differently, so that one is told apart first.
@@ -70,8 +83,10 @@ HeaderStatus ParseProtectedHeader(std::string_view file, ProtectedHeader& header
         return HeaderStatus::Damaged;
     if (file.size() < kKdfAt)
         return HeaderStatus::Damaged;
-    if (ReadLittle(file, kVersionAt, 2) != kProtectedVersion)
+    const std::uint32_t version = ReadLittle(file, kVersionAt, 2);
+    if (version != kProtectedVersion && version != kVersionWithoutChecksum)
         return HeaderStatus::Newer;
+    const std::size_t size = version == kVersionWithoutChecksum ? kChecksumAt : kProtectedHeaderSize;
     if (file.size() < kSaltAt)
         return HeaderStatus::Damaged;
     if (ByteAt(file, kKdfAt) != kKdfPbkdf2Sha256 || ByteAt(file, kCipherAt) != kCipherAes256Gcm)
@@ -79,10 +94,14 @@ HeaderStatus ParseProtectedHeader(std::string_view file, ProtectedHeader& header
     const std::uint32_t iterations = ReadLittle(file, kIterationsAt, 4);
     if (iterations < kMinIterations)
         return HeaderStatus::Damaged;
+    if (file.size() < size + kTagSize)
+        return HeaderStatus::Damaged;
+    if (size == kProtectedHeaderSize && ReadLittle(file, kChecksumAt, 4) != HeaderChecksum(file))
+        return HeaderStatus::Damaged;
+    // Told only of a header known to be whole: a damaged count is no later version's.
     if (iterations > kMaxIterations)
         return HeaderStatus::Newer;
-    if (file.size() < kProtectedHeaderSize + kTagSize)
-        return HeaderStatus::Damaged;
+    header.size = size;
     header.iterations = iterations;
     std::memcpy(header.salt.data(), file.data() + kSaltAt, kSaltSize);
     std::memcpy(header.nonce.data(), file.data() + kNonceAt, kNonceSize);
@@ -135,6 +154,7 @@ std::string MasterKey::Seal(Crypto& crypto, std::string_view text) const {
 
     const Secret keys = ClearKeys(crypto);
     crypto.Hmac(keys.span().subspan<kKeySize, kKeySize>(), bytes.first(kCheckAt), bytes.subspan<kCheckAt, kMacSize>());
+    WriteLittle(file, kChecksumAt, HeaderChecksum(file), 4);
     if (!text.empty())
         std::memcpy(file.data() + kProtectedHeaderSize, text.data(), text.size());
     crypto.Seal(keys.span().first<kKeySize>(), bytes.subspan<kNonceAt, kNonceSize>(), bytes.first(kProtectedHeaderSize),
@@ -158,10 +178,10 @@ MasterKey::OpenStatus MasterKey::Open(Crypto& crypto, std::string_view file, std
 
     // Decrypted straight into the caller's string, which holds no other copy; whatever ends
     // the decryption early wipes it.
-    const std::size_t length = file.size() - kProtectedHeaderSize - kTagSize;
-    text.assign(file.substr(kProtectedHeaderSize, length));
+    const std::size_t length = file.size() - header.size - kTagSize;
+    text.assign(file.substr(header.size, length));
     WipeOnExit unopened(text);
-    if (!crypto.Open(keys.span().first<kKeySize>(), header.nonce, bytes.first(kProtectedHeaderSize), BytesOf(text),
+    if (!crypto.Open(keys.span().first<kKeySize>(), header.nonce, bytes.first(header.size), BytesOf(text),
                      bytes.last<kTagSize>()))
         return OpenStatus::Damaged;
     unopened.Keep();

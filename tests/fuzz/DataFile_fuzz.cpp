@@ -101,13 +101,14 @@ void CheckProtected(std::string_view stored, bool hidePass) {
     const HeaderStatus status = ParseProtectedHeader(stored, header);
     if (status == HeaderStatus::Ok) {
         Check(header.iterations >= kMinIterations && header.iterations <= kMaxIterations, "a count in range");
-        Check(stored.size() >= kProtectedHeaderSize + kTagSize, "room for the header and the tag");
+        Check(header.size == kProtectedHeaderSize || header.size == 76, "a header of either version");
+        Check(stored.size() >= header.size + kTagSize, "room for the header and the tag");
         const MasterKey key = MasterKey::Derive(crypto, Bytes(kPassword), header.salt, header.iterations);
         std::string text = "left over";
         const MasterKey::OpenStatus opened = key.Open(crypto, stored, text);
         Check(opened == MasterKey::OpenStatus::Ok || text.empty(), "nothing given out of a file that did not open");
         if (opened == MasterKey::OpenStatus::Ok)
-            Check(text.size() == stored.size() - kProtectedHeaderSize - kTagSize, "the text between header and tag");
+            Check(text.size() == stored.size() - header.size - kTagSize, "the text between header and tag");
     }
 
     // The input's bytes as a clear text, saved protected: the file holds the header and the

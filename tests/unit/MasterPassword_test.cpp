@@ -1,7 +1,7 @@
 #include "lock/MasterPassword.h"
 
-#include "app/Main.h"
 #include "common/Error.h"
+#include "session/DataFileSession.h"
 #include "store/Data.h"
 #include "store/DataFile.h"
 #include "store/ItemDataList.h"
@@ -46,14 +46,18 @@ public:
 
 class MasterPasswordTest : public ::testing::Test, protected test::FakeServices {
 protected:
-    // A program started afresh on the same files and registry, as at the next start.
+    // A program started afresh on the same files and settings, as at the next start.
     struct Session {
         test::FakeMainView view;
         ItemDataList items;
-        TSettings settings;
-        TfrmMain frm;
-        Session(test::FakeServices& services)
-            : frm(view, services.Services(), items, settings, kExe) {}
+        DataFileState state;
+        DataFileSession session;
+        explicit Session(MasterPasswordTest& t)
+            : session(t.files, t.messages, t.crypto, view, items, t.settings, state, kExe) {}
+        void SetModified(const std::string& title) {
+            items.AppendNew().Title = title;
+            state.SetModified();
+        }
     };
 
     // The user types these passwords at the start's question, one per showing, then cancels.
@@ -88,17 +92,17 @@ protected:
             setting.Detach();
         };
     }
-    void SetPassword(Session& s, const std::string& password) {
+    void SetPassword(Session& s, const std::string& password, const std::string& current = "") {
         messages.answer = true; // yes, I know a forgotten one cannot be recovered
-        FillSetting(s, "", password, password);
-        s.frm.Execute(CommandId::mnuMasterPassword);
+        FillSetting(s, current, password, password);
+        s.session.ChangeMasterPassword();
         messages.answer = false;
     }
-    bool Close(Session& s) {
-        if (!s.frm.FormCloseQuery())
-            return false;
-        s.frm.FormDestroy();
-        return true;
+    bool Close(Session& s) { return s.session.CloseQuery(); }
+    static void StampChecksum(std::string& file) {
+        const std::uint32_t sum = HeaderChecksum(file);
+        for (int i = 0; i < 4; ++i)
+            file[76 + static_cast<std::size_t>(i)] = static_cast<char>(sum >> (8 * i));
     }
     std::vector<std::string> Titles(const Session& s) {
         std::vector<std::string> titles;
@@ -110,19 +114,20 @@ protected:
     void MakeProtectedFile(const std::string& password) {
         files.files[kData] = test::Scramble("mail\x08me\x08secret1\x08\x08http://a.example\r\nbank\x08\x08pin\r\n");
         Session s(*this);
-        ASSERT_TRUE(s.frm.FormCreate());
+        ASSERT_TRUE(s.session.Open());
         SetPassword(s, password);
         ASSERT_TRUE(Close(s));
         messages.shown.clear();
     }
 
     std::optional<bool> lastSettingClosed;
+    TSettings settings; // as the registry keeps them from one run to the next
 };
 
 TEST_F(MasterPasswordTest, SettingOneRewritesTheFileAtOnceWithNoEntryTextAndTheNextStartAsksForIt) {
     files.files[kData] = test::Scramble("mail\x08me\x08secret1\x08\x08http://a.example\r\n");
     Session first(*this);
-    ASSERT_TRUE(first.frm.FormCreate());
+    ASSERT_TRUE(first.session.Open());
     SetPassword(first, "pass word");
     ASSERT_EQ(messages.shown.size(), 2u); // the warning that a forgotten one is lost, then done
     EXPECT_EQ(messages.shown[0].kind, 'Q');
@@ -134,8 +139,7 @@ TEST_F(MasterPasswordTest, SettingOneRewritesTheFileAtOnceWithNoEntryTextAndTheN
         EXPECT_EQ(written.find(test::Scramble(text)), std::string::npos) << text;
     }
     EXPECT_EQ(crypto.lastIterations, kDefaultIterations);
-    first.items.AppendNew().Title = "added";
-    first.frm.State().SetModified();
+    first.SetModified("added");
     ASSERT_TRUE(Close(first));
     EXPECT_TRUE(IsProtectedFile(files.files.at(kData)));
     EXPECT_NE(files.files.at(kData), written); // changed entries, and a new nonce
@@ -143,7 +147,7 @@ TEST_F(MasterPasswordTest, SettingOneRewritesTheFileAtOnceWithNoEntryTextAndTheN
     messages.shown.clear();
     Session next(*this);
     AnswerPrompt(next, {"wrong", "", "pass word"});
-    ASSERT_TRUE(next.frm.FormCreate());
+    ASSERT_TRUE(next.session.Open());
     EXPECT_EQ(next.view.passwordDialogs, 1);
     ASSERT_EQ(messages.shown.size(), 2u); // the wrong one and the empty one, each said
     EXPECT_EQ(messages.shown[0].kind, 'W');
@@ -154,13 +158,12 @@ TEST_F(MasterPasswordTest, SettingOneRewritesTheFileAtOnceWithNoEntryTextAndTheN
 TEST_F(MasterPasswordTest, CancellingTheQuestionEndsTheStartWithoutWritingAnything) {
     MakeProtectedFile("pw");
     const std::string before = files.files.at(kData);
-    const auto registryBefore = registry.sections;
     Session s(*this);
     AnswerPrompt(s, {});
-    EXPECT_FALSE(s.frm.FormCreate());
-    s.frm.FormDestroy(); // the window still goes through its destruction
+    EXPECT_FALSE(s.session.Open());
+    EXPECT_TRUE(s.session.KeepsNothing()); // not even the settings
+    EXPECT_TRUE(s.session.SaveForEndOfSession());
     EXPECT_EQ(files.files.at(kData), before);
-    EXPECT_EQ(registry.sections, registryBefore);
     EXPECT_EQ(files.files.size(), 1u);
 }
 
@@ -172,7 +175,7 @@ TEST_F(MasterPasswordTest, ADamagedFileIsToldFromAWrongPasswordAndIsNeverOverwri
 
     Session declined(*this);
     AnswerPrompt(declined, {"pw"});
-    EXPECT_FALSE(declined.frm.FormCreate()); // いいえ: the program ends
+    EXPECT_FALSE(declined.session.Open()); // いいえ: the program ends
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].kind, 'Q');
     EXPECT_NE(messages.shown[0].text.find(kData), std::string::npos);
@@ -181,12 +184,11 @@ TEST_F(MasterPasswordTest, ADamagedFileIsToldFromAWrongPasswordAndIsNeverOverwri
     messages.answer = true; // start with an empty list
     Session s(*this);
     AnswerPrompt(s, {"pw"});
-    ASSERT_TRUE(s.frm.FormCreate());
+    ASSERT_TRUE(s.session.Open());
     messages.answer = false;
     EXPECT_EQ(s.items.Count(), 0);
-    s.items.AppendNew().Title = "typed after";
-    s.frm.State().SetModified();
-    SetPassword(s, "new one"); // for the recovery file: the data file is left alone
+    s.SetModified("typed after");
+    SetPassword(s, "new one", "pw"); // for the recovery file: the data file is left alone
     EXPECT_EQ(files.files.at(kData), damaged);
     ASSERT_TRUE(Close(s));
     EXPECT_EQ(files.files.at(kData), damaged);
@@ -202,7 +204,7 @@ TEST_F(MasterPasswordTest, AHeldFileANewerOneAndABrokenHeaderEndOrOfferAnEmptySt
         files.heldByOthers.insert(kData);
         files.locked.insert(kData);
         Session s(*this);
-        EXPECT_FALSE(s.frm.FormCreate());
+        EXPECT_FALSE(s.session.Open());
         EXPECT_EQ(messages.Errors().size(), 1u);
         EXPECT_EQ(s.view.passwordDialogs, 0);
         files.heldByOthers.clear();
@@ -210,19 +212,31 @@ TEST_F(MasterPasswordTest, AHeldFileANewerOneAndABrokenHeaderEndOrOfferAnEmptySt
     }
     {
         messages.shown.clear();
-        files.files[kData][12] = '\x01'; // an iteration count beyond any this program takes
-        files.files[kData][15] = '\x7F';
+        std::string& file = files.files[kData];
+        file[12] = '\x01'; // an iteration count beyond any this program takes
+        file[15] = '\x7F';
+        StampChecksum(file);
         Session s(*this);
-        EXPECT_FALSE(s.frm.FormCreate());
+        EXPECT_FALSE(s.session.Open());
         ASSERT_EQ(messages.Errors().size(), 1u);
         EXPECT_NE(messages.Errors()[0].find(kData), std::string::npos);
+    }
+    {
+        messages.shown.clear();
+        files.files[kData] = good;
+        files.files[kData][16] ^= 0x01; // the salt: not taken for a wrong password
+        Session s(*this);
+        EXPECT_FALSE(s.session.Open());
+        EXPECT_EQ(s.view.passwordDialogs, 0);
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_EQ(messages.shown[0].kind, 'Q'); // the empty start is offered
     }
     {
         messages.shown.clear();
         files.files[kData] = good.substr(0, 20); // cut short
         messages.answer = true;
         Session s(*this);
-        EXPECT_TRUE(s.frm.FormCreate());
+        EXPECT_TRUE(s.session.Open());
         EXPECT_EQ(messages.shown.size(), 1u);
         EXPECT_EQ(s.view.passwordDialogs, 0);
         ASSERT_TRUE(Close(s));
@@ -234,22 +248,22 @@ TEST_F(MasterPasswordTest, ChangingOrRemovingAsksForTheCurrentOneFirst) {
     MakeProtectedFile("old");
     Session s(*this);
     AnswerPrompt(s, {"old"});
-    ASSERT_TRUE(s.frm.FormCreate());
+    ASSERT_TRUE(s.session.Open());
     const std::string before = files.files.at(kData);
 
     FillSetting(s, "not it", "new", "new");
-    s.frm.Execute(CommandId::mnuMasterPassword);
+    s.session.ChangeMasterPassword();
     EXPECT_FALSE(lastSettingClosed.has_value()); // the dialog stays open
     EXPECT_EQ(files.files.at(kData), before);
 
     messages.answer = true;
     FillSetting(s, "old", "new", "typo");
-    s.frm.Execute(CommandId::mnuMasterPassword);
+    s.session.ChangeMasterPassword();
     EXPECT_FALSE(lastSettingClosed.has_value());
     EXPECT_EQ(files.files.at(kData), before);
 
     FillSetting(s, "old", "", "", true);
-    s.frm.Execute(CommandId::mnuMasterPassword);
+    s.session.ChangeMasterPassword();
     EXPECT_EQ(lastSettingClosed, true);
     // Back to the scrambled form, byte for byte what a program without the option writes (a
     // line with fewer separators takes its last field as the address).
@@ -260,15 +274,88 @@ TEST_F(MasterPasswordTest, ChangingOrRemovingAsksForTheCurrentOneFirst) {
 TEST_F(MasterPasswordTest, ASaveThatFailsKeepsTheFormTheFileHas) {
     files.files[kData] = test::Scramble("a\x08\x08\x08\x08\r\n");
     Session s(*this);
-    ASSERT_TRUE(s.frm.FormCreate());
+    ASSERT_TRUE(s.session.Open());
     files.readOnly.insert(kData);
     SetPassword(s, "pw");
     EXPECT_EQ(messages.Errors().size(), 1u);
     EXPECT_EQ(files.files.at(kData), test::Scramble("a\x08\x08\x08\x08\r\n"));
     files.readOnly.clear();
-    s.frm.State().SetModified();
+    s.state.SetModified();
     ASSERT_TRUE(Close(s));
     EXPECT_FALSE(IsProtectedFile(files.files.at(kData))); // no password was set
+}
+
+TEST_F(MasterPasswordTest, AFileThatIsNoLongerProtectedIsQuestionedBeforeItIsUsed) {
+    MakeProtectedFile("pw");
+    EXPECT_TRUE(settings.MasterPassword);
+    const std::string old = test::Scramble("old\x08\x08\x08\x08\r\n");
+    for (const bool exists : {true, false}) { // an old scrambled copy in its place, or no file at all
+        if (exists)
+            files.files[kData] = old;
+        else
+            files.files.erase(kData);
+        messages.shown.clear();
+        Session declined(*this); // いいえ, the default
+        EXPECT_FALSE(declined.session.Open()) << exists;
+        EXPECT_TRUE(declined.session.KeepsNothing());
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_EQ(messages.shown[0].kind, 'Q');
+        EXPECT_NE(messages.shown[0].text.find(kData), std::string::npos);
+        EXPECT_TRUE(settings.MasterPassword);
+    }
+
+    files.files[kData] = old;
+    messages.shown.clear();
+    messages.answer = true;
+    Session accepted(*this);
+    ASSERT_TRUE(accepted.session.Open());
+    EXPECT_EQ(Titles(accepted), std::vector<std::string>{"old"});
+    ASSERT_EQ(messages.shown.size(), 1u); // it said how the file is kept from now on
+    EXPECT_NE(messages.shown[0].text.find(sjis<u8"簡単なスクランブルをかけただけの形で保存されます">()),
+              std::string::npos);
+    EXPECT_FALSE(settings.MasterPassword);
+    accepted.SetModified("new");
+    ASSERT_TRUE(Close(accepted));
+
+    messages.shown.clear();
+    Session next(*this);
+    ASSERT_TRUE(next.session.Open());
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(MasterPasswordTest, ADamagedTextBehindTheRightPasswordKeepsItsKeyForTheRecoveryFile) {
+    MakeProtectedFile("pw");
+    files.files.at(kData)[kProtectedHeaderSize + 3] ^= 0x01;
+    messages.answer = true;
+    Session s(*this);
+    AnswerPrompt(s, {"pw"});
+    ASSERT_TRUE(s.session.Open());
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_NE(messages.shown[0].text.find(sjis<u8"マスターパスワードで暗号化して保存します">()), std::string::npos);
+    s.SetModified("typed after");
+    ASSERT_TRUE(Close(s));
+
+    const std::string& recovered = files.files.at(kRecovered);
+    ProtectedHeader header;
+    ASSERT_EQ(ParseProtectedHeader(recovered, header), HeaderStatus::Ok);
+    const std::string password = "pw";
+    const MasterKey key = MasterKey::Derive(
+        crypto, {reinterpret_cast<const std::uint8_t*>(password.data()), password.size()}, header.salt,
+        header.iterations);
+    std::string text;
+    ASSERT_EQ(key.Open(crypto, recovered, text), MasterKey::OpenStatus::Ok);
+    EXPECT_EQ(text, "typed after\x08\x08\x08\x08\r\n");
+}
+
+TEST_F(MasterPasswordTest, SettingOneNamesTheRecoveryFilesThatAreOnlyScrambled) {
+    files.files[kData] = test::Scramble("a\x08\x08\x08\x08\r\n");
+    files.files[kRecovered] = test::Scramble("older\x08\x08secret\x08\x08\r\n");
+    Session s(*this);
+    ASSERT_TRUE(s.session.Open());
+    SetPassword(s, "pw");
+    ASSERT_EQ(messages.shown.size(), 3u); // the question, the report, then the warning
+    EXPECT_EQ(messages.shown[2].kind, 'W');
+    EXPECT_NE(messages.shown[2].text.find(kRecovered), std::string::npos);
 }
 
 } // namespace

@@ -68,21 +68,27 @@ TEST_F(ProtectedTest, HeaderForms) {
     const std::vector<Case> cases = {
         {"magic", 1, 'X', 1, HeaderStatus::Damaged},
         {"version 0", 8, 0, 2, HeaderStatus::Newer},
-        {"version 2", 8, 2, 2, HeaderStatus::Newer},
+        {"version 3", 8, 3, 2, HeaderStatus::Newer},
         {"key derivation", 10, 2, 1, HeaderStatus::Newer},
         {"cipher", 11, 0, 1, HeaderStatus::Newer},
         {"iterations 99 999", 12, 99'999, 4, HeaderStatus::Damaged},
         {"iterations 0", 12, 0, 4, HeaderStatus::Damaged},
         {"iterations 100 000", 12, 100'000, 4, HeaderStatus::Ok},
-        {"iterations 100 000 000", 12, 100'000'000, 4, HeaderStatus::Ok},
-        {"iterations 100 000 001", 12, 100'000'001, 4, HeaderStatus::Newer},
+        {"iterations 6 000 000", 12, 6'000'000, 4, HeaderStatus::Ok},
+        {"iterations 6 000 001", 12, 6'000'001, 4, HeaderStatus::Newer},
         {"iterations 2^32 - 1", 12, 0xFFFFFFFF, 4, HeaderStatus::Newer},
     };
     for (const Case& c : cases) {
         std::string changed = file;
         PutLittle(changed, c.at, c.value, c.bytes);
+        // Changed on purpose: the checksum follows. Without it, any change is damage.
+        std::string unstamped = changed;
+        PutLittle(changed, 76, HeaderChecksum(changed), 4);
         ProtectedHeader parsed;
         EXPECT_EQ(ParseProtectedHeader(changed, parsed), c.expected) << c.what;
+        if (c.at >= 12) {
+            EXPECT_EQ(ParseProtectedHeader(unstamped, parsed), HeaderStatus::Damaged) << c.what;
+        }
         if (c.expected == HeaderStatus::Ok) {
             EXPECT_EQ(parsed.iterations, c.value) << c.what;
         }
@@ -90,10 +96,10 @@ TEST_F(ProtectedTest, HeaderForms) {
 
     // Cut short anywhere before the end of the tag it is damaged; a later version's file is
     // known as one as soon as its version number is there.
-    for (std::size_t size : {0u, 1u, 7u, 8u, 9u, 10u, 12u, 15u, 16u, 31u, 44u, 75u, 76u, 91u})
+    for (std::size_t size : {0u, 1u, 7u, 8u, 9u, 10u, 12u, 15u, 16u, 31u, 44u, 75u, 76u, 80u, 95u})
         EXPECT_EQ(ParseProtectedHeader(file.substr(0, size), header), HeaderStatus::Damaged) << size;
     std::string newer = file.substr(0, 10);
-    PutLittle(newer, 8, 2, 2);
+    PutLittle(newer, 8, 3, 2);
     EXPECT_EQ(ParseProtectedHeader(newer, header), HeaderStatus::Newer);
     EXPECT_EQ(ParseProtectedHeader(key.Seal(crypto, ""), header), HeaderStatus::Ok);
 
@@ -132,18 +138,18 @@ TEST_F(ProtectedTest, SealedTextOpensWithTheKeyOfTheFilesSaltAndCountOnly) {
     }
 }
 
-TEST_F(ProtectedTest, AChangedByteIsTakenForTheWrongPasswordInTheCheckedHeaderAndForDamageAfterIt) {
+TEST_F(ProtectedTest, AChangedByteAnywhereIsDamageNotAWrongPassword) {
     const std::string file = key.Seal(crypto, "title\x08user\x08pass\x08memo\x08url\r\n");
     struct Case {
         std::size_t at;
         MasterKey::OpenStatus expected;
     };
     const std::vector<Case> cases = {
-        {16, MasterKey::OpenStatus::WrongPassword}, // salt
-        {32, MasterKey::OpenStatus::WrongPassword}, // nonce
-        {44, MasterKey::OpenStatus::WrongPassword}, // key check
-        {75, MasterKey::OpenStatus::WrongPassword},
-        {76, MasterKey::OpenStatus::Damaged}, // text
+        {16, MasterKey::OpenStatus::Damaged}, // salt: the header's checksum tells
+        {32, MasterKey::OpenStatus::Damaged}, // nonce
+        {44, MasterKey::OpenStatus::Damaged}, // key check
+        {76, MasterKey::OpenStatus::Damaged}, // the checksum itself
+        {80, MasterKey::OpenStatus::Damaged}, // text
         {file.size() - kTagSize - 1, MasterKey::OpenStatus::Damaged},
         {file.size() - 1, MasterKey::OpenStatus::Damaged}, // tag
     };
@@ -155,7 +161,7 @@ TEST_F(ProtectedTest, AChangedByteIsTakenForTheWrongPasswordInTheCheckedHeaderAn
         EXPECT_EQ(opened, "") << c.at;
     }
     std::string opened;
-    EXPECT_EQ(key.Open(crypto, file.substr(0, 91), opened), MasterKey::OpenStatus::Damaged);
+    EXPECT_EQ(key.Open(crypto, file.substr(0, 95), opened), MasterKey::OpenStatus::Damaged);
 }
 
 TEST_F(ProtectedTest, WithoutTheSystemsCryptographyNothingIsSealed) {
