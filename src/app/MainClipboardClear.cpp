@@ -6,6 +6,15 @@
 
 namespace tobrix {
 
+namespace {
+
+// A program that holds the clipboard (a clipboard viewer reading it) lets go within moments:
+// tried again this often, this many milliseconds apart, within a second.
+constexpr int kRetries = 4;
+constexpr int kRetryMilliseconds = 250;
+
+} // namespace
+
 void MainClipboardClear::Restore() { view_.SetChecked(CommandId::mnuClearClipboard, settings_.ClipboardClear); }
 
 void MainClipboardClear::mnuClearClipboardClick() {
@@ -19,10 +28,20 @@ void MainClipboardClear::PasswordCopied(std::uint32_t sequence) {
     if (!settings_.ClipboardClear)
         return;
     pending_ = sequence;
+    retries_ = kRetries;
     view_.StartTimer(MainTimer::ClipboardClear, settings_.ClipboardClearSeconds * 1000);
 }
 
-void MainClipboardClear::timClearTimer() { ClearNow(); }
+void MainClipboardClear::timClearTimer() {
+    if (!pending_)
+        return;
+    if (clipboard_.ClearIfUnchanged(*pending_) || retries_ == 0) {
+        Cancel();
+        return;
+    }
+    --retries_;
+    view_.StartTimer(MainTimer::ClipboardClear, kRetryMilliseconds);
+}
 
 void MainClipboardClear::ClearNow() {
     const std::optional<std::uint32_t> sequence = pending_;

@@ -26,7 +26,8 @@ public:
     // clearing on, it is taken off after the settings' delay, counted from now: a second copy
     // starts the delay again.
     void PasswordCopied(std::uint32_t sequence);
-    // The delay has passed.
+    // The delay has passed; or, while another program held the clipboard, a short wait before
+    // the next try.
     void timClearTimer();
     // The window goes or the session ends: a password waiting to be taken off goes now.
     void ClearNow();
@@ -39,6 +40,7 @@ private:
     Clipboard& clipboard_;
     // The clipboard's sequence number right after the password copy that waits to be taken off.
     std::optional<std::uint32_t> pending_;
+    int retries_ = 0; // tries left while the clipboard is held
 };
 
 } // namespace tobrix

@@ -13,7 +13,9 @@ namespace tobrix {
 
 // Overwrites the bytes with zeros in a way the compiler does not drop.
 void Wipe(void* data, std::size_t size);
+// The whole of the string's memory, also what a shorter text left behind it.
 inline void Wipe(std::string& text) {
+    text.resize(text.capacity()); // within the memory it has: nothing is moved
     Wipe(text.data(), text.size());
     text.clear();
 }

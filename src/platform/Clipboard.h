@@ -22,8 +22,9 @@ public:
     // number after the copy, which tells later whether the clipboard still holds this copy.
     virtual std::uint32_t SetSecretText(std::string_view cp932) = 0;
     // Empties the clipboard when its sequence number is still this one: what any program put
-    // there later is left alone. Failures are not reported.
-    virtual void ClearIfUnchanged(std::uint32_t sequence) = 0;
+    // there later is left alone. False only when another program held the clipboard so that
+    // it could not be opened: the caller may try again.
+    virtual bool ClearIfUnchanged(std::uint32_t sequence) = 0;
 
     // Delayed rendering. Empties the clipboard and puts a promise of 8-bit text on it, with
     // the main window as the owner that is asked for the text when a program pastes.

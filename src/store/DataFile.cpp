@@ -200,6 +200,7 @@ std::string BuildDataText(const ItemDataList& list) {
     char buffer[4096];
     while (const std::size_t n = source.Read(buffer, sizeof buffer))
         WriteAll(sink, buffer, n);
+    Wipe(buffer, sizeof buffer);
     return text;
 }
 

@@ -1,5 +1,7 @@
 #include "store/Encrypt.h"
 
+#include "common/Secret.h"
+
 #include <cstring>
 
 namespace tobrix {
@@ -32,6 +34,8 @@ void XorStream(std::uint32_t key, ByteSink& destination, ByteSource& source) {
         XorBytes(key, buffer, n);
         WriteAll(destination, buffer, n);
     } while (n == kBufferSize);
+    // Scrambled is as good as clear: the buffer does not keep the list's last block.
+    Wipe(buffer, sizeof buffer);
 }
 
 } // namespace tobrix

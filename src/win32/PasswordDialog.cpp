@@ -1,6 +1,7 @@
 #include "win32/PasswordDialog.h"
 
 #include "common/Cp932Literal.h"
+#include "common/Error.h"
 #include "win32/Encoding.h"
 #include "win32/SystemLibrary.h"
 
@@ -35,6 +36,9 @@ constexpr std::string_view kLabelRemove = sjis<u8"マスターパスワードを
 constexpr std::string_view kNoticeText =
     sjis<u8"マスターパスワードを忘れると、データファイルの項目を取り出す方法はありません。">();
 constexpr std::string_view kButtonCancel = sjis<u8"キャンセル">();
+constexpr std::string_view kMsgPasswordNotNormal =
+    sjis<u8"入力されたパスワードには、Unicode の正規化ができない文字が含まれているため、使用できません。"
+         u8"\r\n別の文字で入力し直してください。">();
 
 int IdOf(PasswordField field) {
     switch (field) {
@@ -76,31 +80,32 @@ constexpr int kNormalizationC = 1; // NormalizationC
 Secret Utf8Nfc(const wchar_t* text, int length) {
     if (length <= 0)
         return {};
-    const wchar_t* source = text;
-    int sourceLength = length;
+    // A password is never used as it was typed when it cannot be normalised: the same
+    // password would give another key on a system that could.
+    const NormalizeStringFunction normalize = Normalizer();
+    if (normalize == nullptr)
+        throw AppError(std::string(kMsgPasswordNotNormal));
     std::optional<WideSecret> normal;
-    if (const NormalizeStringFunction normalize = Normalizer()) {
-        int estimate = normalize(kNormalizationC, text, length, nullptr, 0);
-        // The estimate may fall short; the function says by how much is needed.
-        for (int attempt = 0; attempt < 5 && estimate > 0; ++attempt) {
-            normal.emplace(static_cast<std::size_t>(estimate));
-            const int written = normalize(kNormalizationC, text, length, normal->chars.data(), estimate);
-            if (written > 0) {
-                source = normal->chars.data();
-                sourceLength = written;
-                break;
-            }
-            if (GetLastError() != ERROR_INSUFFICIENT_BUFFER)
-                break;
-            estimate = -written;
-        }
+    int written = 0;
+    int estimate = normalize(kNormalizationC, text, length, nullptr, 0);
+    // The estimate may fall short; the function says by how much is needed.
+    for (int attempt = 0; attempt < 5 && estimate > 0; ++attempt) {
+        normal.emplace(static_cast<std::size_t>(estimate));
+        written = normalize(kNormalizationC, text, length, normal->chars.data(), estimate);
+        if (written > 0 || GetLastError() != ERROR_INSUFFICIENT_BUFFER)
+            break;
+        estimate = -written;
     }
-    const int size = WideCharToMultiByte(CP_UTF8, 0, source, sourceLength, nullptr, 0, nullptr, nullptr);
+    if (written <= 0)
+        throw AppError(std::string(kMsgPasswordNotNormal));
+    // Half a surrogate pair has no UTF-8: refused rather than replaced.
+    const wchar_t* source = normal->chars.data();
+    const int size = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, source, written, nullptr, 0, nullptr, nullptr);
     if (size <= 0)
-        return {};
+        throw AppError(std::string(kMsgPasswordNotNormal));
     Secret bytes(static_cast<std::size_t>(size));
-    WideCharToMultiByte(CP_UTF8, 0, source, sourceLength, reinterpret_cast<char*>(bytes.data()), size, nullptr,
-                        nullptr);
+    WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, source, written, reinterpret_cast<char*>(bytes.data()), size,
+                        nullptr, nullptr);
     return bytes;
 }
 

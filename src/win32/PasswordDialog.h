@@ -43,7 +43,8 @@ private:
     std::function<void(const std::exception&)> reportError_;
 };
 
-// The UTF-8 bytes of a text's NFC form (the text as it is where Windows cannot normalise it).
+// The UTF-8 bytes of a text's NFC form. Throws AppError where Windows cannot normalise it
+// (or there is no UTF-8 for it: half a surrogate pair): such a password is not used at all.
 Secret Utf8Nfc(const wchar_t* text, int length);
 
 } // namespace tobrix::win32

@@ -2,6 +2,7 @@
 
 #include "common/Identity.h"
 #include "common/Error.h"
+#include "common/Secret.h"
 #include "win32/Binding.h"
 #include "win32/Encoding.h"
 #include "win32/SystemLibrary.h"
@@ -203,7 +204,8 @@ void Win32Clipboard::SetText(std::string_view cp932) {
     CloseClipboard();
     if (!OpenClipboardFor(main_.hwnd))
         throw AppError(std::string(kMsgCannotOpenClipboard));
-    const std::string text(cp932);
+    std::string text(cp932); // a password, as often as not
+    const WipeOnExit wipe(text);
     const bool stored = Put(CF_TEXT, text.c_str(), text.size() + 1); // the bytes as stored and a zero byte
     if (stored)
         PutCompanions();
@@ -220,14 +222,17 @@ std::uint32_t Win32Clipboard::SetSecretText(std::string_view cp932) {
     return GetClipboardSequenceNumber();
 }
 
-void Win32Clipboard::ClearIfUnchanged(std::uint32_t sequence) {
+bool Win32Clipboard::ClearIfUnchanged(std::uint32_t sequence) {
     // 0: the system keeps no count for this program, so nothing can be known to be its own.
-    if (sequence == 0 || GetClipboardSequenceNumber() != sequence || !OpenClipboardFor(main_.hwnd))
-        return;
+    if (sequence == 0 || GetClipboardSequenceNumber() != sequence)
+        return true;
+    if (!OpenClipboardFor(main_.hwnd))
+        return false;
     // Asked again while the clipboard is open, when no other program can change it.
     if (GetClipboardSequenceNumber() == sequence)
         EmptyClipboard();
     CloseClipboard();
+    return true;
 }
 
 void Win32Clipboard::OfferText() {
@@ -243,7 +248,8 @@ void Win32Clipboard::OfferText() {
 
 void Win32Clipboard::RenderText(std::string_view cp932) {
     // The requesting program holds the clipboard open; the owner hands over without opening it.
-    const std::string text(cp932);
+    std::string text(cp932);
+    const WipeOnExit wipe(text);
     Put(CF_TEXT, text.c_str(), text.size() + 1);
 }
 

@@ -77,7 +77,7 @@ public:
     explicit Win32Clipboard(const OwnerWindow& main) : main_(main) {}
     void SetText(std::string_view cp932) override;
     std::uint32_t SetSecretText(std::string_view cp932) override;
-    void ClearIfUnchanged(std::uint32_t sequence) override;
+    bool ClearIfUnchanged(std::uint32_t sequence) override;
     void OfferText() override;
     void RenderText(std::string_view cp932) override;
 

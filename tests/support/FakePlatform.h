@@ -89,11 +89,17 @@ public:
         return sequence;
     }
     int clears = 0;
-    void ClearIfUnchanged(std::uint32_t expected) override {
+    int heldFor = 0; // another program holds the clipboard for this many more tries
+    bool ClearIfUnchanged(std::uint32_t expected) override {
         if (expected != sequence)
-            return;
+            return true;
+        if (heldFor > 0) {
+            --heldFor;
+            return false;
+        }
         ++clears;
         Change(std::nullopt);
+        return true;
     }
     // Another program puts its text on the clipboard.
     void SetByAnotherProgram(std::string_view cp932) { Change(std::string(cp932)); }

@@ -137,5 +137,25 @@ TEST_F(ClipboardClearTest, SwitchedOffNothingIsTakenOffAndAWaitingPasswordStays)
     EXPECT_FALSE(clipboard.text.has_value());
 }
 
+TEST_F(ClipboardClearTest, AClipboardHeldByAnotherProgramIsTriedAgainWithinASecond) {
+    Start();
+    frm.Execute(CommandId::actPcopy);
+    clipboard.heldFor = 2;
+    Tick();
+    Tick();
+    EXPECT_TRUE(clipboard.text.has_value());
+    Tick();
+    EXPECT_FALSE(clipboard.text.has_value());
+    EXPECT_EQ(Starts(), (std::vector<int>{20000, 250, 250}));
+
+    frm.Execute(CommandId::actPcopy);
+    clipboard.heldFor = 100; // never let go: given up after the last try
+    for (int i = 0; i < 10; ++i)
+        Tick();
+    EXPECT_TRUE(clipboard.text.has_value());
+    EXPECT_FALSE(view.timers[MainTimer::ClipboardClear]);
+    EXPECT_EQ(Starts().size(), 3u + 1u + 4u);
+}
+
 } // namespace
 } // namespace tobrix

@@ -164,6 +164,16 @@ TEST_F(ProtectedTest, AChangedByteAnywhereIsDamageNotAWrongPassword) {
     EXPECT_EQ(key.Open(crypto, file.substr(0, 95), opened), MasterKey::OpenStatus::Damaged);
 }
 
+TEST(Wipe, AStringIsWipedToTheEndOfItsMemoryNotOnlyToItsLength) {
+    std::string text = "title\x08user\x08a long secret password\r\n";
+    text.resize(5); // what a shorter text leaves behind it stays in the memory
+    const char* memory = text.data();
+    const std::size_t capacity = text.capacity();
+    Wipe(text);
+    EXPECT_EQ(text.data(), memory);
+    EXPECT_EQ(std::string(memory, capacity), std::string(capacity, '\0'));
+}
+
 TEST_F(ProtectedTest, WithoutTheSystemsCryptographyNothingIsSealed) {
     crypto.fail = true;
     EXPECT_EQ(ErrorOf([&] { key.Seal(crypto, "text"); }), kMsgCryptoFailed);

@@ -5,6 +5,8 @@
 
 #include "store/DataFile.h"
 #include "store/Protected.h"
+#include "support/ErrorOf.h"
+#include "win32/PasswordDialog.h"
 #include "win32/Win32Files.h"
 
 #include <windows.h>
@@ -141,11 +143,29 @@ private:
 constexpr std::string_view kPassword = "p\xC3\xA4ssw\xC3\xB6rt";
 constexpr std::string_view kText = "Bank\x08"
                                    "alice\x08hunter2\x08\x08https://example.jp/\r\n\x83\x5e\x08\x08\x08\x08\r\n";
-constexpr std::string_view kKnownFile = "7b546f627269787d01000101a0860100000102030405060708090a0b0c0d0e0f"
-                                        "a0a1a2a3a4a5a6a7a8a9aaab0f3b60855e7b8a1188ed4fd3ea9c9b26fa5cd3ba"
-                                        "ab16f46b001e0b713cfd5b6ef86eb01d6ccd387a03e4c770bdb083fc2d43e2fa"
-                                        "084a4d05407d2cce6cfaade241907c90f3be74b54fabcf8f0819b1f20a60ef59"
-                                        "8226e295a61bb9d030a1f92254";
+constexpr std::string_view kKnownFile = "7b546f627269787d02000101a0860100000102030405060708090a0b0c0d0e0f"
+                                        "a0a1a2a3a4a5a6a7a8a9aaabea174ac390c793624797cb71f20809cedf3a50c3"
+                                        "c40634169bfffba78727cc0f425dddc9f86eb01d6ccd387a03e4c770bdb083fc"
+                                        "2d43e2fa084a4d05407d2cce6cfaade241907c90f3be74b54fabcf8f0819b1f2"
+                                        "0ac5519ecc963a97856a6b651c8b54fbe7";
+// The same file as earlier versions wrote it, without the header's checksum.
+constexpr std::string_view kKnownFileVersion1 = "7b546f627269787d01000101a0860100000102030405060708090a0b0c0d0e0f"
+                                                "a0a1a2a3a4a5a6a7a8a9aaab0f3b60855e7b8a1188ed4fd3ea9c9b26fa5cd3ba"
+                                                "ab16f46b001e0b713cfd5b6ef86eb01d6ccd387a03e4c770bdb083fc2d43e2fa"
+                                                "084a4d05407d2cce6cfaade241907c90f3be74b54fabcf8f0819b1f20a60ef59"
+                                                "8226e295a61bb9d030a1f92254";
+
+TEST(PasswordBytes, ADecomposedPasswordGivesTheKeyOfItsComposedFormAndHalfAPairIsRefused) {
+    const Secret composed = Utf8Nfc(L"p\u00E4ssw\u00F6rt", 8);
+    const Secret decomposed = Utf8Nfc(L"pa\u0308sswo\u0308rt", 10);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(composed.data()), composed.size()), kPassword);
+    Win32Crypto crypto;
+    const MasterKey key = MasterKey::Derive(crypto, composed.span(), {}, kMinIterations);
+    EXPECT_TRUE(key.Matches(crypto, decomposed.span()));
+
+    const wchar_t half[] = {L'a', static_cast<wchar_t>(0xD800), L'b'};
+    EXPECT_NE(test::ErrorOf([&] { Utf8Nfc(half, 3); }), "(no error)");
+}
 
 class ProtectedFileTest : public ::testing::Test {
 protected:
@@ -187,6 +207,11 @@ TEST_F(ProtectedFileTest, AKnownPasswordSaltAndNonceGiveTheBytesComputedIndepend
 
     std::string text;
     EXPECT_EQ(key.Open(crypto, file, text), MasterKey::OpenStatus::Ok);
+    EXPECT_EQ(text, kText);
+
+    // A file of the first version, whose header has no checksum, still opens.
+    const std::vector<std::uint8_t> old = FromHex(kKnownFileVersion1);
+    EXPECT_EQ(key.Open(crypto, std::string(old.begin(), old.end()), text), MasterKey::OpenStatus::Ok);
     EXPECT_EQ(text, kText);
 }
 
