@@ -27,6 +27,8 @@ public:
     virtual bool CreateSection(std::string_view section) = 0;
     // Stores the value as text; false on failure.
     virtual bool Write(std::string_view section, std::string_view name, std::string_view text) = 0;
+    // Removes the value; true also when there was none.
+    virtual bool Remove(std::string_view section, std::string_view name) = 0;
 };
 
 } // namespace tobrix

@@ -35,6 +35,8 @@ struct Field {
     // Written only when it was in the registry at load or differs from its default: values
     // added later stay out of the registry of a user who never changes them.
     bool sparse = false;
+    // Kept only while it differs from its default: back at the default, it is removed.
+    bool whileSet = false;
 };
 
 constexpr Field B(std::string_view name, bool TSettings::*field, bool def) {
@@ -50,6 +52,10 @@ constexpr Field InRange(Field f, std::int32_t low, std::int32_t high) {
 }
 constexpr Field Sparse(Field f) {
     f.sparse = true;
+    return f;
+}
+constexpr Field WhileSet(Field f) {
+    f.whileSet = true;
     return f;
 }
 constexpr Field S(std::string_view name, std::string TSettings::*field) {
@@ -95,7 +101,7 @@ constexpr Field kFields[] = {
     T("RecoveryShown", &TSettings::RecoveryShown),
     Sparse(B("ClipboardClear", &TSettings::ClipboardClear, true)),
     Sparse(InRange(I("ClipboardClearSeconds", &TSettings::ClipboardClearSeconds, 20), 1, 3600)),
-    Sparse(B("MasterPassword", &TSettings::MasterPassword, false)),
+    WhileSet(B("MasterPassword", &TSettings::MasterPassword, false)),
 };
 
 bool ParseTime(std::string_view text, std::int64_t& value) {
@@ -187,7 +193,7 @@ void LoadSettings(Registry& registry, TSettings& settings) {
         case Registry::ReadStatus::Missing: SetDefault(settings, f); break;
         case Registry::ReadStatus::Text:
             SetFromText(settings, f, value.text);
-            if (f.sparse)
+            if (f.sparse || f.whileSet)
                 settings.Present.insert(f.name);
             break;
         case Registry::ReadStatus::WrongType:
@@ -210,6 +216,11 @@ void SaveSettings(Registry& registry, const TSettings& settings) {
             continue; // not there before it is needed
         if (f.sparse && AtDefault(settings, f) && !settings.Present.contains(f.name))
             continue;
+        if (f.whileSet && AtDefault(settings, f)) {
+            if (settings.Present.contains(f.name) && !registry.Remove(kSettingSection, f.name))
+                throw AppError(Substitute(kMsgWriteFailed, f.name));
+            continue;
+        }
         if (!registry.Write(kSettingSection, f.name, TextOf(settings, f)))
             throw AppError(Substitute(kMsgWriteFailed, f.name));
     }

@@ -73,7 +73,8 @@ TSettings DefaultSettings();
 void LoadSettings(Registry& registry, TSettings& settings);
 
 // Writes every field, in order, as text: RecoveryShown only once it is set, the clipboard's
-// values and MasterPassword only when they are in Present or differ from their defaults.
+// values only when they are in Present or differ from their defaults, MasterPassword only
+// while it is set (removed once it is not).
 // Throws AppError at the first value that cannot be written, or when the section cannot be
 // created.
 void SaveSettings(Registry& registry, const TSettings& settings);

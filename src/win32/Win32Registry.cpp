@@ -75,4 +75,12 @@ bool Win32Registry::Write(std::string_view section, std::string_view name, std::
                           bytes) == ERROR_SUCCESS;
 }
 
+bool Win32Registry::Remove(std::string_view section, std::string_view name) {
+    KeyHandle sub;
+    if (key_ == nullptr || RegOpenKeyExW(key_, Widen(section).c_str(), 0, KEY_SET_VALUE, &sub.key) != ERROR_SUCCESS)
+        return true; // no section, no value
+    const LSTATUS status = RegDeleteValueW(sub.key, Widen(name).c_str());
+    return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+}
+
 } // namespace tobrix::win32

@@ -17,6 +17,7 @@ public:
     ReadResult Read(std::string_view section, std::string_view name) override;
     bool CreateSection(std::string_view section) override;
     bool Write(std::string_view section, std::string_view name, std::string_view text) override;
+    bool Remove(std::string_view section, std::string_view name) override;
 
 private:
     HKEY key_ = nullptr;

@@ -54,6 +54,14 @@ public:
         writes.emplace_back(name);
         return true;
     }
+    bool Remove(std::string_view section, std::string_view name) override {
+        if (unwritable.count(name) != 0)
+            return false;
+        const auto s = sections.find(std::string(section));
+        if (s != sections.end())
+            s->second.erase(std::string(name));
+        return true;
+    }
 };
 
 } // namespace tobrix::test

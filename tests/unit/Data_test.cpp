@@ -89,6 +89,24 @@ TEST(Settings, TheClipboardValuesAreStoredOnceChangedAndFromThenOnAlways) {
     EXPECT_EQ(registry.sections.at("Setting").count("ClipboardClearSeconds"), 0u);
 }
 
+TEST(Settings, TheMasterPasswordsRecordIsInTheRegistryOnlyWhileOneIsSet) {
+    FakeRegistry registry;
+    TSettings s;
+    LoadSettings(registry, s);
+    SaveSettings(registry, s);
+    EXPECT_EQ(registry.sections.at("Setting").count("MasterPassword"), 0u);
+    s.MasterPassword = true;
+    SaveSettings(registry, s);
+    EXPECT_EQ(registry.sections.at("Setting").at("MasterPassword").text, "1");
+
+    TSettings next;
+    LoadSettings(registry, next);
+    EXPECT_TRUE(next.MasterPassword);
+    next.MasterPassword = false;
+    SaveSettings(registry, next);
+    EXPECT_EQ(registry.sections.at("Setting").count("MasterPassword"), 0u);
+}
+
 TEST(Settings, TheTimeOfTheLastRecoveryFileShownIsStoredOnlyOnceSet) {
     FakeRegistry registry;
     TSettings s = DefaultSettings();
