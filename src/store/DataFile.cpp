@@ -215,11 +215,7 @@ std::string ReadDataFile(Files& files, const FilePath& path) {
     std::unique_ptr<ByteSource> file = files.OpenRead(path);
     if (!file)
         throw AppError(Substitute(kMsgCannotOpen, files.DisplayName(path)));
-    std::string bytes;
-    char buffer[4096];
-    while (const std::size_t n = file->Read(buffer, sizeof buffer))
-        bytes.append(buffer, n);
-    return bytes;
+    return ReadAll(*file);
 }
 
 void ParseScrambled(std::string& bytes, bool hidePass, ItemDataList& list) {
