@@ -6,7 +6,7 @@
 #include "common/Cp932Literal.h"
 #include "common/Secret.h"
 #include "store/Protected.h"
-#include "transfer/Busy.h"
+#include "common/Busy.h"
 
 #include <optional>
 #include <string>

@@ -111,6 +111,17 @@ public:
 // when the old one was lost on the way: the new file is then the only copy and stays.
 bool WriteBeside(Files& files, const FilePath& path, const std::function<void(WritableFile&)>& write);
 
+// Writes the file that `path` leads to beside it and puts it in its place, as WriteBeside does;
+// where that cannot be done (a folder that takes no new files, rights that cannot be carried
+// over), writes it where it is: an existing file once the disk has room for its new `length`,
+// a missing one made anew. A file made here that fails half-way is removed rather than left
+// looking whole. A read-only file is refused. Errors throw AppError, naming `shownName`.
+void WriteBesideOrInPlace(Files& files, const FilePath& path, std::uint64_t length,
+                          const std::function<void(WritableFile&)>& write, std::string_view shownName);
+
+// Writes all of `bytes` into the file and commits it, or throws AppError(kMsgWriteError).
+void WriteAndCommit(WritableFile& file, std::string_view bytes);
+
 // The path with the extension of its file name replaced (a name without one gets it
 // appended); `extension` is ASCII and starts with the dot.
 FilePath ChangeFileExt(const FilePath& path, std::string_view extension);

@@ -4,7 +4,7 @@
 
 #include "common/ByteScan.h"
 #include "common/Cp932Literal.h"
-#include "transfer/Busy.h"
+#include "common/Busy.h"
 
 #include <array>
 #include <string>

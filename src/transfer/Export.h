@@ -3,7 +3,7 @@
 
 #include "common/Cp932Literal.h"
 #include "platform/Files.h"
-#include "transfer/Busy.h"
+#include "common/Busy.h"
 
 #include <optional>
 #include <string>

@@ -4,7 +4,7 @@
 // Bitwarden and KeePassXC take in.
 
 #include "common/Cp932Literal.h"
-#include "transfer/Busy.h"
+#include "common/Busy.h"
 #include "transfer/Export.h"
 #include "transfer/PasswordCsv.h"
 
