@@ -91,6 +91,11 @@ public:
     // The time a file was last written, in ticks that only compare with each other; nothing
     // when there is no such file.
     virtual std::optional<std::int64_t> LastWriteTime(const FilePath& path) = 0;
+    // Gives a closed file the last-write time of another (a time from LastWriteTime); false
+    // when the system refuses.
+    virtual bool SetLastWriteTime(const FilePath& path, std::int64_t time) = 0;
+    // The length of a file in bytes; nothing when there is no such file.
+    virtual std::optional<std::uint64_t> Size(const FilePath& path) = 0;
     // The program's own folder in the user's local application data (not created here);
     // empty when the system names none.
     virtual FilePath LocalDataFolder() = 0;

@@ -6,13 +6,12 @@
 namespace tobrix::win32 {
 
 void PasswordCsvExportWindow::RunPasswordCheck(TfrmPasswordCheck& check) {
-    PasswordDialog window(check, reportError_);
+    PasswordDialog window(check);
     window.Run(owner_());
 }
 
-SaveDialogResult PasswordCsvExportWindow::RunSaveDialog(SaveDialogState& state) {
-    return RunExportSaveDialog(owner_(), state, kPasswordCsvFilter, kPasswordCsvExportCaption, L"csv");
+std::optional<FilePath> PasswordCsvExportWindow::RunSaveDialog() {
+    return win32::RunSaveDialog(owner_(), kPasswordCsvFilter, kPasswordCsvExportCaption, L"csv");
 }
-
 
 } // namespace tobrix::win32

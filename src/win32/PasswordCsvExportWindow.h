@@ -7,7 +7,6 @@
 
 #include <windows.h>
 
-#include <exception>
 #include <functional>
 
 namespace tobrix::win32 {
@@ -15,16 +14,14 @@ namespace tobrix::win32 {
 class PasswordCsvExportWindow final : public PasswordCsvExportView {
 public:
     // `owner` gives the main window's handle at the time a dialog opens.
-    PasswordCsvExportWindow(std::function<HWND()> owner, std::function<void(const std::exception&)> reportError)
-        : owner_(std::move(owner)), reportError_(std::move(reportError)) {}
+    explicit PasswordCsvExportWindow(std::function<HWND()> owner) : owner_(std::move(owner)) {}
 
     void RunPasswordCheck(TfrmPasswordCheck& check) override;
-    SaveDialogResult RunSaveDialog(SaveDialogState& state) override;
+    std::optional<FilePath> RunSaveDialog() override;
     void SetBusy(bool busy) override { cursor_.Set(busy); }
 
 private:
     std::function<HWND()> owner_;
-    std::function<void(const std::exception&)> reportError_;
     WaitCursor cursor_;
 };
 
