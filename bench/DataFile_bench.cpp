@@ -224,6 +224,8 @@ public:
     NewFile CreateNew(const FilePath&) override { return {}; }
     bool CreateFolder(const FilePath&) override { return false; }
     std::optional<std::int64_t> LastWriteTime(const FilePath&) override { return std::nullopt; }
+    bool SetLastWriteTime(const FilePath&, std::int64_t) override { return false; }
+    std::optional<std::uint64_t> Size(const FilePath&) override { return std::nullopt; }
     FilePath LocalDataFolder() override { return {}; }
     bool Remove(const FilePath&) override { return true; }
     std::string DisplayName(const FilePath& path) const override { return path.string(); }

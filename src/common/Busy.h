@@ -1,6 +1,6 @@
 #pragma once
-// The hourglass over a long operation (the reader, the export), restored on every way out,
-// errors included.
+// The hourglass over a long operation (the reader, the exports, the master password's key
+// derivation), restored on every way out, errors included.
 
 namespace tobrix {
 

@@ -2,6 +2,7 @@
 // Byte streams between files, memory and the scrambler.
 
 #include <cstddef>
+#include <string>
 
 namespace tobrix {
 
@@ -22,5 +23,8 @@ public:
 
 // Writes all bytes or throws AppError(kMsgWriteError).
 void WriteAll(ByteSink& sink, const char* data, std::size_t size);
+
+// Everything the source holds from where it is to its end. A failure to read throws AppError.
+std::string ReadAll(ByteSource& source);
 
 } // namespace tobrix

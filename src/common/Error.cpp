@@ -1,6 +1,5 @@
 #include "common/Error.h"
 
-#include "common/ByteStream.h"
 #include "common/Cp932.h"
 
 #include <new>
@@ -32,11 +31,6 @@ std::string ErrorDisplayText(std::string_view message) {
     if (static_cast<unsigned char>(message[last]) > static_cast<unsigned char>('.'))
         out += '.';
     return out;
-}
-
-void WriteAll(ByteSink& sink, const char* data, std::size_t size) {
-    if (size != 0 && sink.Write(data, size) != size)
-        throw AppError(std::string(kMsgWriteError));
 }
 
 std::string MessageOf(const std::exception& e) {

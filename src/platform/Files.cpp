@@ -33,6 +33,30 @@ bool WriteBeside(Files& files, const FilePath& path, const std::function<void(Wr
     return false;
 }
 
+void WriteBesideOrInPlace(Files& files, const FilePath& path, std::uint64_t length,
+                          const std::function<void(WritableFile&)>& write, std::string_view shownName) {
+    if (WriteBeside(files, path, write))
+        return;
+    std::unique_ptr<WritableFile> file;
+    if (files.IsFile(path)) {
+        InPlaceFile inPlace = files.Overwrite(path, length);
+        if (inPlace.noRoom)
+            throw AppError(std::string(kMsgWriteError));
+        file = std::move(inPlace.file);
+    } else {
+        file = files.CreateNew(path).file;
+    }
+    if (!file)
+        throw AppError(Substitute(kMsgCannotCreate, shownName));
+    write(*file);
+}
+
+void WriteAndCommit(WritableFile& file, std::string_view bytes) {
+    WriteAll(file, bytes.data(), bytes.size());
+    if (!file.Commit())
+        throw AppError(std::string(kMsgWriteError));
+}
+
 FilePath ChangeFileExt(const FilePath& path, std::string_view extension) {
     FilePath out = path;
     out.replace_extension(FilePath(std::string(extension)));

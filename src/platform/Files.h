@@ -91,6 +91,11 @@ public:
     // The time a file was last written, in ticks that only compare with each other; nothing
     // when there is no such file.
     virtual std::optional<std::int64_t> LastWriteTime(const FilePath& path) = 0;
+    // Gives a closed file the last-write time of another (a time from LastWriteTime); false
+    // when the system refuses.
+    virtual bool SetLastWriteTime(const FilePath& path, std::int64_t time) = 0;
+    // The length of a file in bytes; nothing when there is no such file.
+    virtual std::optional<std::uint64_t> Size(const FilePath& path) = 0;
     // The program's own folder in the user's local application data (not created here);
     // empty when the system names none.
     virtual FilePath LocalDataFolder() = 0;
@@ -110,6 +115,17 @@ public:
 // thrown by `write` goes on up, the new file removed. Throws AppError naming the new file
 // when the old one was lost on the way: the new file is then the only copy and stays.
 bool WriteBeside(Files& files, const FilePath& path, const std::function<void(WritableFile&)>& write);
+
+// Writes the file that `path` leads to beside it and puts it in its place, as WriteBeside does;
+// where that cannot be done (a folder that takes no new files, rights that cannot be carried
+// over), writes it where it is: an existing file once the disk has room for its new `length`,
+// a missing one made anew. A file made here that fails half-way is removed rather than left
+// looking whole. A read-only file is refused. Errors throw AppError, naming `shownName`.
+void WriteBesideOrInPlace(Files& files, const FilePath& path, std::uint64_t length,
+                          const std::function<void(WritableFile&)>& write, std::string_view shownName);
+
+// Writes all of `bytes` into the file and commits it, or throws AppError(kMsgWriteError).
+void WriteAndCommit(WritableFile& file, std::string_view bytes);
 
 // The path with the extension of its file name replaced (a name without one gets it
 // appended); `extension` is ASCII and starts with the dot.

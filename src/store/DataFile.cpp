@@ -113,13 +113,6 @@ void WriteScrambled(WritableFile& file, const ItemDataList& list) {
         throw AppError(std::string(kMsgWriteError));
 }
 
-// Bytes already in their final form into the file, committed.
-void WriteBytes(WritableFile& file, std::string_view bytes) {
-    WriteAll(file, bytes.data(), bytes.size());
-    if (!file.Commit())
-        throw AppError(std::string(kMsgWriteError));
-}
-
 std::uint64_t DataTextLength(const ItemDataList& list) {
     std::uint64_t length = 0;
     for (int i = 0; i < list.Count(); ++i)
@@ -136,19 +129,10 @@ std::string SealedText(const ItemDataList& list, const DataFormat& format) {
 }
 
 // Puts a new content of `length` bytes in the place of the data file: beside it and then in
-// its place in one step where that can be done, else over it.
+// its place in one step where that can be done, else over it, as a plain save would.
 void ReplaceDataFile(Files& files, const FilePath& path, std::uint64_t length,
                      const std::function<void(WritableFile&)>& write) {
-    if (WriteBeside(files, path, write))
-        return;
-    // Where no new file can be made beside it, or none can take its place (a data file that
-    // may be written but not replaced), the data file is written where it is, as a plain
-    // save would. A read-only one is refused here too.
-    const InPlaceFile inPlace = files.Overwrite(path, length);
-    if (!inPlace.file)
-        throw AppError(inPlace.noRoom ? std::string(kMsgWriteError)
-                                      : Substitute(kMsgCannotCreate, files.DisplayName(path)));
-    write(*inPlace.file);
+    WriteBesideOrInPlace(files, path, length, write, files.DisplayName(path));
 }
 
 struct FieldTexts {
@@ -216,11 +200,7 @@ std::string ReadDataFile(Files& files, const FilePath& path) {
     std::unique_ptr<ByteSource> file = files.OpenRead(path);
     if (!file)
         throw AppError(Substitute(kMsgCannotOpen, files.DisplayName(path)));
-    std::string bytes;
-    char buffer[4096];
-    while (const std::size_t n = file->Read(buffer, sizeof buffer))
-        bytes.append(buffer, n);
-    return bytes;
+    return ReadAll(*file);
 }
 
 void ParseScrambled(std::string& bytes, bool hidePass, ItemDataList& list) {
@@ -247,7 +227,7 @@ void SaveDataFile(Files& files, const FilePath& path, const ItemDataList& list, 
         return;
     }
     const std::string sealed = SealedText(list, format);
-    ReplaceDataFile(files, path, sealed.size(), [&sealed](WritableFile& file) { WriteBytes(file, sealed); });
+    ReplaceDataFile(files, path, sealed.size(), [&sealed](WritableFile& file) { WriteAndCommit(file, sealed); });
 }
 
 bool SaveNewDataFile(Files& files, const FilePath& path, const ItemDataList& list, const DataFormat& format) {
@@ -261,7 +241,7 @@ bool SaveNewDataFile(Files& files, const FilePath& path, const ItemDataList& lis
     }
     // A file not committed is removed.
     if (format.key != nullptr)
-        WriteBytes(*created.file, sealed);
+        WriteAndCommit(*created.file, sealed);
     else
         WriteScrambled(*created.file, list);
     return true;

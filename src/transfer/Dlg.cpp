@@ -253,17 +253,7 @@ std::string TfrmDlg::ReadWholeFile() const {
     std::unique_ptr<ByteSource> file = FileName.empty() ? nullptr : files_.OpenRead(files_.PathOf(FileName));
     if (!file)
         throw AppError(Substitute(kMsgCannotOpen, FileName));
-    std::string data;
-    std::size_t chunk = std::size_t{1} << 16;
-    for (;;) {
-        const std::size_t old = data.size();
-        data.resize(old + chunk);
-        const std::size_t got = file->Read(data.data() + old, chunk);
-        data.resize(old + got);
-        if (got < chunk)
-            return data;
-        chunk = std::min(chunk * 2, std::size_t{1} << 24);
-    }
+    return ReadAll(*file);
 }
 
 void TfrmDlg::NoteChanges(std::size_t number, std::string_view line, int halves, const ChangedLine* change,

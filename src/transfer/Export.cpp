@@ -20,12 +20,6 @@ constexpr std::string_view kMsgPathMissing =
     sjis<u8"指定したファイル「%s」のパスが存在しません。\r\n存在するパスを指定してください。">();
 constexpr std::string_view kCaptionPathMissing = sjis<u8"パスが存在しません">();
 
-void WriteAndCommit(WritableFile& file, std::string_view text) {
-    WriteAll(file, text.data(), text.size());
-    if (!file.Commit())
-        throw AppError(std::string(kMsgWriteError));
-}
-
 } // namespace
 
 std::string ExportLine(std::string_view title, std::string_view userId, std::string_view password,
@@ -69,24 +63,8 @@ BrowseResult ApplySaveFilter(std::string_view path, int filterIndex) {
 }
 
 void WriteExportFile(Files& files, const FilePath& path, std::string_view text, std::string_view shownName) {
-    if (WriteBeside(files, path, [text](WritableFile& file) { WriteAndCommit(file, text); }))
-        return;
-    // No new file could be made beside it or take its place (a folder that takes no new
-    // files, rights that cannot be carried over): the file is written where it is, once the
-    // disk has room for all of it. A new file that fails half-way is removed rather than
-    // left looking like a whole export. A read-only file is refused here too.
-    std::unique_ptr<WritableFile> file;
-    if (files.IsFile(path)) {
-        InPlaceFile inPlace = files.Overwrite(path, text.size());
-        if (inPlace.noRoom)
-            throw AppError(std::string(kMsgWriteError));
-        file = std::move(inPlace.file);
-    } else {
-        file = files.CreateNew(path).file;
-    }
-    if (!file)
-        throw AppError(Substitute(kMsgCannotCreate, shownName));
-    WriteAndCommit(*file, text);
+    WriteBesideOrInPlace(files, path, text.size(), [text](WritableFile& file) { WriteAndCommit(file, text); },
+                         shownName);
 }
 
 void TfrmExport::FormShow() {

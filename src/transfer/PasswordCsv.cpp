@@ -237,17 +237,7 @@ void TfrmPasswordCsv::Read() {
     std::unique_ptr<ByteSource> file = files_.OpenRead(Path);
     if (!file)
         throw AppError(Substitute(kMsgCannotOpen, files_.DisplayName(Path)));
-    std::string bytes;
-    std::size_t chunk = std::size_t{1} << 16;
-    for (;;) {
-        const std::size_t old = bytes.size();
-        bytes.resize(old + chunk);
-        const std::size_t got = file->Read(bytes.data() + old, chunk);
-        bytes.resize(old + got);
-        if (got < chunk)
-            break;
-        chunk = std::min(chunk * 2, std::size_t{1} << 24);
-    }
+    std::string bytes = ReadAll(*file);
     file.reset();
     ReadBytes(std::move(bytes));
 }

@@ -71,30 +71,33 @@ std::string PasswordCsvText(const ItemDataList& items) {
     return text;
 }
 
-std::string WithCsvExtension(std::string_view path) {
-    std::string result(path);
-    if (FindChar(path.substr(DirectoryPart(path).size()), '.') == std::string_view::npos)
-        result += ".csv";
+FilePath WithCsvExtension(const FilePath& path) {
+    // The file name is what follows the last separator (a wide path has no trail bytes that
+    // could be taken for one).
+    const FilePath::string_type& text = path.native();
+    for (auto at = text.rbegin(); at != text.rend() && *at != '\\' && *at != '/' && *at != ':'; ++at)
+        if (*at == '.')
+            return path;
+    FilePath result = path;
+    result += ".csv";
     return result;
 }
 
 void PasswordCsvExport::Run() {
     if (!gate_.Confirm(kPromptExport) || !messages_.AskWarning(kMsgPlainText))
         return;
-    SaveDialogState state;
     try {
-        switch (view_.RunSaveDialog(state)) {
-        case SaveDialogResult::Cancelled: return;
-        case SaveDialogResult::NotCp932: WarnNotCp932(messages_, kExportFileNameField); return;
-        case SaveDialogResult::Chosen: break;
-        }
-        Write(WithCsvExtension(state.FileName));
+        const std::optional<FilePath> chosen = view_.RunSaveDialog();
+        if (!chosen)
+            return;
+        Write(WithCsvExtension(*chosen));
     } catch (const std::exception& e) {
         messages_.ShowError(ErrorDisplayText(MessageOf(e)));
     }
 }
 
-void PasswordCsvExport::Write(const std::string& name) {
+void PasswordCsvExport::Write(const FilePath& path) {
+    const std::string name = files_.DisplayName(path);
     {
         const BusyCursor busy(view_);
         // Both texts hold every password in the clear: wiped on every way out.
@@ -102,7 +105,7 @@ void PasswordCsvExport::Write(const std::string& name) {
         const WipeOnExit wipeText(text);
         std::string utf8 = codec_.ToUtf8(text);
         const WipeOnExit wipeUtf8(utf8);
-        WriteExportFile(files_, files_.PathOf(name), utf8, name);
+        WriteExportFile(files_, path, utf8, name);
     }
     messages_.ShowCaptioned(Substitute(kMsgExported, name), kCaptionExported, MessageIcon::Information);
 }

@@ -6,7 +6,10 @@
 #include "common/Cp932Literal.h"
 #include "common/Busy.h"
 #include "transfer/Export.h"
+#include "platform/Files.h"
 #include "transfer/PasswordCsv.h"
+
+#include <optional>
 
 #include <string>
 #include <string_view>
@@ -31,16 +34,16 @@ std::string QuotedCsvField(std::string_view cp932);
 std::string PasswordCsvText(const ItemDataList& items);
 
 // The chosen path with ".csv" appended when its file name has no extension.
-std::string WithCsvExtension(std::string_view path);
+FilePath WithCsvExtension(const FilePath& path);
 
 // What the export needs of the main window.
 class PasswordCsvExportView : public BusyView {
 public:
-    // Runs the save dialog (caption kPasswordCsvExportCaption, filters kPasswordCsvFilter) from
-    // `state`; the dialog itself appends ".csv" to a name without an extension and asks before
-    // it replaces a file. On a choice, FileName holds the chosen path; NotCp932 when that path
-    // holds a character that code page 932 cannot hold.
-    virtual SaveDialogResult RunSaveDialog(SaveDialogState& state) = 0;
+    // Runs the save dialog (caption kPasswordCsvExportCaption, filters kPasswordCsvFilter); the
+    // dialog itself appends ".csv" to a name without an extension and asks before it replaces
+    // a file. The chosen path, whatever characters it holds (the file goes anywhere the
+    // import can read from); nothing when cancelled.
+    virtual std::optional<FilePath> RunSaveDialog() = 0;
 };
 
 // The command, from the master password to the written file. Every way out is reported to
@@ -55,7 +58,7 @@ public:
     void Run();
 
 private:
-    void Write(const std::string& name);
+    void Write(const FilePath& path);
 
     const ItemDataList& items_;
     PasswordGate& gate_;

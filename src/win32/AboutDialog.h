@@ -4,14 +4,13 @@
 #include "about/About.h"
 #include "win32/Dialog.h"
 
-#include <functional>
 
 namespace tobrix::win32 {
 
 class AboutDialog final : public Dialog, public AboutView {
 public:
-    AboutDialog(TfrmAbout& presenter, std::function<void(const std::exception&)> reportError)
-        : presenter_(presenter), reportError_(std::move(reportError)) {}
+    explicit AboutDialog(TfrmAbout& presenter)
+        : presenter_(presenter) {}
     ~AboutDialog() override;
     void Run(HWND owner) { RunModal(owner, 392, 173); }
     void Close() override { EndModal(IDOK); }
@@ -19,14 +18,12 @@ public:
 private:
     bool OnInit() override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
-    void ReportUnhandled(const std::exception& e) override { reportError_(e); }
     void OnDpiChanged() override { ShowIcon(); }
     bool IsAddress(HWND control) const;
     // The program's icon in the picture, 32 x 32 at the dialog's DPI.
     void ShowIcon();
 
     TfrmAbout& presenter_;
-    std::function<void(const std::exception&)> reportError_;
     HICON icon_ = nullptr; // made at a size of our own, so the box destroys it
 };
 

@@ -101,6 +101,17 @@ bool ReflectToControl(HWND parent, UINT message, WPARAM wParam, LPARAM lParam, L
     return target->OnReflected(control, message, wParam, lParam, result);
 }
 
+void ReportToOwner(HWND window, const std::exception& e) {
+    const MessageTarget* self = BoundTo(window);
+    for (HWND at = window; at != nullptr;) {
+        at = (GetWindowLongPtrW(at, GWL_STYLE) & WS_CHILD) != 0 ? GetAncestor(at, GA_PARENT) : GetWindow(at, GW_OWNER);
+        if (MessageTarget* target = BoundTo(at); target != nullptr && target != self) {
+            target->ReportUnhandled(e);
+            return;
+        }
+    }
+}
+
 void Report(MessageTarget& target, const std::exception_ptr& error) noexcept {
     try {
         try {

@@ -73,6 +73,11 @@ std::exception_ptr Contained(Body&& body) noexcept {
 // unexpected error. What the report itself throws is dropped: nothing more can be shown.
 void Report(MessageTarget& target, const std::exception_ptr& error) noexcept;
 
+// Shows an exception for the object of `window` that has no report of its own: the object
+// bound to the nearest window above it (a child's parent, a top-level window's owner) shows
+// it. Nothing is shown when there is none.
+void ReportToOwner(HWND window, const std::exception& e);
+
 // Runs one of the target's handlers for a message from Windows: what it throws is shown
 // (Report) and stays on this side. False when it threw.
 template <class Body>

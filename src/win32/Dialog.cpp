@@ -12,11 +12,6 @@
 
 namespace tobrix::win32 {
 
-Dialog::~Dialog() {
-    for (const MadeFont& made : fonts_)
-        DeleteObject(made.font);
-}
-
 namespace {
 
 // An empty template: the size and the controls are set in pixels once the window exists.
@@ -47,9 +42,7 @@ HWND Dialog::CreateModeless(HWND owner, int clientWidth, int clientHeight, DWORD
 
 HFONT Dialog::MakeFont(int height, bool underline, int weight) {
     const FontSpec spec{.height = height, .weight = weight, .underline = underline};
-    HFONT font = CreateDpiFont(spec, dpi_);
-    fonts_.push_back({spec, font});
-    return font;
+    return fonts_.Make(spec);
 }
 
 void Dialog::CreateControls(const std::vector<ControlSpec>& controls, HFONT font) {
@@ -79,29 +72,26 @@ void Dialog::Centre() {
     // Twice at most: the first move may take the dialog to a monitor of another DPI, and then
     // its size is measured again at that one.
     for (int pass = 0; pass < 2; ++pass) {
-        dpi_ = WindowDpi(pass == 0 && owner != nullptr ? owner : hwnd_);
+        fonts_.SetDpi(WindowDpi(pass == 0 && owner != nullptr ? owner : hwnd_));
         RECT frame{0, 0, Scale(clientWidth_), Scale(clientHeight_)};
-        AdjustWindowRectForDpi(frame, style, false, exStyle, dpi_);
+        AdjustWindowRectForDpi(frame, style, false, exStyle, Dpi());
         const int width = frame.right - frame.left, height = frame.bottom - frame.top;
         SetWindowPos(hwnd_, nullptr, work.left + (work.right - work.left - width) / 2,
                      work.top + (work.bottom - work.top - height) / 2, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
-        if (WindowDpi(hwnd_) == dpi_)
+        if (WindowDpi(hwnd_) == Dpi())
             break;
     }
     placing_ = false;
 }
 
 void Dialog::Rescale(int dpi) {
-    const int old = std::exchange(dpi_, dpi);
-    std::vector<MadeFont> oldFonts = std::move(fonts_);
-    fonts_.clear();
-    for (const MadeFont& made : oldFonts)
-        fonts_.push_back({made.spec, CreateDpiFont(made.spec, dpi_)});
+    const int old = fonts_.Rescale(dpi, [this](HFONT oldFont, HFONT made) {
+        for (HWND child = GetWindow(hwnd_, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
+            if (reinterpret_cast<HFONT>(SendMessageW(child, WM_GETFONT, 0, 0)) == oldFont)
+                SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(made), FALSE);
+    });
+    const int now = Dpi();
     for (HWND child = GetWindow(hwnd_, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
-        const auto font = reinterpret_cast<HFONT>(SendMessageW(child, WM_GETFONT, 0, 0));
-        for (std::size_t i = 0; i < oldFonts.size(); ++i)
-            if (font != nullptr && font == oldFonts[i].font)
-                SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[i].font), FALSE);
         const int id = GetDlgCtrlID(child);
         const auto place =
             std::find_if(places_.begin(), places_.end(), [id](const ControlPlace& p) { return p.id == id; });
@@ -113,19 +103,17 @@ void Dialog::Rescale(int dpi) {
             RECT r{};
             GetWindowRect(child, &r);
             MapWindowPoints(HWND_DESKTOP, hwnd_, reinterpret_cast<POINT*>(&r), 2);
-            MoveWindow(child, MulDiv(r.left, dpi_, old), MulDiv(r.top, dpi_, old), MulDiv(r.right - r.left, dpi_, old),
-                       MulDiv(r.bottom - r.top, dpi_, old), TRUE);
+            MoveWindow(child, MulDiv(r.left, now, old), MulDiv(r.top, now, old), MulDiv(r.right - r.left, now, old),
+                       MulDiv(r.bottom - r.top, now, old), TRUE);
         }
         wchar_t className[32]{};
         GetClassNameW(child, className, static_cast<int>(std::size(className)));
         if (lstrcmpiW(className, WC_LISTVIEWW) == 0) {
             const int columns = Header_GetItemCount(ListView_GetHeader(child));
             for (int c = 0; c < columns; ++c)
-                ListView_SetColumnWidth(child, c, MulDiv(ListView_GetColumnWidth(child, c), dpi_, old));
+                ListView_SetColumnWidth(child, c, MulDiv(ListView_GetColumnWidth(child, c), now, old));
         }
     }
-    for (const MadeFont& made : oldFonts)
-        DeleteObject(made.font);
 }
 
 void Dialog::SetItemText(int id, std::string_view cp932) { SetDlgItemTextW(hwnd_, id, Widen(cp932).c_str()); }
@@ -167,7 +155,7 @@ INT_PTR Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_DPICHANGED) {
         const DpiChange change = DpiChangeOf(wParam, lParam);
         if (placing_) {
-            dpi_ = change.dpi; // Centre sets the size itself, and no control exists yet
+            fonts_.SetDpi(change.dpi); // Centre sets the size itself, and no control exists yet
         } else {
             Rescale(change.dpi);
             OnDpiChanged();
@@ -181,6 +169,10 @@ INT_PTR Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
             SendMessageW(hwnd_, WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
         }
         SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, 0);
+        return TRUE;
+    }
+    if (message == WM_SETCURSOR && wait_.Keep()) {
+        SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, TRUE);
         return TRUE;
     }
     LRESULT result = 0;

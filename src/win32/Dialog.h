@@ -7,6 +7,7 @@
 
 #include "win32/Binding.h"
 #include "win32/Fonts.h"
+#include "win32/WaitCursor.h"
 
 #include "common/Cp932.h"
 
@@ -31,12 +32,15 @@ struct ControlSpec {
 class Dialog : public MessageTarget {
 public:
     Dialog() = default;
-    ~Dialog() override;
+    ~Dialog() override = default;
 
     // Null before the dialog is created and after it is destroyed.
     HWND Handle() const { return hwnd_; }
     // The DPI the dialog is laid out at.
-    int Dpi() const { return dpi_; }
+    int Dpi() const { return fonts_.Dpi(); }
+
+    // An error a handler let out is shown by the dialog's owner.
+    void ReportUnhandled(const std::exception& e) override { ReportToOwner(hwnd_, e); }
 
 protected:
     static constexpr DWORD kFixedStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER;
@@ -52,12 +56,16 @@ protected:
     // table's places are kept for a later change of DPI.
     void CreateControls(const std::vector<ControlSpec>& controls, HFONT font);
     HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
-    int Scale(int pixels) const { return ScaleForDpi(pixels, dpi_); }
+    int Scale(int pixels) const { return fonts_.Scale(pixels); }
     // The forms' font at a character height in 96-DPI pixels; the dialog deletes it.
     HFONT MakeFont(int height, bool underline = false, int weight = FW_NORMAL);
     void SetItemText(int id, std::string_view cp932);
     // The control's text, or nothing when it holds characters that code page 932 cannot hold.
     std::optional<std::string> ItemText(int id, LookAlikes lookAlikes = LookAlikes::Refused) const;
+    // The hourglass over the dialog while it is busy (BusyView::SetBusy), kept there on
+    // WM_SETCURSOR.
+    void SetWaitCursor(bool busy) { wait_.Set(busy); }
+    const WaitCursor& Wait() const { return wait_; }
 
     // WM_INITDIALOG: create the controls; return false after setting the focus yourself.
     virtual bool OnInit() = 0;
@@ -74,10 +82,6 @@ private:
         int id;
         int left, top, width, height; // 96-DPI pixels
     };
-    struct MadeFont {
-        FontSpec spec;
-        HFONT font;
-    };
 
     // Centres the dialog on its owner's monitor (the primary one without an owner) at the size
     // of its client area at the monitor's DPI.
@@ -89,12 +93,12 @@ private:
     INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
 
     HWND hwnd_ = nullptr;
-    int dpi_ = 96;
     int clientWidth_ = 0;
     int clientHeight_ = 0;
     bool placing_ = false; // the dialog is being placed: a DPI change keeps the size being set
     std::vector<ControlPlace> places_;
-    std::vector<MadeFont> fonts_;
+    DpiFonts fonts_; // the DPI the dialog is laid out at, and its fonts
+    WaitCursor wait_;
 };
 
 } // namespace tobrix::win32

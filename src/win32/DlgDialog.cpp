@@ -38,7 +38,7 @@ bool DlgDialog::OnInit() {
     return false;
 }
 
-bool DlgDialog::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
+bool DlgDialog::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT&) {
     switch (message) {
     case WM_COMMAND:
         if (LOWORD(wParam) == IDCANCEL) {
@@ -46,12 +46,6 @@ bool DlgDialog::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) 
             return true;
         }
         return false;
-    case WM_SETCURSOR:
-        if (!busy_)
-            return false;
-        SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-        result = TRUE;
-        return true;
     default: return false;
     }
 }
@@ -86,14 +80,8 @@ void DlgDialog::ProcessPendingEvents() {
     ShowPosition();
     if (!PumpWaitingMessages(Handle()))
         presenter_.cmdCancelClick(); // the program is asked to end
-    if (busy_)
-        SetCursor(LoadCursorW(nullptr, IDC_WAIT)); // whatever window the mouse passed over
+    Wait().Keep(); // whatever window the mouse passed over
     nextPump_ = GetTickCount64() + static_cast<ULONGLONG>(pumpInterval_.count());
-}
-
-void DlgDialog::SetBusy(bool busy) {
-    busy_ = busy;
-    SetCursor(LoadCursorW(nullptr, busy ? IDC_WAIT : IDC_ARROW));
 }
 
 bool PumpWaitingMessages(HWND dialog) {

@@ -26,7 +26,7 @@ public:
     void StepProgress() override { ++position_; }
     void Repaint() override;
     void ProcessPendingEvents() override;
-    void SetBusy(bool busy) override;
+    void SetBusy(bool busy) override { SetWaitCursor(busy); }
 
 private:
     bool OnInit() override;
@@ -38,7 +38,6 @@ private:
     std::chrono::milliseconds pumpInterval_;
     int position_ = 0;
     int shownPosition_ = 0;
-    bool busy_ = false;
     ULONGLONG nextPump_ = 0; // tick count of the next look at the queue
 };
 

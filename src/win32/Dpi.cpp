@@ -1,21 +1,16 @@
 #include "win32/Dpi.h"
 
 #include "win32/Fonts.h"
+#include "win32/SystemLibrary.h"
 
 namespace tobrix::win32 {
 
 namespace {
 
 // user32 is a known DLL and loaded in every window program: looking it up by name is safe.
-FARPROC User32Function(const char* name) noexcept {
-    HMODULE user32 = GetModuleHandleW(L"user32.dll");
-    return user32 != nullptr ? GetProcAddress(user32, name) : nullptr;
-}
-
 template <typename Function>
 Function Lookup(const char* name) noexcept {
-    // Through void(*)(), so that the cast between function types is a plain one.
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(User32Function(name)));
+    return SystemFunction<Function>(GetModuleHandleW(L"user32.dll"), name);
 }
 
 using GetDpiForWindowFn = UINT(WINAPI*)(HWND);

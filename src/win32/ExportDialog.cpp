@@ -23,9 +23,6 @@ enum : int {
     kCancel = IDCANCEL, // Esc
 };
 
-// Room for the longest path the wide file functions take.
-constexpr DWORD kPathCapacity = 32768;
-
 } // namespace
 
 void ExportDialog::Run(HWND owner) {

@@ -3,16 +3,14 @@
 
 #include "transfer/Export.h"
 #include "win32/Dialog.h"
-#include "win32/WaitCursor.h"
 
-#include <functional>
 
 namespace tobrix::win32 {
 
 class ExportDialog final : public Dialog, public ExportView {
 public:
-    ExportDialog(TfrmExport& presenter, std::function<void(const std::exception&)> reportError)
-        : presenter_(presenter), reportError_(std::move(reportError)) {}
+    explicit ExportDialog(TfrmExport& presenter)
+        : presenter_(presenter) {}
     void Run(HWND owner);
 
     // ExportView
@@ -26,19 +24,16 @@ public:
     bool Head() const override;
     void SetHead(bool on) override;
     SaveDialogResult RunSaveDialog(SaveDialogState& state) override;
-    void SetBusy(bool busy) override { cursor_.Set(busy); }
+    void SetBusy(bool busy) override { SetWaitCursor(busy); }
     void Close() override { EndModal(IDCANCEL); }
 
 private:
     bool OnInit() override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
-    void ReportUnhandled(const std::exception& e) override { reportError_(e); }
     bool IsChecked(int id) const;
     void SetChecked(int id, bool on);
 
     TfrmExport& presenter_;
-    std::function<void(const std::exception&)> reportError_;
-    WaitCursor cursor_;
 };
 
 } // namespace tobrix::win32

@@ -6,6 +6,7 @@
 
 #include <cderr.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -40,40 +41,58 @@ bool RunFileDialog(OPENFILENAMEW& ofn, FileDialogKind kind) {
     throw AppError(Substitute(kMsgFileDialogFailed, code));
 }
 
+FileDialog::FileDialog(HWND owner, std::string_view filter, std::string_view caption, std::wstring_view startName,
+                       std::wstring initialDir, int filterIndex, DWORD flags)
+    : file_(kPathCapacity, L'\0'), filter_(filter.empty() ? std::wstring() : FileDialogFilter(filter)),
+      caption_(Widen(caption)), initialDir_(std::move(initialDir)) {
+    startName = startName.substr(0, kPathCapacity - 1);
+    std::copy(startName.begin(), startName.end(), file_.begin());
+    ofn_.lStructSize = sizeof ofn_;
+    ofn_.hwndOwner = owner;
+    ofn_.lpstrFilter = filter_.empty() ? nullptr : filter_.c_str();
+    ofn_.nFilterIndex = static_cast<DWORD>(filterIndex > 0 ? filterIndex : 1);
+    ofn_.lpstrFile = file_.data();
+    ofn_.nMaxFile = kPathCapacity;
+    ofn_.lpstrInitialDir = initialDir_.empty() ? nullptr : initialDir_.c_str();
+    ofn_.lpstrTitle = caption_.empty() ? nullptr : caption_.c_str();
+    ofn_.Flags = flags;
+}
+
+namespace {
+
+// The extension is appended before the dialog asks about replacing a file, so that it asks
+// about the file that will be written.
+void AppendExtensionAndAsk(OPENFILENAMEW& ofn, const wchar_t* defaultExtension) {
+    if (defaultExtension == nullptr)
+        return;
+    ofn.lpstrDefExt = defaultExtension;
+    ofn.Flags |= OFN_OVERWRITEPROMPT;
+}
+
+} // namespace
+
 SaveDialogResult RunExportSaveDialog(HWND owner, SaveDialogState& state, std::string_view filter,
                                      std::string_view caption, const wchar_t* defaultExtension) {
-    constexpr DWORD kPathCapacity = 32768; // the longest path the system takes
-    std::vector<wchar_t> file(kPathCapacity, L'\0');
-    const std::wstring start = Widen(state.FileName).substr(0, kPathCapacity - 1);
-    std::copy(start.begin(), start.end(), file.begin());
-    const std::wstring filters = FileDialogFilter(filter);
-    const std::wstring title = Widen(caption);
-    const std::wstring initialDir = Widen(state.InitialDir);
-
-    OPENFILENAMEW dialog{};
-    dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = owner;
-    dialog.lpstrFilter = filters.c_str();
-    dialog.nFilterIndex = static_cast<DWORD>(state.FilterIndex);
-    dialog.lpstrFile = file.data();
-    dialog.nMaxFile = kPathCapacity;
-    dialog.lpstrInitialDir = initialDir.empty() ? nullptr : initialDir.c_str();
-    dialog.lpstrTitle = title.c_str();
-    dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_ENABLESIZING | OFN_NOCHANGEDIR;
-    if (defaultExtension != nullptr) {
-        // The extension is appended before the dialog asks about replacing a file, so that it
-        // asks about the file that will be written.
-        dialog.lpstrDefExt = defaultExtension;
-        dialog.Flags |= OFN_OVERWRITEPROMPT;
-    }
-    if (!RunFileDialog(dialog, FileDialogKind::Save))
+    FileDialog dialog(owner, filter, caption, Widen(state.FileName), Widen(state.InitialDir), state.FilterIndex,
+                      kFileDialogFlags);
+    AppendExtensionAndAsk(dialog.Structure(), defaultExtension);
+    if (!dialog.Run(FileDialogKind::Save))
         return SaveDialogResult::Cancelled;
-    state.FilterIndex = static_cast<int>(dialog.nFilterIndex);
-    std::optional<std::string> chosen = NarrowExact(file.data());
+    state.FilterIndex = dialog.FilterIndex();
+    std::optional<std::string> chosen = NarrowExact(dialog.ChosenPath());
     if (!chosen)
         return SaveDialogResult::NotCp932;
     state.FileName = std::move(*chosen);
     return SaveDialogResult::Chosen;
+}
+
+std::optional<FilePath> RunSaveDialog(HWND owner, std::string_view filter, std::string_view caption,
+                                      const wchar_t* defaultExtension) {
+    FileDialog dialog(owner, filter, caption, {}, {}, 1, kFileDialogFlags);
+    AppendExtensionAndAsk(dialog.Structure(), defaultExtension);
+    if (!dialog.Run(FileDialogKind::Save))
+        return std::nullopt;
+    return FilePath(dialog.ChosenPath());
 }
 
 } // namespace tobrix::win32

@@ -36,8 +36,7 @@ constexpr int kQuoteCount = 3;
 
 } // namespace
 
-InportDialog::InportDialog(TfrmInport& presenter, Sound& sound, std::function<void(const std::exception&)> reportError)
-    : presenter_(presenter), reportError_(std::move(reportError)), numStart_(sound, reportError_) {}
+InportDialog::InportDialog(TfrmInport& presenter, Sound& sound) : presenter_(presenter), numStart_(sound) {}
 
 void InportDialog::Run(HWND owner) {
     // No border icons: neither the system menu nor a close box.
@@ -154,12 +153,12 @@ void InportDialog::Focus(InportText box) {
 void InportDialog::RunReader(TfrmDlg& reader) { win32::RunReader(Handle(), reader); }
 
 void InportDialog::RunPreview(TfrmPreview& preview) {
-    PreviewDialog dialog(preview, reportError_);
+    PreviewDialog dialog(preview);
     dialog.Run(Handle());
 }
 
 std::optional<FilePath> InportDialog::RunOpenDialog(TTextOpenDialog& dialog) {
-    return RunTextOpenDialog(dialog, Handle(), reportError_);
+    return RunTextOpenDialog(dialog, Handle());
 }
 
 bool InportDialog::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT&) {

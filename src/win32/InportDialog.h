@@ -5,7 +5,6 @@
 #include "win32/Dialog.h"
 #include "win32/NValEditControl.h"
 
-#include <functional>
 
 namespace tobrix {
 class Sound;
@@ -15,7 +14,7 @@ namespace tobrix::win32 {
 
 class InportDialog final : public Dialog, public InportView {
 public:
-    InportDialog(TfrmInport& presenter, Sound& sound, std::function<void(const std::exception&)> reportError);
+    InportDialog(TfrmInport& presenter, Sound& sound);
     void Run(HWND owner);
 
     // InportView
@@ -39,10 +38,8 @@ private:
     static int IdOf(InportCheck box);
     bool OnInit() override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
-    void ReportUnhandled(const std::exception& e) override { reportError_(e); }
 
     TfrmInport& presenter_;
-    std::function<void(const std::exception&)> reportError_;
     NValEditControl numStart_;
     bool settingText_ = false; // the program sets a box's text: no change handler runs
 };

@@ -54,7 +54,7 @@ constexpr int kDragThreshold = 5;
 
 MainWindow::MainWindow(HINSTANCE instance, const MainServices& services, OwnerWindow& main, FilePath exePath)
     : instance_(instance), main_(main), sound_(services.sound), presenter_(*this, services, ItemList, Settings, std::move(exePath)),
-      dpi_(ScreenDpi()), commands_(instance, [this](int pixels) { return Scale(pixels); }),
+      fonts_(ScreenDpi()), commands_(instance, [this](int pixels) { return Scale(pixels); }),
       csvExport_([this] { return Handle(); }) {}
 
 MainWindow::~MainWindow() {
@@ -62,8 +62,6 @@ MainWindow::~MainWindow() {
         DestroyWindow(Handle());
     if (dpiIcon_ != nullptr)
         DestroyIcon(dpiIcon_);
-    if (font_ != nullptr)
-        DeleteObject(font_);
     // The class goes with its last window; only then is its small icon free.
     if (smallIcon_ != nullptr && UnregisterClassW(Widen(kMainWindowClass).c_str(), instance_))
         DestroyIcon(smallIcon_);
@@ -117,11 +115,11 @@ void MainWindow::OnIdle() {
 bool MainWindow::OnCreate() {
     main_.hwnd = Handle();
     // The images were made at the system's DPI; the window may be on a monitor of another.
-    if (const int dpi = WindowDpi(Handle()); dpi != dpi_) {
-        dpi_ = dpi;
+    if (const int dpi = WindowDpi(Handle()); dpi != fonts_.Dpi()) {
+        fonts_.SetDpi(dpi);
         commands_.Rescale();
     }
-    font_ = CreateDpiFont(kListFont, dpi_);
+    font_ = fonts_.Make(kListFont);
     commands_.CreateToolBar(Handle());
     CreateList();
     return presenter_.FormCreate();
@@ -140,22 +138,23 @@ void MainWindow::CreateList() {
     // The commands' images, shared with the toolbar; the rows show none of them.
     ListView_SetImageList(list_, commands_.Images(), LVSIL_SMALL);
     ListView_SetExtendedListViewStyle(list_, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
-    AddEntryColumns(list_, dpi_);
+    AddEntryColumns(list_, fonts_.Dpi());
     Layout();
 }
 
 void MainWindow::OnDpiChanged(int dpi, const RECT& suggested) {
-    const int old = std::exchange(dpi_, dpi);
-    HFONT oldFont = std::exchange(font_, CreateDpiFont(kListFont, dpi_));
-    SendMessageW(list_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
-    DeleteObject(oldFont);
+    const int old = fonts_.Rescale(dpi, [this](HFONT, HFONT made) {
+        font_ = made;
+        SendMessageW(list_, WM_SETFONT, reinterpret_cast<WPARAM>(made), TRUE);
+    });
+    const int now = fonts_.Dpi();
     presenter_.ListFontChanged();
     commands_.Rescale();
     ListView_SetImageList(list_, commands_.Images(), LVSIL_SMALL);
     // The caption's icon at the small-icon size of the new DPI, in place of the class's.
     if (HICON icon = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_TOBRIX), IMAGE_ICON,
-                                                   SystemMetricForDpi(SM_CXSMICON, dpi_),
-                                                   SystemMetricForDpi(SM_CYSMICON, dpi_), 0))) {
+                                                   SystemMetricForDpi(SM_CXSMICON, now),
+                                                   SystemMetricForDpi(SM_CYSMICON, now), 0))) {
         SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
         if (dpiIcon_ != nullptr)
             DestroyIcon(dpiIcon_);
@@ -163,7 +162,7 @@ void MainWindow::OnDpiChanged(int dpi, const RECT& suggested) {
     }
     // The columns keep their share of the list, whether the user set them or not.
     for (int i = 0; i < kColumnCount; ++i)
-        ListView_SetColumnWidth(list_, i, MulDiv(ListView_GetColumnWidth(list_, i), dpi_, old));
+        ListView_SetColumnWidth(list_, i, MulDiv(ListView_GetColumnWidth(list_, i), now, old));
     // A size being restored is the user's own: it is not scaled for the monitor it lands on.
     if (!restoringBounds_)
         SetWindowPos(Handle(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
@@ -285,9 +284,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return DefaultHandling(message, wParam, lParam);
 }
 
-void MainWindow::ReportUnhandled(const std::exception& e) { ReportError(e); }
-
-void MainWindow::ReportError(const std::exception& e) { presenter_.ShowError(MessageOf(e)); }
+void MainWindow::ReportUnhandled(const std::exception& e) { presenter_.ShowError(MessageOf(e)); }
 
 LRESULT MainWindow::OnNotify(const NMHDR& header) {
     if (header.code == TTN_GETDISPINFOW) {
@@ -443,64 +440,52 @@ LRESULT MainWindow::OnListCustomDraw(const NMLVCUSTOMDRAW& draw) const {
 }
 
 void MainWindow::RunSubDialog(TfrmSub& sub) {
-    SubDialog dialog(sub, [this](const std::exception& e) { ReportError(e); });
+    SubDialog dialog(sub);
     dialog.Run(Handle());
 }
 
 void MainWindow::RunAboutDialog(TfrmAbout& about) {
-    AboutDialog dialog(about, [this](const std::exception& e) { ReportError(e); });
+    AboutDialog dialog(about);
     dialog.Run(Handle());
 }
 
 void MainWindow::RunInportDialog(TfrmInport& inport) {
-    InportDialog dialog(inport, sound_, [this](const std::exception& e) { ReportError(e); });
+    InportDialog dialog(inport, sound_);
     dialog.Run(Handle());
 }
 
 void MainWindow::RunExportDialog(TfrmExport& exporter) {
-    ExportDialog dialog(exporter, [this](const std::exception& e) { ReportError(e); });
+    ExportDialog dialog(exporter);
     dialog.Run(Handle());
 }
 
 void MainWindow::RunMasterPasswordDialog(TfrmMasterPassword& dialog) {
-    PasswordDialog window(dialog, [this](const std::exception& e) { ReportError(e); });
+    PasswordDialog window(dialog);
     window.Run(Handle());
 }
 
 void MainWindow::RunPasswordDialog(TfrmPassword& prompt) {
-    PasswordDialog window(prompt, [this](const std::exception& e) { ReportError(e); });
+    PasswordDialog window(prompt);
     window.Run(Handle());
 }
 
 void MainWindow::RunPasswordCheck(TfrmPasswordCheck& check) {
-    PasswordDialog window(check, [this](const std::exception& e) { ReportError(e); });
+    PasswordDialog window(check);
     window.Run(Handle());
 }
 
 std::optional<FilePath> MainWindow::RunPasswordCsvOpenDialog() {
-    constexpr DWORD kCapacity = 32768; // the longest path the system takes
-    std::vector<wchar_t> file(kCapacity, L'\0');
-    const std::wstring filter = FileDialogFilter(kPasswordCsvFilter);
-    const std::wstring title = Widen(kPasswordCsvImportCaption);
-    OPENFILENAMEW dialog{};
-    dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = Handle();
-    dialog.lpstrFilter = filter.c_str();
-    dialog.nFilterIndex = 1;
-    dialog.lpstrFile = file.data();
-    dialog.nMaxFile = kCapacity;
-    dialog.lpstrTitle = title.c_str();
-    dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_ENABLESIZING |
-                   OFN_NOCHANGEDIR;
-    if (!RunFileDialog(dialog, FileDialogKind::Open))
+    FileDialog dialog(Handle(), kPasswordCsvFilter, kPasswordCsvImportCaption, {}, {}, 1,
+                      kFileDialogFlags | OFN_FILEMUSTEXIST);
+    if (!dialog.Run(FileDialogKind::Open))
         return std::nullopt;
-    return FilePath(file.data());
+    return FilePath(dialog.ChosenPath());
 }
 
 void MainWindow::RunPasswordCsvReader(DlgRead& reader) { win32::RunReader(Handle(), reader); }
 
 void MainWindow::RunPasswordCsvPreview(TfrmPreview& preview) {
-    PreviewDialog dialog(preview, [this](const std::exception& e) { ReportError(e); });
+    PreviewDialog dialog(preview);
     dialog.Run(Handle());
 }
 
@@ -571,7 +556,7 @@ int MainWindow::ListTextHeight(std::string_view text) const {
 }
 
 int MainWindow::CaptionStripHeight() const {
-    return 2 * SystemMetricForDpi(SM_CYFRAME, dpi_) + SystemMetricForDpi(SM_CYCAPTION, dpi_);
+    return 2 * SystemMetricForDpi(SM_CYFRAME, fonts_.Dpi()) + SystemMetricForDpi(SM_CYCAPTION, fonts_.Dpi());
 }
 
 void MainWindow::Close() { PostMessageW(Handle(), WM_CLOSE, 0, 0); }

@@ -84,13 +84,12 @@ private:
     void OnCommand(int id);
     // The list's context menu; false for a request from elsewhere (the title bar's window menu).
     bool OnContextMenu(HWND from, LPARAM at);
-    void ReportError(const std::exception& e);
     // Dragging a row: the list reports the start; the window follows the mouse from then on.
     void BeginDrag(POINT pressed);
     void DragMove();
     void EndDrag(bool drop);
     bool PointerOverList() const;
-    int Scale(int pixels) const { return ScaleForDpi(pixels, dpi_); }
+    int Scale(int pixels) const { return fonts_.Scale(pixels); }
     // WM_DPICHANGED: the list's font, the images, the columns and the toolbar at the new DPI.
     void OnDpiChanged(int dpi, const RECT& suggested);
 
@@ -100,11 +99,11 @@ private:
     OwnerWindow& main_;
     Sound& sound_; // for the dialogs' own fields
     TfrmMain presenter_;
-    int dpi_;
+    DpiFonts fonts_; // the DPI the window is drawn at, and the list's font
     CommandUi commands_;
     PasswordCsvExportWindow csvExport_;
     HWND list_ = nullptr;
-    HFONT font_ = nullptr;
+    HFONT font_ = nullptr; // of fonts_
     bool restoringBounds_ = false; // SetBounds is placing the window
     HICON smallIcon_ = nullptr; // the class's, destroyed once the class is gone
     HICON dpiIcon_ = nullptr;   // the window's own small icon after a DPI change

@@ -33,8 +33,8 @@ char CharOf(WPARAM unit) { return unit < 0x80 ? static_cast<char>(unit) : '\x7F'
 
 } // namespace
 
-NValEditControl::NValEditControl(Sound& sound, std::function<void(const std::exception&)> reportError)
-    : field_(sound, GetSysColor(COLOR_WINDOWTEXT)), reportError_(std::move(reportError)),
+NValEditControl::NValEditControl(Sound& sound)
+    : field_(sound, GetSysColor(COLOR_WINDOWTEXT)),
       textColor_(GetSysColor(COLOR_WINDOWTEXT)), startColor_(textColor_) {}
 
 void NValEditControl::Attach(HWND edit) {

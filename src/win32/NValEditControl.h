@@ -28,7 +28,7 @@ public:
     // multi-line control (which lets the field answer Enter and Esc itself), right-aligned.
     static constexpr DWORD kStyle = ES_MULTILINE | ES_RIGHT | ES_AUTOHSCROLL;
 
-    NValEditControl(Sound& sound, std::function<void(const std::exception&)> reportError);
+    explicit NValEditControl(Sound& sound);
 
     // Subclasses the edit created from a dialog's control table; the field then writes its
     // first text.
@@ -57,7 +57,7 @@ public:
     void SetReadOnly(bool readOnly) override;
 
     // MessageTarget
-    void ReportUnhandled(const std::exception& e) override { reportError_(e); }
+    void ReportUnhandled(const std::exception& e) override { ReportToOwner(edit_, e); }
     LRESULT OnControlMessage(HWND control, UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnControlDestroyed(HWND control) override;
     bool OnReflected(HWND control, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
@@ -67,7 +67,6 @@ private:
     std::pair<DWORD, DWORD> Selection() const;
 
     TNValEdit field_;
-    std::function<void(const std::exception&)> reportError_;
     HWND edit_ = nullptr;
     HWND upDown_ = nullptr;
     COLORREF textColor_;

@@ -4,9 +4,8 @@
 
 namespace tobrix::win32 {
 
-SaveDialogResult PasswordCsvExportWindow::RunSaveDialog(SaveDialogState& state) {
-    return RunExportSaveDialog(owner_(), state, kPasswordCsvFilter, kPasswordCsvExportCaption, L"csv");
+std::optional<FilePath> PasswordCsvExportWindow::RunSaveDialog() {
+    return win32::RunSaveDialog(owner_(), kPasswordCsvFilter, kPasswordCsvExportCaption, L"csv");
 }
-
 
 } // namespace tobrix::win32

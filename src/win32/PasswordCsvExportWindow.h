@@ -15,7 +15,7 @@ public:
     // `owner` gives the main window's handle at the time a dialog opens.
     explicit PasswordCsvExportWindow(std::function<HWND()> owner) : owner_(std::move(owner)) {}
 
-    SaveDialogResult RunSaveDialog(SaveDialogState& state) override;
+    std::optional<FilePath> RunSaveDialog() override;
     void SetBusy(bool busy) override { cursor_.Set(busy); }
 
 private:

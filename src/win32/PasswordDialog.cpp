@@ -55,11 +55,11 @@ using NormalizeStringFunction = int(WINAPI*)(int, const wchar_t*, int, wchar_t*,
 // Windows 8 and later export it from kernel32; Windows 7 from normaliz.dll.
 NormalizeStringFunction Normalizer() {
     static const NormalizeStringFunction function = [] {
-        FARPROC found = GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "NormalizeString");
-        if (found == nullptr)
-            if (HMODULE normaliz = LoadSystemLibrary(L"normaliz.dll"))
-                found = GetProcAddress(normaliz, "NormalizeString");
-        return reinterpret_cast<NormalizeStringFunction>(reinterpret_cast<void*>(found));
+        const auto found =
+            SystemFunction<NormalizeStringFunction>(GetModuleHandleW(L"kernel32.dll"), "NormalizeString");
+        return found != nullptr ? found
+                                : SystemFunction<NormalizeStringFunction>(LoadSystemLibrary(L"normaliz.dll"),
+                                                                          "NormalizeString");
     }();
     return function;
 }
@@ -197,8 +197,6 @@ bool PasswordDialog::RemoveChecked() const {
     return setting_ != nullptr && IsWindowEnabled(Item(kRemove)) &&
            SendMessageW(Item(kRemove), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
-
-void PasswordDialog::SetBusy(bool busy) { SetCursor(LoadCursorW(nullptr, busy ? IDC_WAIT : IDC_ARROW)); }
 
 bool PasswordDialog::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
     result = 0;

@@ -5,21 +5,20 @@
 #include "lock/MasterPassword.h"
 #include "win32/Dialog.h"
 
-#include <functional>
 
 namespace tobrix::win32 {
 
 class PasswordDialog final : public Dialog, public PasswordView {
 public:
     // The question for the data file's password.
-    PasswordDialog(TfrmPassword& prompt, std::function<void(const std::exception&)> reportError)
-        : prompt_(&prompt), reportError_(std::move(reportError)) {}
+    explicit PasswordDialog(TfrmPassword& prompt)
+        : prompt_(&prompt) {}
     // The setting.
-    PasswordDialog(TfrmMasterPassword& setting, std::function<void(const std::exception&)> reportError)
-        : setting_(&setting), reportError_(std::move(reportError)) {}
+    explicit PasswordDialog(TfrmMasterPassword& setting)
+        : setting_(&setting) {}
     // The check before a command.
-    PasswordDialog(TfrmPasswordCheck& check, std::function<void(const std::exception&)> reportError)
-        : check_(&check), reportError_(std::move(reportError)) {}
+    explicit PasswordDialog(TfrmPasswordCheck& check)
+        : check_(&check) {}
 
     void Run(HWND owner);
 
@@ -29,18 +28,16 @@ public:
     void Focus(PasswordField field) override;
     bool RemoveChecked() const override;
     void Close(bool ok) override { EndModal(ok ? IDOK : IDCANCEL); }
-    void SetBusy(bool busy) override;
+    void SetBusy(bool busy) override { SetWaitCursor(busy); }
 
 private:
     bool OnInit() override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
-    void ReportUnhandled(const std::exception& e) override { reportError_(e); }
     void FollowRemove();
 
     TfrmPassword* prompt_ = nullptr;
     TfrmMasterPassword* setting_ = nullptr;
     TfrmPasswordCheck* check_ = nullptr;
-    std::function<void(const std::exception&)> reportError_;
 };
 
 // The UTF-8 bytes of a text's NFC form. Throws AppError where Windows cannot normalise it

@@ -5,15 +5,14 @@
 #include "transfer/Preview.h"
 #include "win32/Dialog.h"
 
-#include <functional>
 #include <string>
 
 namespace tobrix::win32 {
 
 class PreviewDialog final : public Dialog, public PreviewView {
 public:
-    PreviewDialog(TfrmPreview& presenter, std::function<void(const std::exception&)> reportError)
-        : presenter_(presenter), reportError_(std::move(reportError)) {}
+    explicit PreviewDialog(TfrmPreview& presenter)
+        : presenter_(presenter) {}
     void Run(HWND owner);
 
     // PreviewView
@@ -23,13 +22,11 @@ public:
 private:
     bool OnInit() override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
-    void ReportUnhandled(const std::exception& e) override { reportError_(e); }
     void Layout();
     int NoticeLines() const;
     int PanelHeight() const;
 
     TfrmPreview& presenter_;
-    std::function<void(const std::exception&)> reportError_;
     std::wstring cellText_;
     HBRUSH face_ = GetSysColorBrush(COLOR_BTNFACE);
 };

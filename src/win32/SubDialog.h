@@ -6,14 +6,13 @@
 
 #include <commctrl.h>
 
-#include <functional>
 
 namespace tobrix::win32 {
 
 class SubDialog final : public Dialog, public SubView {
 public:
-    explicit SubDialog(TfrmSub& presenter, std::function<void(const std::exception&)> reportError)
-        : presenter_(presenter), reportError_(std::move(reportError)) {}
+    explicit SubDialog(TfrmSub& presenter)
+        : presenter_(presenter) {}
     void Run(HWND owner);
 
     // SubView
@@ -31,13 +30,11 @@ private:
     static int IdOf(SubField field);
     bool OnInit() override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
-    void ReportUnhandled(const std::exception& e) override { reportError_(e); }
     void OnFieldFocus(int id);
     // The address field, subclassed for its entry.
     LRESULT OnControlMessage(HWND control, UINT message, WPARAM wParam, LPARAM lParam) override;
 
     TfrmSub& presenter_;
-    std::function<void(const std::exception&)> reportError_;
 };
 
 } // namespace tobrix::win32

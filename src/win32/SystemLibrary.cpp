@@ -12,11 +12,8 @@ namespace tobrix::win32 {
 void RestrictDllSearch() {
     // Looked up, not imported: a Windows 7 without the update would not start at all.
     using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
-    const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-    const auto setDefault = kernel == nullptr ? nullptr
-                                              : reinterpret_cast<SetDefaultDllDirectoriesFunction>(
-                                                    reinterpret_cast<void (*)()>(
-                                                        GetProcAddress(kernel, "SetDefaultDllDirectories")));
+    const auto setDefault = SystemFunction<SetDefaultDllDirectoriesFunction>(GetModuleHandleW(L"kernel32.dll"),
+                                                                             "SetDefaultDllDirectories");
     if (setDefault == nullptr || !setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32))
         SetDllDirectoryW(L"");
 }

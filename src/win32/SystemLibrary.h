@@ -21,4 +21,14 @@ void RestrictDllSearch();
 // loaded. The caller frees it (FreeLibrary) or keeps it for the rest of the run.
 HMODULE LoadSystemLibrary(const wchar_t* name);
 
+// A function of a loaded DLL by name, as the type of its declaration; null when the DLL is
+// null or lacks it.
+template <class Function>
+Function SystemFunction(HMODULE module, const char* name) noexcept {
+    if (module == nullptr)
+        return nullptr;
+    // Through void(*)(), so that the cast between function types is a plain one.
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
 } // namespace tobrix::win32

@@ -17,17 +17,12 @@ namespace tobrix::win32 {
 
 namespace {
 
-// The longest path the dialog can hand back.
-constexpr DWORD kPathChars = 32768;
-
 // The open dialog while it is shown: the presenter's view, living in the hook's child
 // dialog (the template), whose parent is the system's dialog. The child is bound to it from
 // WM_INITDIALOG to WM_NCDESTROY.
 class TextOpenWindow final : public OpenDialogView, public MessageTarget {
 public:
-    TextOpenWindow(TTextOpenDialog& dlg, std::function<void(const std::exception&)> reportError)
-        : dlg_(dlg), reportError_(std::move(reportError)) {}
-    ~TextOpenWindow() override { DeleteFont(); }
+    explicit TextOpenWindow(TTextOpenDialog& dlg) : dlg_(dlg) {}
 
     static UINT_PTR CALLBACK Hook(HWND child, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
 
@@ -50,29 +45,25 @@ public:
 
     // MessageTarget
     void ReportUnhandled(const std::exception& e) override {
-        if (reportError_)
-            reportError_(e);
+        ReportToOwner(dialog_, e);
     }
 
 private:
     void OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     int FileNameBoxId() const { return GetDlgItem(dialog_, cmb13) != nullptr ? cmb13 : edt1; }
-    int Scale(int pixels) const { return ScaleForDpi(pixels, dpi_); }
+    int Scale(int pixels) const { return fonts_.Scale(pixels); }
     static constexpr FontSpec kPreviewFont{
         .height = 12, .face = kPreviewFontFace, .pitchAndFamily = FIXED_PITCH | FF_MODERN};
     RECT PanelRect() const;
     void Layout();
-    void DeleteFont();
 
     TTextOpenDialog& dlg_;
-    std::function<void(const std::exception&)> reportError_;
     HWND child_ = nullptr;
     HWND dialog_ = nullptr;
-    int dpi_ = 96;
+    DpiFonts fonts_; // the DPI the panel is laid out at, and the preview's font
     bool shown_ = false;
     std::optional<RECT> panel_;
     bool controls_ = false;
-    HFONT font_ = nullptr;
     std::wstring defaultExt_; // CDM_SETDEFEXT keeps the pointer
 };
 
@@ -92,7 +83,7 @@ void TextOpenWindow::SetDefaultExt(std::string_view ext) {
 }
 
 FilePath TextOpenWindow::CurrentFileName() const {
-    std::wstring path(kPathChars, L'\0');
+    std::wstring path(kPathCapacity, L'\0');
     const LRESULT n =
         SendMessageW(dialog_, CDM_GETFILEPATH, static_cast<WPARAM>(path.size()), reinterpret_cast<LPARAM>(path.data()));
     if (n <= 0 || static_cast<std::size_t>(n) > path.size())
@@ -122,9 +113,9 @@ void TextOpenWindow::CreatePanel() {
 void TextOpenWindow::CreatePreviewControls(bool checked) {
     SetDlgItemTextW(child_, IDC_PREVIEW_CHECK, Widen(kPreviewCheckCaption).c_str());
     SetPreviewChecked(checked);
-    DeleteFont();
-    font_ = CreateDpiFont(kPreviewFont, dpi_);
-    SendDlgItemMessageW(child_, IDC_PREVIEW_TEXT, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    fonts_.Clear();
+    SendDlgItemMessageW(child_, IDC_PREVIEW_TEXT, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.Make(kPreviewFont)),
+                        FALSE);
     controls_ = true;
     Layout();
 }
@@ -133,13 +124,7 @@ void TextOpenWindow::DestroyPreviewControls() {
     // The controls belong to the template and go with the dialog; only the font is ours.
     controls_ = false;
     SendDlgItemMessageW(child_, IDC_PREVIEW_TEXT, WM_SETFONT, 0, FALSE);
-    DeleteFont();
-}
-
-void TextOpenWindow::DeleteFont() {
-    if (font_ != nullptr)
-        DeleteObject(font_);
-    font_ = nullptr;
+    fonts_.Clear();
 }
 
 void TextOpenWindow::Layout() {
@@ -152,7 +137,7 @@ void TextOpenWindow::Layout() {
     int textWidth = width - Scale(10);
     // The size grip sits in the bottom right corner of a resizable dialog: keep it free.
     if (dlg_.Options.EnableSizing)
-        textWidth -= SystemMetricForDpi(SM_CXVSCROLL, dpi_);
+        textWidth -= SystemMetricForDpi(SM_CXVSCROLL, fonts_.Dpi());
     MoveWindow(GetDlgItem(child_, IDC_PREVIEW_TEXT), panel.left + Scale(5), panel.top + Scale(25),
                textWidth > 0 ? textWidth : 0, height > Scale(30) ? height - Scale(30) : 0, TRUE);
 }
@@ -190,12 +175,10 @@ void TextOpenWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         break;
     case kDpiChangedAfterParent:
         // The file dialog has moved to a monitor of another DPI and laid itself out again.
-        dpi_ = WindowDpi(child_);
-        if (controls_) {
-            DeleteFont();
-            font_ = CreateDpiFont(kPreviewFont, dpi_);
-            SendDlgItemMessageW(child_, IDC_PREVIEW_TEXT, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
-        }
+        // The preview's font, when it shows, at the new DPI.
+        fonts_.Rescale(WindowDpi(child_), [this](HFONT, HFONT made) {
+            SendDlgItemMessageW(child_, IDC_PREVIEW_TEXT, WM_SETFONT, reinterpret_cast<WPARAM>(made), TRUE);
+        });
         [[fallthrough]];
     case WM_SIZE:
         if (panel_) {
@@ -218,7 +201,7 @@ UINT_PTR CALLBACK TextOpenWindow::Hook(HWND child, UINT message, WPARAM wParam, 
         auto* self = reinterpret_cast<TextOpenWindow*>(reinterpret_cast<const OPENFILENAMEW*>(lParam)->lCustData);
         if (Bind(child, *self)) {
             self->child_ = child;
-            self->dpi_ = WindowDpi(child);
+            self->fonts_.SetDpi(WindowDpi(child));
         }
         return TRUE;
     }
@@ -250,42 +233,26 @@ DWORD FlagsOf(const OpenDialogOptions& options) {
 
 } // namespace
 
-std::optional<FilePath> RunTextOpenDialog(TTextOpenDialog& dlg, HWND owner,
-                                          std::function<void(const std::exception&)> reportError) {
+std::optional<FilePath> RunTextOpenDialog(TTextOpenDialog& dlg, HWND owner) {
     dlg.BeforeExecute();
-    TextOpenWindow window(dlg, std::move(reportError));
+    TextOpenWindow window(dlg);
 
-    const std::wstring filter = FileDialogFilter(dlg.Filter);
-    const std::wstring title = Widen(dlg.Title);
+    FileDialog dialog(owner, dlg.Filter, dlg.Title, dlg.FileName.wstring(), dlg.InitialDir.wstring(), dlg.FilterIndex,
+                      FlagsOf(dlg.Options));
     const std::wstring defaultExt = Widen(dlg.DefaultExt);
-    const std::wstring initialDir = dlg.InitialDir.wstring();
-    std::vector<wchar_t> file(kPathChars, L'\0');
-    const std::wstring name = dlg.FileName.wstring();
-    if (name.size() < file.size())
-        name.copy(file.data(), name.size());
-
-    OPENFILENAMEW ofn{};
-    ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = owner;
+    OPENFILENAMEW& ofn = dialog.Structure();
     ofn.hInstance = GetModuleHandleW(nullptr);
-    ofn.lpstrFilter = dlg.Filter.empty() ? nullptr : filter.c_str();
-    ofn.nFilterIndex = static_cast<DWORD>(dlg.FilterIndex > 0 ? dlg.FilterIndex : 1);
-    ofn.lpstrFile = file.data();
-    ofn.nMaxFile = static_cast<DWORD>(file.size());
-    ofn.lpstrInitialDir = initialDir.empty() ? nullptr : initialDir.c_str();
-    ofn.lpstrTitle = title.empty() ? nullptr : title.c_str();
     ofn.lpstrDefExt = defaultExt.empty() ? nullptr : defaultExt.c_str();
-    ofn.Flags = FlagsOf(dlg.Options);
     ofn.lpfnHook = &TextOpenWindow::Hook;
     ofn.lpTemplateName = L"ENHDLG1";
     ofn.lCustData = reinterpret_cast<LPARAM>(&window);
     ofn.FlagsEx = dlg.ShowPlacesBar ? 0 : OFN_EX_NOPLACESBAR;
 
-    const bool chosen = RunFileDialog(ofn, FileDialogKind::Open);
-    dlg.FilterIndex = static_cast<int>(ofn.nFilterIndex);
+    const bool chosen = dialog.Run(FileDialogKind::Open);
+    dlg.FilterIndex = dialog.FilterIndex();
     if (!chosen)
         return std::nullopt;
-    dlg.FileName = FilePath(std::wstring(file.data()));
+    dlg.FileName = FilePath(dialog.ChosenPath());
     return dlg.FileName;
 }
 

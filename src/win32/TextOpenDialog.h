@@ -15,9 +15,8 @@ namespace tobrix::win32 {
 
 // The chosen file (also left in dlg.FileName), or nothing when the user cancelled. The
 // filter the user ended with is left in dlg.FilterIndex either way. An error raised while the
-// dialog is open (a file that cannot be previewed) goes to reportError and the dialog stays;
+// dialog is open (a file that cannot be previewed) is shown by the owner and the dialog stays;
 // a failure of the dialog itself throws.
-std::optional<FilePath> RunTextOpenDialog(TTextOpenDialog& dlg, HWND owner,
-                                          std::function<void(const std::exception&)> reportError);
+std::optional<FilePath> RunTextOpenDialog(TTextOpenDialog& dlg, HWND owner);
 
 } // namespace tobrix::win32

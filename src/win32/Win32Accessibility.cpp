@@ -97,16 +97,12 @@ struct Oleacc {
     Children children = nullptr;
 };
 
-template <class Function> Function Find(HMODULE module, const char* name) {
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
-}
-
 const Oleacc& LoadOleacc() {
     static const Oleacc oleacc = [] {
         Oleacc found;
         if (HMODULE module = LoadSystemLibrary(L"oleacc.dll")) {
-            found.fromWindow = Find<Oleacc::FromWindow>(module, "AccessibleObjectFromWindow");
-            found.children = Find<Oleacc::Children>(module, "AccessibleChildren");
+            found.fromWindow = SystemFunction<Oleacc::FromWindow>(module, "AccessibleObjectFromWindow");
+            found.children = SystemFunction<Oleacc::Children>(module, "AccessibleChildren");
         }
         return found;
     }();

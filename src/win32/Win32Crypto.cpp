@@ -38,11 +38,6 @@ PUCHAR In(ByteSpan bytes) {
     return const_cast<PUCHAR>(bytes.data());
 }
 
-// A function of a DLL by name, as the type of its declaration.
-template <typename Function> Function Find(HMODULE module, const char* name) {
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
-}
-
 } // namespace
 
 // bcrypt.dll with its functions and the two algorithms the program uses, open for the rest of
@@ -99,7 +94,7 @@ public:
 
 private:
     template <typename Function> void Bind(Function& function, const char* name) {
-        function = Find<Function>(module_, name);
+        function = SystemFunction<Function>(module_, name);
         if (function == nullptr)
             Fail();
     }
@@ -125,8 +120,8 @@ public:
         module_ = LoadSystemLibrary(L"crypt32.dll");
         if (module_ == nullptr)
             return;
-        protect = Find<decltype(&CryptProtectMemory)>(module_, "CryptProtectMemory");
-        unprotect = Find<decltype(&CryptUnprotectMemory)>(module_, "CryptUnprotectMemory");
+        protect = SystemFunction<decltype(&CryptProtectMemory)>(module_, "CryptProtectMemory");
+        unprotect = SystemFunction<decltype(&CryptUnprotectMemory)>(module_, "CryptUnprotectMemory");
         if (protect == nullptr || unprotect == nullptr)
             protect = unprotect = nullptr;
     }

@@ -370,6 +370,25 @@ std::optional<std::int64_t> Win32Files::LastWriteTime(const FilePath& path) {
                                      data.ftLastWriteTime.dwLowDateTime);
 }
 
+bool Win32Files::SetLastWriteTime(const FilePath& path, std::int64_t time) {
+    const HANDLE file = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    const auto ticks = static_cast<std::uint64_t>(time);
+    const FILETIME written{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+    const bool set = SetFileTime(file, nullptr, nullptr, &written) != FALSE;
+    return CloseHandle(file) != FALSE && set;
+}
+
+std::optional<std::uint64_t> Win32Files::Size(const FilePath& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        return std::nullopt;
+    return (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+}
+
 FilePath Win32Files::LocalDataFolder() {
     wchar_t* folder = nullptr;
     FilePath out;

@@ -18,6 +18,8 @@ public:
     NewFile CreateNew(const FilePath& path) override;
     bool CreateFolder(const FilePath& path) override;
     std::optional<std::int64_t> LastWriteTime(const FilePath& path) override;
+    bool SetLastWriteTime(const FilePath& path, std::int64_t time) override;
+    std::optional<std::uint64_t> Size(const FilePath& path) override;
     FilePath LocalDataFolder() override;
     bool Remove(const FilePath& path) override;
     std::string DisplayName(const FilePath& path) const override;

@@ -1,86 +1,53 @@
 #include "win32/Win32Help.h"
 
+#include "common/Error.h"
 #include "win32/SystemLibrary.h"
 
 #include <htmlhelp.h>
 
+#include <exception>
 #include <memory>
 #include <optional>
-#include <type_traits>
+#include <string>
 
 namespace tobrix::win32 {
 
 namespace {
-
-struct HandleCloser {
-    void operator()(HANDLE handle) const { CloseHandle(handle); }
-};
-using FileHandle = std::unique_ptr<std::remove_pointer_t<HANDLE>, HandleCloser>;
-
-FileHandle Open(const FilePath& path, DWORD access, DWORD share, DWORD disposition) {
-    const HANDLE handle =
-        CreateFileW(path.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
-    return FileHandle(handle == INVALID_HANDLE_VALUE ? nullptr : handle);
-}
-
-std::optional<WIN32_FILE_ATTRIBUTE_DATA> Attributes(const FilePath& path) {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data))
-        return std::nullopt;
-    return data;
-}
-
-bool SameSizeAndTime(const WIN32_FILE_ATTRIBUTE_DATA& a, const WIN32_FILE_ATTRIBUTE_DATA& b) {
-    return a.nFileSizeHigh == b.nFileSizeHigh && a.nFileSizeLow == b.nFileSizeLow &&
-           CompareFileTime(&a.ftLastWriteTime, &b.ftLastWriteTime) == 0;
-}
-
-// Writes a new file `to` with the bytes of `from` (its data only: no other stream, no
-// attribute) and `from`'s last-write time.
-bool CopyBytes(const FilePath& from, const FilePath& to) {
-    const FileHandle source = Open(from, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
-    FileHandle target = Open(to, GENERIC_WRITE, 0, CREATE_ALWAYS);
-    if (!source || !target)
-        return false;
-    static constexpr DWORD kChunk = 64 * 1024;
-    const auto buffer = std::make_unique<char[]>(kChunk);
-    for (;;) {
-        DWORD read = 0;
-        if (!ReadFile(source.get(), buffer.get(), kChunk, &read, nullptr))
-            return false;
-        if (read == 0)
-            break;
-        DWORD written = 0;
-        if (!WriteFile(target.get(), buffer.get(), read, &written, nullptr) || written != read)
-            return false;
-    }
-    FILETIME writeTime{};
-    return GetFileTime(source.get(), nullptr, nullptr, &writeTime) &&
-           SetFileTime(target.get(), nullptr, nullptr, &writeTime) && FlushFileBuffers(target.get());
-}
 
 // The keyword a search opens with: none, so that the index shows from its start.
 const wchar_t kNoKeyword[] = L"";
 
 } // namespace
 
-FilePath LocalGuideCopy(const FilePath& guide, const FilePath& folder) {
-    const auto original = Attributes(guide);
-    if (!original)
+FilePath LocalGuideCopy(Files& files, const FilePath& guide, const FilePath& folder) {
+    const std::optional<std::uint64_t> size = files.Size(guide);
+    const std::optional<std::int64_t> written = files.LastWriteTime(guide);
+    if (!size || !written)
         return guide;
     const FilePath copy = folder / guide.filename();
-    if (const auto existing = Attributes(copy); existing && SameSizeAndTime(*original, *existing))
+    if (files.Size(copy) == size && files.LastWriteTime(copy) == written)
         return copy;
-    if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+    if (!files.CreateFolder(folder))
         return guide;
     // Written beside the copy and then put in its place, so that a copy cut short (a full
-    // disk, the program ended) is never taken for the guide.
-    FilePath written = copy;
-    written += L".new";
-    if (!CopyBytes(guide, written) || !MoveFileExW(written.c_str(), copy.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-        DeleteFileW(written.c_str());
+    // disk, the program ended) is never taken for the guide. Only the data is copied: no other
+    // stream, so not the mark of the web.
+    try {
+        const std::unique_ptr<ByteSource> source = files.OpenRead(guide);
+        if (!source || !WriteBeside(files, copy, [&source](WritableFile& file) {
+                static constexpr std::size_t kChunk = 64 * 1024;
+                const auto buffer = std::make_unique<char[]>(kChunk);
+                while (const std::size_t read = source->Read(buffer.get(), kChunk))
+                    WriteAll(file, buffer.get(), read);
+                if (!file.Commit())
+                    throw AppError(std::string(kMsgWriteError));
+            }))
+            return guide;
+    } catch (const std::exception&) {
         return guide;
     }
+    // The copy takes the guide's time, by which it is known the next time.
+    files.SetLastWriteTime(copy, *written);
     return copy;
 }
 
@@ -97,7 +64,7 @@ bool Win32Help::ShowHtmlHelp(const FilePath& helpFile, HelpPage page) {
     if (htmlHelp == nullptr)
         return false;
     const FilePath folder = files_.LocalDataFolder();
-    const FilePath shown = folder.empty() ? helpFile : LocalGuideCopy(helpFile, folder);
+    const FilePath shown = folder.empty() ? helpFile : LocalGuideCopy(files_, helpFile, folder);
     const HWND window = page == HelpPage::Contents
                             ? htmlHelp(main_.hwnd, shown.c_str(), HH_DISPLAY_TOC, 0)
                             : htmlHelp(main_.hwnd, shown.c_str(), HH_DISPLAY_INDEX,
@@ -113,9 +80,7 @@ void Win32Help::CloseAll() {
 Win32Help::HtmlHelpFunction Win32Help::HtmlHelpEntry() {
     if (!loadTried_) {
         loadTried_ = true;
-        if (const HMODULE hhctrl = LoadSystemLibrary(L"hhctrl.ocx"))
-            htmlHelp_ = reinterpret_cast<HtmlHelpFunction>(
-                reinterpret_cast<void (*)()>(GetProcAddress(hhctrl, "HtmlHelpW")));
+        htmlHelp_ = SystemFunction<HtmlHelpFunction>(LoadSystemLibrary(L"hhctrl.ocx"), "HtmlHelpW");
     }
     return htmlHelp_;
 }

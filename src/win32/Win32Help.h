@@ -11,11 +11,11 @@ namespace tobrix::win32 {
 
 // The guide as HTML Help is given it: a copy in `folder` under the guide's own name, written
 // afresh from `guide` when there is none yet or it differs from `guide` in size or last-write
-// time (the copy takes the guide's time). HTML Help shows no topic of a file that carries the
+// time (the copy takes the guide's time), through `files`. HTML Help shows no topic of a file that carries the
 // mark of the web (the Zone.Identifier stream a downloaded program's files get), and none
 // from a network path or a folder with '#' in its name; a copy written here has neither.
 // `guide` itself when no copy can be made.
-FilePath LocalGuideCopy(const FilePath& guide, const FilePath& folder);
+FilePath LocalGuideCopy(Files& files, const FilePath& guide, const FilePath& folder);
 
 // WinHelp and HTML Help for the main window. HTML Help (hhctrl.ocx) is loaded from the system
 // folder when help is first asked for, and stays loaded for the rest of the run.

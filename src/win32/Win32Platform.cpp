@@ -107,12 +107,8 @@ bool Win32Desktop::IsShown(WindowHandle window) {
     // Windows 8 and later hide windows of other virtual desktops (and some of their own) by
     // cloaking them; they stay "visible". dwmapi is no known DLL: from the system folder.
     using GetAttribute = HRESULT(WINAPI*)(HWND, DWORD, PVOID, DWORD);
-    static const GetAttribute getAttribute = [] {
-        HMODULE dwm = LoadSystemLibrary(L"dwmapi.dll");
-        return dwm == nullptr ? nullptr
-                              : reinterpret_cast<GetAttribute>(
-                                    reinterpret_cast<void (*)()>(GetProcAddress(dwm, "DwmGetWindowAttribute")));
-    }();
+    static const GetAttribute getAttribute =
+        SystemFunction<GetAttribute>(LoadSystemLibrary(L"dwmapi.dll"), "DwmGetWindowAttribute");
     constexpr DWORD kCloaked = 14; // DWMWA_CLOAKED
     DWORD cloaked = 0;
     return getAttribute == nullptr || FAILED(getAttribute(hwnd, kCloaked, &cloaked, sizeof cloaked)) || cloaked == 0;

@@ -21,24 +21,28 @@ EXPECTED = ("name,url,username,password,note\r\n"
 
 
 class PasswordCsvExportTest(TobrixTestCase):
+    def save_from_the_menu(self, hwnd, path):
+        """The command from the File menu, its warning answered yes and `path` typed into the
+        save dialog, whose Save button is pressed; the dialog's handle."""
+        self.wine.activate(hwnd)
+        self.wine.key("alt+f", "s")
+        box = self.probe.msgbox(timeout=30, caption="Tobrix")
+        self.assertIn("すべてのパスワードが暗号化されずに", box.text)
+        self.probe.msgbox_press(box.hwnd, IDYES)
+        picker = self.probe.find(DIALOG, CAPTION, timeout=30)
+        name = wait_until(lambda: next((c for c in self.probe.children(picker) if c.class_name == "Edit"), None),
+                          message="the save dialog's name field")
+        self.probe.set_text(name.hwnd, winpath(path))
+        self.probe.command(picker, IDOK)  # its Save button
+        return picker
+
     def test_the_file_menu_replaces_the_typed_name_with_csv_added_by_the_utf8_csv_after_asking(self):
         target = self.scratch / "passwords.csv"
         target.write_bytes(b"an older export that is longer than this one could be, to be sure it is replaced\r\n" * 4)
         self.write_entries(ENTRIES)
         hwnd, lv = self.open_program()
         self.wait_for_list(lv, len(ENTRIES))
-        self.wine.activate(hwnd)
-        self.wine.key("alt+f", "s")
-
-        box = self.probe.msgbox(timeout=30, caption="Tobrix")
-        self.assertIn("すべてのパスワードが暗号化されずに", box.text)
-        self.probe.msgbox_press(box.hwnd, IDYES)
-
-        picker = self.probe.find(DIALOG, CAPTION, timeout=30)
-        name = wait_until(lambda: next((c for c in self.probe.children(picker) if c.class_name == "Edit"), None),
-                          message="the save dialog's name field")
-        self.probe.set_text(name.hwnd, winpath(self.scratch / "passwords"))
-        self.probe.command(picker, IDOK)  # its Save button
+        picker = self.save_from_the_menu(hwnd, self.scratch / "passwords")
         # The name with ".csv" is an existing file: the dialog asks before it is replaced.
         question = wait_until(lambda: next((w[0] for w in self.probe.windows(DIALOG)
                                             if w[2] == CAPTION and w[0] != picker and w[3]), None),
@@ -53,6 +57,19 @@ class PasswordCsvExportTest(TobrixTestCase):
         self.assertEqual(target.read_bytes(), EXPECTED)
         self.assertEqual(sorted(p.name for p in self.scratch.iterdir() if p.name.startswith("passwords")),
                          ["passwords.csv"])
+        self.close_program(hwnd)
+
+    def test_a_folder_whose_name_shift_jis_cannot_hold_is_written_to_as_the_import_reads_from_it(self):
+        folder = self.scratch / "Zoë €"
+        folder.mkdir()
+        self.write_entries(ENTRIES)
+        hwnd, lv = self.open_program()
+        self.wait_for_list(lv, len(ENTRIES))
+        self.probe.wait_gone(self.save_from_the_menu(hwnd, folder / "passwords"))
+        box = self.probe.msgbox(timeout=30, caption="正常終了")
+        self.assertTrue(box.text.endswith("passwords.csv に書き出しました。"), box.text)
+        self.probe.msgbox_press(box.hwnd, IDOK)
+        self.assertEqual((folder / "passwords.csv").read_bytes(), EXPECTED)
         self.close_program(hwnd)
 
     def test_with_a_master_password_it_is_checked_first_and_a_declined_warning_writes_nothing(self):

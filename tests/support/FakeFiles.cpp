@@ -177,6 +177,20 @@ bool FakeFiles::CreateFolder(const FilePath& path) {
     return true;
 }
 
+bool FakeFiles::SetLastWriteTime(const FilePath& path, std::int64_t time) {
+    if (files.count(path.string()) == 0)
+        return false;
+    times[path.string()] = time;
+    return true;
+}
+
+std::optional<std::uint64_t> FakeFiles::Size(const FilePath& path) {
+    const auto it = files.find(path.string());
+    if (it == files.end())
+        return std::nullopt;
+    return it->second.size();
+}
+
 std::optional<std::int64_t> FakeFiles::LastWriteTime(const FilePath& path) {
     if (files.count(path.string()) == 0)
         return std::nullopt;

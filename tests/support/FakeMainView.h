@@ -62,7 +62,7 @@ public:
 class FakeCsvExportView final : public PasswordCsvExportView, public PasswordCheckView {
 public:
     std::function<void(TfrmPasswordCheck&)> onPasswordCheck;
-    std::function<SaveDialogResult(SaveDialogState&)> onSaveDialog; // none: cancelled
+    std::function<FilePath()> onSaveDialog; // none: cancelled
     int passwordChecks = 0, saveDialogs = 0;
     std::vector<bool> busy;
 
@@ -71,9 +71,9 @@ public:
         if (onPasswordCheck)
             onPasswordCheck(check);
     }
-    SaveDialogResult RunSaveDialog(SaveDialogState& state) override {
+    std::optional<FilePath> RunSaveDialog() override {
         ++saveDialogs;
-        return onSaveDialog ? onSaveDialog(state) : SaveDialogResult::Cancelled;
+        return onSaveDialog ? std::optional<FilePath>(onSaveDialog()) : std::nullopt;
     }
     void SetBusy(bool on) override { busy.push_back(on); }
 };

@@ -83,10 +83,7 @@ protected:
                              "http://bank/"};
         files.directories = {"C:\\out\\"};
         messages.answer = true;
-        view.onSaveDialog = [](SaveDialogState& state) {
-            state.FileName = "C:\\out\\passwords";
-            return SaveDialogResult::Chosen;
-        };
+        view.onSaveDialog = [] { return FilePath("C:\\out\\passwords"); };
     }
     // The user types these passwords at the check, one per try, then cancels.
     void AnswerCheck(std::deque<std::string> answers) {
@@ -169,11 +166,14 @@ TEST_F(PasswordCsvExportTest, CancellingTheMasterPasswordEndsTheCommand) {
     EXPECT_TRUE(files.files.empty());
 }
 
-TEST_F(PasswordCsvExportTest, APathCodePage932CannotHoldIsRefusedAndNothingWritten) {
-    view.onSaveDialog = [](SaveDialogState&) { return SaveDialogResult::NotCp932; };
+TEST_F(PasswordCsvExportTest, ThePathIsTakenAsTheDialogGaveIt) {
+    // The dialog's path goes to the file as it is, not through CP932 text (which would refuse
+    // a folder the import reads from).
+    const FilePath chosen("C:\\out\\Zo\xC3\xAB\\passwords");
+    view.onSaveDialog = [chosen] { return chosen; };
     Run();
-    EXPECT_EQ(Kinds(), (std::vector<char>{'Q', 'W'}));
-    EXPECT_TRUE(files.files.empty());
+    EXPECT_EQ(Kinds(), (std::vector<char>{'Q', 'I'}));
+    EXPECT_EQ(files.files.count(chosen.string() + ".csv"), 1u);
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "support/FakePlatform.h"
 #include "win32/HighContrast.h"
 #include "win32/ShownDialog.h"
+#include "win32/TestSupport.h"
 
 #include <commctrl.h>
 
@@ -57,7 +58,8 @@ TEST(AboutDialog, TheAddressesAreLinksAfterOkInTheTabOrderThatEnterOpens) {
     constexpr int kHomePage = 1207, kMail = 1208, kHidden = 1209;
     test::FakeShell shell;
     TfrmAbout about(shell);
-    AboutDialog box(about, [](const std::exception& e) { ADD_FAILURE() << e.what(); });
+    AboutDialog box(about);
+    test::ReportTaker owner; // fails the test on an error of the box's
     g_step = 0;
     g_steps = {
         [&](HWND dialog) {
@@ -89,7 +91,7 @@ TEST(AboutDialog, TheAddressesAreLinksAfterOkInTheTabOrderThatEnterOpens) {
         },
     };
     const UINT_PTR timer = SetTimer(nullptr, 0, 100, &Tick);
-    box.Run(nullptr);
+    box.Run(owner.Handle());
     KillTimer(nullptr, timer);
     EXPECT_EQ(g_step, g_steps.size());
     EXPECT_EQ(shell.opened, (std::vector<std::pair<std::string, Shell::Show>>{

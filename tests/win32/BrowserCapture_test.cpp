@@ -5,6 +5,7 @@
 #include "win32/Win32BrowserAddress.h"
 
 #include "win32/SystemLibrary.h"
+#include "win32/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -158,8 +159,8 @@ using LresultFromObjectFunction = LRESULT(WINAPI*)(REFIID, WPARAM, LPUNKNOWN);
 LRESULT CALLBACK BrowserProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_GETOBJECT && static_cast<LONG>(lParam) == OBJID_CLIENT) {
         auto* root = reinterpret_cast<FakeAccessible*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-        static const auto serve = reinterpret_cast<LresultFromObjectFunction>(
-            reinterpret_cast<void (*)()>(GetProcAddress(LoadSystemLibrary(L"oleacc.dll"), "LresultFromObject")));
+        static const auto serve =
+            SystemFunction<LresultFromObjectFunction>(LoadSystemLibrary(L"oleacc.dll"), "LresultFromObject");
         if (root != nullptr && serve != nullptr)
             return serve(kIidAccessible, wParam, static_cast<IAccessible*>(root));
     }
@@ -320,17 +321,7 @@ TEST(Ia2AttributeTest, FindsOneNameAmongEscapedPairs) {
     EXPECT_EQ(Ia2Attribute(u"id;class:c;", u"id"), u"");
 }
 
-// Pumps this thread's messages, as the editor's loop does, until `stop` or the time is up.
-bool PumpUntil(const std::function<bool()>& stop, std::chrono::milliseconds limit) {
-    const auto end = Clock::now() + limit;
-    while (!stop() && Clock::now() < end) {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageW(&msg);
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-    return stop();
-}
+using test::PumpUntil;
 
 void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {}
 

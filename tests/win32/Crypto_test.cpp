@@ -7,6 +7,7 @@
 #include "store/Protected.h"
 #include "support/ErrorOf.h"
 #include "win32/PasswordDialog.h"
+#include "win32/TestSupport.h"
 #include "win32/Win32Files.h"
 
 #include <windows.h>
@@ -169,18 +170,6 @@ TEST(PasswordBytes, ADecomposedPasswordGivesTheKeyOfItsComposedFormAndHalfAPairI
 
 class ProtectedFileTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        wchar_t temp[MAX_PATH];
-        GetTempPathW(MAX_PATH, temp);
-        folder = FilePath(temp) / (L"Tobrix crypto " + std::to_wstring(GetCurrentProcessId()));
-        std::filesystem::remove_all(folder);
-        std::filesystem::create_directories(folder);
-        data = folder / L"Tobrix.DAT";
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        std::filesystem::remove_all(folder, ignored);
-    }
     std::string Read() {
         std::ifstream in(data, std::ios::binary);
         return {std::istreambuf_iterator<char>(in), {}};
@@ -196,7 +185,8 @@ protected:
 
     Win32Crypto crypto;
     Win32Files files;
-    FilePath folder, data;
+    test::TempFolder folder{L"Tobrix crypto"};
+    FilePath data = folder / L"Tobrix.DAT";
 };
 
 TEST_F(ProtectedFileTest, AKnownPasswordSaltAndNonceGiveTheBytesComputedIndependently) {

@@ -5,6 +5,7 @@
 
 #include "win32/MainWindow.h"
 
+#include "e2e/probe/Utf8.h"
 #include "lock/MasterPassword.h"
 #include "store/Columns.h"
 #include "store/Data.h"
@@ -50,15 +51,6 @@ std::wstring TextOf(HWND window) {
     std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
     text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
     return text;
-}
-
-// For the messages of failed checks.
-std::string Utf8(const std::wstring& text) {
-    std::string out(text.size() * 3, '\0');
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(),
-                                      static_cast<int>(out.size()), nullptr, nullptr);
-    out.resize(static_cast<std::size_t>(n));
-    return out;
 }
 
 RECT RectIn(HWND child, HWND parent) {
@@ -343,7 +335,7 @@ TEST_F(DpiLayoutTest, ThePasswordQuestionsFit) {
     const HWND owner = Open(2);
     // At start, for a protected file.
     TfrmPassword prompt(crypto, messages, "");
-    Visit([&] { PasswordDialog(prompt, [](const std::exception&) {}).Run(owner); },
+    Visit([&] { PasswordDialog(prompt).Run(owner); },
           [&](HWND dialog) {
               ExpectLaidOut(dialog, dpi, "password at start");
               Cancel(dialog);
@@ -373,7 +365,7 @@ TEST_F(DpiLayoutTest, ThePreviewAndTheReaderFitAndThePreviewsColumnsFollowTheDpi
     ItemDataList read;
     read.AppendNew().Title = "t";
     TfrmPreview preview(read, "line one\r\nline two");
-    Visit([&] { PreviewDialog(preview, [](const std::exception&) {}).Run(owner); },
+    Visit([&] { PreviewDialog(preview).Run(owner); },
           [&](HWND dialog) {
               ExpectLaidOut(dialog, dpi, "preview");
               const HWND list = FindWindowExW(dialog, nullptr, WC_LISTVIEWW, nullptr);
@@ -404,7 +396,7 @@ TEST_F(DpiLayoutTest, TheTextOpenDialogsPanelFits) {
     TTextOpenDialog dlg(disk);
     dlg.Filter = "Text|*.txt";
     dlg.SetPreview(true);
-    Visit([&] { RunTextOpenDialog(dlg, nullptr, [](const std::exception&) {}); },
+    Visit([&] { RunTextOpenDialog(dlg, nullptr); },
           [&](HWND dialog) {
               const HWND panel = FindWindowExW(dialog, nullptr, L"#32770", nullptr);
               ASSERT_NE(panel, nullptr);

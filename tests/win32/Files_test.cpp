@@ -7,6 +7,7 @@
 #include "store/DataFile.h"
 #include "store/ItemDataList.h"
 #include "transfer/Export.h"
+#include "win32/TestSupport.h"
 
 #include <windows.h>
 
@@ -31,20 +32,8 @@ std::string ErrorOf(const std::function<void()>& action) {
 
 class FilesTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        wchar_t temp[MAX_PATH];
-        GetTempPathW(MAX_PATH, temp);
-        folder = FilePath(temp) / (L"Zo\u00EB \u20AC " + std::to_wstring(GetCurrentProcessId()));
-        std::filesystem::remove_all(folder);
-        std::filesystem::create_directories(folder);
-        data = folder / L"Tobrix.DAT";
-        list.AppendNew().Title = "new";
-    }
-    void TearDown() override {
-        SetFileAttributesW(data.c_str(), FILE_ATTRIBUTE_NORMAL);
-        std::error_code ignored;
-        std::filesystem::remove_all(folder, ignored);
-    }
+    void SetUp() override { list.AppendNew().Title = "new"; }
+    void TearDown() override { SetFileAttributesW(data.c_str(), FILE_ATTRIBUTE_NORMAL); }
 
     void Write(const FilePath& path, const std::string& bytes) {
         std::ofstream(path, std::ios::binary) << bytes;
@@ -91,7 +80,8 @@ protected:
     }
 
     Win32Files files;
-    FilePath folder, data;
+    test::TempFolder temp{L"Zo\u00EB \u20AC"};
+    FilePath folder = temp.Path(), data = folder / L"Tobrix.DAT";
     ItemDataList list;
 };
 

@@ -3,6 +3,9 @@
 
 #include "win32/Win32Help.h"
 
+#include "win32/TestSupport.h"
+#include "win32/Win32Files.h"
+
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -18,18 +21,8 @@ namespace {
 class GuideCopyTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        wchar_t temp[MAX_PATH];
-        GetTempPathW(MAX_PATH, temp);
-        root = FilePath(temp) / (L"guide " + std::to_wstring(GetCurrentProcessId()));
-        std::filesystem::remove_all(root);
         std::filesystem::create_directories(root / L"program");
-        guide = root / L"program" / L"Tobrix.chm";
-        local = root / L"local" / L"Tobrix";
         std::filesystem::create_directories(local.parent_path());
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        std::filesystem::remove_all(root, ignored);
     }
 
     static void Write(const FilePath& path, const std::string& bytes) {
@@ -56,32 +49,35 @@ protected:
         return names;
     }
 
-    FilePath root, guide, local;
+    Win32Files files;
+    test::TempFolder root{L"guide"};
+    FilePath guide = root / L"program" / L"Tobrix.chm";
+    FilePath local = root / L"local" / L"Tobrix";
 };
 
 TEST_F(GuideCopyTest, TheCopyIsWrittenWhenMissingOrChangedAndLeftAloneWhenTheSame) {
     Write(guide, "first");
     SetWritten(guide, 0);
     const FilePath copy = local / L"Tobrix.chm";
-    EXPECT_EQ(LocalGuideCopy(guide, local), copy); // the folder is made
+    EXPECT_EQ(LocalGuideCopy(files, guide, local), copy); // the folder is made
     EXPECT_EQ(Read(copy), "first");
     EXPECT_EQ(Names(local), std::vector<std::wstring>{L"Tobrix.chm"}); // nothing left beside it
 
     // The same size and time: the copy is taken as it is, not written again.
     Write(copy, "FIRST");
     SetWritten(copy, 0);
-    EXPECT_EQ(LocalGuideCopy(guide, local), copy);
+    EXPECT_EQ(LocalGuideCopy(files, guide, local), copy);
     EXPECT_EQ(Read(copy), "FIRST");
 
     // A newer guide of the same size, then an older one of another size.
     Write(guide, "newer");
     SetWritten(guide, 10);
-    EXPECT_EQ(LocalGuideCopy(guide, local), copy);
+    EXPECT_EQ(LocalGuideCopy(files, guide, local), copy);
     EXPECT_EQ(Read(copy), "newer");
-    EXPECT_EQ(LocalGuideCopy(guide, local), copy);
+    EXPECT_EQ(LocalGuideCopy(files, guide, local), copy);
     Write(guide, "older, longer");
     SetWritten(guide, -10);
-    EXPECT_EQ(LocalGuideCopy(guide, local), copy);
+    EXPECT_EQ(LocalGuideCopy(files, guide, local), copy);
     EXPECT_EQ(Read(copy), "older, longer");
     EXPECT_EQ(Names(local), std::vector<std::wstring>{L"Tobrix.chm"});
 }
@@ -89,8 +85,8 @@ TEST_F(GuideCopyTest, TheCopyIsWrittenWhenMissingOrChangedAndLeftAloneWhenTheSam
 TEST_F(GuideCopyTest, TheGuideItselfIsGivenWhenNoCopyCanBeMade) {
     Write(guide, "guide");
     Write(local, "a file where the folder should be");
-    EXPECT_EQ(LocalGuideCopy(guide, local), guide);
-    EXPECT_EQ(LocalGuideCopy(root / L"program" / L"missing.chm", root / L"local2"), root / L"program" / L"missing.chm");
+    EXPECT_EQ(LocalGuideCopy(files, guide, local), guide);
+    EXPECT_EQ(LocalGuideCopy(files, root / L"program" / L"missing.chm", root / L"local2"), root / L"program" / L"missing.chm");
     EXPECT_FALSE(std::filesystem::exists(root / L"local2"));
 }
 
@@ -103,7 +99,7 @@ TEST_F(GuideCopyTest, TheCopyCarriesNoMarkOfTheWeb) {
         GTEST_SKIP() << "this file system keeps no alternate data streams";
     ASSERT_EQ(Read(guide), "downloaded");
 
-    const FilePath copy = LocalGuideCopy(guide, local);
+    const FilePath copy = LocalGuideCopy(files, guide, local);
     ASSERT_EQ(copy, local / L"Tobrix.chm");
     EXPECT_EQ(Read(copy), "downloaded");
     FilePath copyMark = copy;

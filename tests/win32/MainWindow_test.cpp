@@ -7,6 +7,7 @@
 #include "support/FakeServices.h"
 #include "support/Scramble.h"
 #include "win32/Encoding.h"
+#include "win32/TestSupport.h"
 #include "win32/Win32Platform.h"
 
 #include <gtest/gtest.h>
@@ -154,13 +155,7 @@ protected:
     // Posts a key-down to the list and runs the program's message loop until the queue is empty.
     void Key(WPARAM key, bool repeat = false, UINT keyDown = WM_KEYDOWN) {
         PostMessageW(list, keyDown, key, 1 | (repeat ? LPARAM(1) << 30 : 0));
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (window->TranslateShortcut(message))
-                continue;
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
+        test::PumpWaiting([this](MSG& message) { return window->TranslateShortcut(message); });
     }
     // Holds (or lets go of) keys and mouse buttons as GetKeyState reports them.
     static void Hold(std::initializer_list<int> keys, bool down) {

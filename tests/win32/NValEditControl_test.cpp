@@ -6,6 +6,7 @@
 #include "support/FakePlatform.h"
 #include "win32/Encoding.h"
 #include "win32/HighContrast.h"
+#include "win32/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -36,9 +37,13 @@ protected:
                                nullptr);
         edit = CreateWindowW(L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | NValEditControl::kStyle, 10, 10, 40,
                              21, parent, reinterpret_cast<HMENU>(1000), nullptr, nullptr);
+        owner.emplace(parent);
         control.Attach(edit);
     }
-    void TearDown() override { DestroyWindow(parent); }
+    void TearDown() override {
+        owner.reset();
+        DestroyWindow(parent);
+    }
 
     std::string Text() const { return control.Text(); }
     void Type(const char* chars) {
@@ -60,7 +65,8 @@ protected:
     }
 
     test::FakeSound sound;
-    NValEditControl control{sound, [](const std::exception& e) { FAIL() << e.what(); }};
+    NValEditControl control{sound};
+    std::optional<test::ReportTaker> owner; // of the control's errors: they fail the test
     HWND parent = nullptr;
     HWND edit = nullptr;
 };
@@ -177,7 +183,8 @@ TEST(NValEditControlInDialog, EnterMovesOnWithEnterNextAndElsePressesTheDefaultB
         HWND next = CreateWindowW(L"BUTTON", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 30, 40, 20, dialog,
                                   reinterpret_cast<HMENU>(1001), nullptr, nullptr);
         test::FakeSound sound;
-        NValEditControl control(sound, [](const std::exception& e) { FAIL() << e.what(); });
+        NValEditControl control(sound);
+        const test::ReportTaker owner(dialog); // fails the test on an error of the control's
         control.Attach(edit);
         control.Field().EnterNext = enterNext;
         SetFocus(edit);

@@ -6,6 +6,7 @@
 #include "common/Error.h"
 #include "win32/Encoding.h"
 #include "win32/FileDialog.h"
+#include "win32/TestSupport.h"
 #include "win32/Win32Files.h"
 #include "win32/resource.h"
 
@@ -44,10 +45,8 @@ std::wstring Text(HWND control) {
 }
 
 TEST(TextOpenDialog, ThePanelSitsBelowTheStandardControlsAndFollowsTheUser) {
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    const FilePath folder = FilePath(temp) / (L"open " + std::to_wstring(GetCurrentProcessId()));
-    std::filesystem::create_directories(folder);
+    std::optional<test::TempFolder> temp(std::in_place, L"open");
+    const FilePath folder = temp->Path();
     std::ofstream(folder / L"a.csv", std::ios::binary) << "x,y\r\nz";
     Win32Files files;
     TTextOpenDialog dlg(files);
@@ -83,12 +82,13 @@ TEST(TextOpenDialog, ThePanelSitsBelowTheStandardControlsAndFollowsTheUser) {
         PostMessageW(dialog, WM_COMMAND, IDOK, 0);
     };
     SetTimer(nullptr, 0, 50, &Tick);
-    std::vector<std::string> errors;
-    const auto chosen = RunTextOpenDialog(dlg, nullptr, [&](const std::exception& e) { errors.push_back(e.what()); });
-    EXPECT_TRUE(errors.empty());
+    test::ReportTaker owner;
+    const auto chosen = RunTextOpenDialog(dlg, owner.Handle());
+    EXPECT_TRUE(owner.reported.empty());
     EXPECT_EQ(chosen, folder / L"a.csv");
     EXPECT_EQ(dlg.FilterIndex, 1);
-    std::filesystem::remove_all(folder); // possible only because the dialog leaves the working folder alone
+    temp.reset();
+    EXPECT_FALSE(std::filesystem::exists(folder)); // possible only because the dialog leaves the working folder alone
 }
 
 TEST(FileDialog, ADialogThatFailsIsReportedInJapaneseWithItsCode) {

@@ -5,6 +5,8 @@
 //
 // With "--hang" as the first argument the window stops answering messages once it is up.
 
+#include "Utf8.h"
+
 #include <windows.h>
 
 #include <string>
@@ -18,11 +20,7 @@ std::wstring FromHexUtf8(const wchar_t* hex) {
         for (const wchar_t* p = hex; p[0] && p[1]; p += 2)
             bytes += static_cast<char>(std::stoi(std::wstring(p, 2), nullptr, 16));
     }
-    const int n = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
-    std::wstring out(static_cast<std::size_t>(n), L'\0');
-    if (n > 0)
-        MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), out.data(), n);
-    return out;
+    return FromUtf8(bytes).value_or(L"");
 }
 
 LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -75,6 +75,8 @@
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
+#include "Utf8.h"
+
 #include <windows.h>
 
 #include <commctrl.h>
@@ -122,23 +124,10 @@ void emit(const std::string& line) {
 
 // ---- encoding -------------------------------------------------------------------------------------
 
-std::string to_utf8(const std::wstring& w) {
-    if (w.empty()) return {};
-    const int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0,
-                                      nullptr, nullptr);
-    std::string s(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr, nullptr);
-    return s;
-}
-
 std::wstring from_utf8(const std::string& s) {
-    if (s.empty()) return {};
-    const int n = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, s.data(), static_cast<int>(s.size()),
-                                      nullptr, 0);
-    if (n <= 0) fail("argument is not valid UTF-8");
-    std::wstring w(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
-    return w;
+    std::optional<std::wstring> w = FromUtf8(s);
+    if (!w) fail("argument is not valid UTF-8");
+    return std::move(*w);
 }
 
 std::string hex(const void* data, size_t size) {
@@ -155,7 +144,7 @@ std::string hex(const void* data, size_t size) {
 }
 
 std::string hex(const std::string& bytes) { return hex(bytes.data(), bytes.size()); }
-std::string hex(const std::wstring& text) { return hex(to_utf8(text)); }
+std::string hex(const std::wstring& text) { return hex(Utf8(text)); }
 
 std::string unhex(const std::wstring& arg) {
     if (arg == L"-") return {};
