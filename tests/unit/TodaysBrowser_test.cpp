@@ -136,39 +136,93 @@ TEST(TodaysBrowser, CandidatesAreShownBrowserWindowsOfBothFamiliesFrontToBack) {
         EXPECT_EQ(size, 255);
 }
 
-TEST(TodaysBrowser, TheFrontMostCandidateWithAnAddressWinsAndTheOthersArePassedOver) {
+TEST(TodaysBrowser, TheFrontMostWindowWithAnAddressBarAnswersAndTheOthersArePassedOver) {
     FakeDesktop desktop;
     test::IconvTextCodec codec;
     FakeAccessibility accessibility;
+    WindowsBeingRead beingRead;
     const WindowHandle noRoot = desktop.AddTopLevel("", "MozillaWindowClass");
     const WindowHandle electron = desktop.AddTopLevel("Chat", "Chrome_WidgetWin_1"); // no address bar
     accessibility.roots[electron] = {"app", 9, {}, u"Widget", {}, {{"page", kRoleDocument, {}, {}, {}, {}}}};
-    const WindowHandle typing = desktop.AddTopLevel("", "MozillaWindowClass");
-    accessibility.roots[typing] = FirefoxFrame(u"half typed");
     const WindowHandle chrome = desktop.AddTopLevel("Shop - Google Chrome", "Chrome_WidgetWin_1");
     accessibility.roots[chrome] = ChromiumFrame(u"shop.example.jp/login");
     const WindowHandle behind = desktop.AddTopLevel("", "MozillaWindowClass");
     accessibility.roots[behind] = FirefoxFrame(u"https://behind.example/");
 
     Accessibility* const interfaces[] = {&accessibility};
-    EXPECT_EQ(ReadTodaysBrowser(desktop, interfaces, codec), "https://shop.example.jp/login");
-    EXPECT_EQ(accessibility.asked, (std::vector<WindowHandle>{noRoot, electron, typing, chrome}));
+    EXPECT_EQ(ReadTodaysBrowser(desktop, interfaces, codec, beingRead), "https://shop.example.jp/login");
+    EXPECT_EQ(accessibility.asked, (std::vector<WindowHandle>{noRoot, electron, chrome}));
 
     accessibility.roots.erase(chrome);
-    EXPECT_EQ(ReadTodaysBrowser(desktop, interfaces, codec), "https://behind.example/");
+    EXPECT_EQ(ReadTodaysBrowser(desktop, interfaces, codec, beingRead), "https://behind.example/");
     accessibility.roots.erase(behind);
-    EXPECT_EQ(ReadTodaysBrowser(desktop, interfaces, codec), std::nullopt);
+    EXPECT_EQ(ReadTodaysBrowser(desktop, interfaces, codec, beingRead), std::nullopt);
 }
 
-TEST(TodaysBrowser, AWindowWhoseBarOneInterfaceDoesNotShowIsReadThroughTheNext) {
+TEST(TodaysBrowser, AFrontBarWithoutAnAddressAnswersNothingNotTheWindowBehind) {
+    // A new tab, a search being typed, a suggestion: the user's password must not go with
+    // another site's address.
+    const std::u16string values[] = {u"", u"half typed", u"\u691C\u7D22", u"example.com/a b"};
+    for (const BrowserFamily family : {BrowserFamily::Chromium, BrowserFamily::Firefox}) {
+        for (const std::u16string& value : values) {
+            FakeDesktop desktop;
+            test::IconvTextCodec codec;
+            FakeAccessibility accessibility;
+            WindowsBeingRead beingRead;
+            const bool chromium = family == BrowserFamily::Chromium;
+            const WindowHandle front = desktop.AddTopLevel("A", chromium ? "Chrome_WidgetWin_1" : "MozillaWindowClass");
+            accessibility.roots[front] = chromium ? ChromiumFrame(value) : FirefoxFrame(value);
+            const WindowHandle behind = desktop.AddTopLevel("B - Google Chrome", "Chrome_WidgetWin_1");
+            accessibility.roots[behind] = ChromiumFrame(u"other.example/");
+            Accessibility* const interfaces[] = {&accessibility};
+            EXPECT_EQ(ReadTodaysBrowser(desktop, interfaces, codec, beingRead), std::nullopt);
+            EXPECT_EQ(accessibility.asked, std::vector<WindowHandle>{front});
+        }
+    }
+}
+
+TEST(TodaysBrowser, AWindowAnEarlierCaptureStillReadsIsNotAskedAgain) {
     FakeDesktop desktop;
     test::IconvTextCodec codec;
+    FakeAccessibility accessibility;
+    WindowsBeingRead beingRead;
+    const WindowHandle hung = desktop.AddTopLevel("Hung - Google Chrome", "Chrome_WidgetWin_1");
+    accessibility.roots[hung] = ChromiumFrame(u"hung.example/");
+    const WindowHandle behind = desktop.AddTopLevel("", "MozillaWindowClass");
+    accessibility.roots[behind] = FirefoxFrame(u"https://behind.example/");
+    Accessibility* const interfaces[] = {&accessibility};
+
+    ASSERT_TRUE(beingRead.Claim(hung)); // the thread of an earlier capture waits on it
+    EXPECT_EQ(ReadTodaysBrowser(desktop, interfaces, codec, beingRead), std::nullopt);
+    EXPECT_TRUE(accessibility.asked.empty());
+    beingRead.Release(hung);
+    EXPECT_EQ(ReadTodaysBrowser(desktop, interfaces, codec, beingRead), "https://hung.example/");
+    EXPECT_TRUE(beingRead.Claim(hung)); // a reading gives its windows back
+    EXPECT_TRUE(beingRead.Claim(behind));
+}
+
+TEST(TodaysBrowser, AFirefoxWindowIsReadThroughTheNextInterfaceAChromiumOneNotAfterATree) {
+    FakeDesktop desktop;
+    test::IconvTextCodec codec;
+    WindowsBeingRead beingRead;
     FakeAccessibility keysHidden, keysShown;
-    const WindowHandle chrome = desktop.AddTopLevel("Shop - Google Chrome", "Chrome_WidgetWin_1");
+    const WindowHandle firefox = desktop.AddTopLevel("", "MozillaWindowClass");
+    keysHidden.roots[firefox] = {"frame", 14, {}, {}, {}, {{"bar", kRoleText, u"a.example/x", {}, {}, {}}}};
+    keysShown.roots[firefox] = FirefoxFrame(u"b.example/y");
+    Accessibility* const interfaces[] = {&keysHidden, &keysShown};
+    EXPECT_EQ(ReadTodaysBrowser(desktop, interfaces, codec, beingRead), "https://b.example/y");
+
+    // On Chromium the next interface is IAccessible2, which switches the browser into its
+    // screen-reader mode: a tree without the bar is another program.
+    FakeDesktop chromeDesktop;
+    const WindowHandle chrome = chromeDesktop.AddTopLevel("Shop - Google Chrome", "Chrome_WidgetWin_1");
     keysHidden.roots[chrome] = {"frame", 9, {}, {}, {}, {{"bar", kRoleText, u"a.example/x", {}, {}, {}}}};
     keysShown.roots[chrome] = ChromiumFrame(u"b.example/y");
-    Accessibility* const interfaces[] = {&keysHidden, &keysShown};
-    EXPECT_EQ(ReadTodaysBrowser(desktop, interfaces, codec), "https://b.example/y");
+    keysShown.asked.clear();
+    EXPECT_EQ(ReadTodaysBrowser(chromeDesktop, interfaces, codec, beingRead), std::nullopt);
+    EXPECT_TRUE(keysShown.asked.empty());
+    keysHidden.roots.erase(chrome); // no tree through the first: the second is asked
+    EXPECT_EQ(ReadTodaysBrowser(chromeDesktop, interfaces, codec, beingRead), "https://b.example/y");
 }
 
 TEST(TodaysBrowser, TheFirstRequestToAWindowMayTakeLonger) {
@@ -190,6 +244,12 @@ TEST(TodaysBrowser, TheFirstRequestToAWindowMayTakeLonger) {
 TEST(TodaysBrowser, EachFamilysBarIsFoundByItsOwnKeyOnly) {
     EXPECT_EQ(Find(ChromiumFrame(u"example.com/"), BrowserFamily::Chromium), u"example.com/");
     EXPECT_EQ(Find(FirefoxFrame(u"https://example.org/"), BrowserFamily::Firefox), u"https://example.org/");
+    // A browser's own bar derived from Chromium's (Brave's) ends in its class name.
+    Node brave = ChromiumFrame(u"brave.example/");
+    brave.children[1].children[1].children[0].className = u"BraveOmniboxViewViews";
+    EXPECT_EQ(Find(brave, BrowserFamily::Chromium), u"brave.example/");
+    brave.children[1].children[1].children[0].className = u"OmniboxViewViewsPopup";
+    EXPECT_EQ(Find(brave, BrowserFamily::Chromium), std::nullopt);
     // The other family's key is no bar, and a name or a role alone is nothing.
     EXPECT_EQ(Find(ChromiumFrame(u"example.com/"), BrowserFamily::Firefox), std::nullopt);
     EXPECT_EQ(Find(FirefoxFrame(u"https://example.org/"), BrowserFamily::Chromium), std::nullopt);
@@ -223,6 +283,27 @@ TEST(TodaysBrowser, NeitherAWebPageNorTheTabsAreEnteredEvenWhenTheyHoldABar) {
     EXPECT_EQ(Find(page, BrowserFamily::Chromium), std::nullopt);
 }
 
+TEST(TodaysBrowser, TheWalkReadsTheAddressOfTheTopDocumentsOnly) {
+    Node chromium = ChromiumFrame(u"example.com/");
+    chromium.children[2].value = u"http://www.example.com/";
+    chromium.children[2].children = {{"frame", kRoleDocument, u"https://ads.example/", {}, {}, {}}};
+    Node firefox = FirefoxFrame(u"example.org/");
+    firefox.children[0].value = u"http://example.org/";
+    firefox.children.push_back({"sidebar", kRoleDocument, u"https://side.example/", {}, {}, {}});
+
+    Visits visits;
+    TreeNode chromiumRoot(chromium, visits), firefoxRoot(firefox, visits);
+    const FrameReading fromChromium = ReadFrame(chromiumRoot, BrowserFamily::Chromium);
+    EXPECT_EQ(fromChromium.bar, u"example.com/");
+    EXPECT_EQ(fromChromium.pages, std::vector<std::u16string>{u"http://www.example.com/"});
+    // The page came first: the walk ends at the bar.
+    const FrameReading fromFirefox = ReadFrame(firefoxRoot, BrowserFamily::Firefox);
+    EXPECT_EQ(fromFirefox.bar, u"example.org/");
+    EXPECT_EQ(fromFirefox.pages, std::vector<std::u16string>{u"http://example.org/"});
+    for (const std::string& entered : visits.entered)
+        EXPECT_NE(entered, "page");
+}
+
 TEST(TodaysBrowser, TheWalkEndsInAnEndlessTree) {
     Visits wide;
     EndlessNode root(10, wide);
@@ -254,13 +335,39 @@ TEST_F(AddressTest, AShownSchemeIsKeptAndAHiddenOneIsHttps) {
     EXPECT_EQ(From(u" \t www.example.co.jp/login?next=%2F\u3000"), "https://www.example.co.jp/login?next=%2F");
     EXPECT_EQ(From(u"example.com:8443/x"), "https://example.com:8443/x");
     EXPECT_EQ(From(u"HTTPS://User:pw@Example.com/"), "HTTPS://User:pw@Example.com/"); // as shown
+    EXPECT_EQ(From(u"localhost:8080/admin"), "https://localhost:8080/admin"); // one word, with a port
+    EXPECT_EQ(From(u"http://nas:5000/"), "http://nas:5000/");
+}
+
+TEST_F(AddressTest, AHiddenSchemeAndWwwComeFromThePageWhoseHostIsTheBars) {
+    const struct {
+        std::u16string bar;
+        std::vector<std::u16string> pages;
+        std::string address;
+    } cases[] = {
+        {u"example.com/login", {u"http://www.example.com/login"}, "http://www.example.com/login"},
+        {u"Example.com/a", {u"HTTP://EXAMPLE.COM/a"}, "http://Example.com/a"},
+        {u"localhost:8080/", {u"http://localhost:8080/"}, "http://localhost:8080/"},
+        {u"\u65E5\u672C\u8A9E.jp/", {u"http://xn--wgv71a119e.jp/"}, "http://\x93\xFA\x96\x7B\x8C\xEA.jp/"},
+        // A side panel's page first, then the tab's.
+        {u"example.com/", {u"https://side.example/", u"http://example.com/"}, "http://example.com/"},
+        // Another host, a page of no scheme, another subdomain than www: the bar's rule.
+        {u"example.com/", {u"http://example.org/"}, "https://example.com/"},
+        {u"example.com/", {u"about:blank", u"example.com"}, "https://example.com/"},
+        {u"example.com/", {u"http://mail.example.com/"}, "https://example.com/"},
+        {u"www.example.com/", {u"http://example.com/"}, "https://www.example.com/"},
+        // A shown scheme is the bar's own.
+        {u"https://example.com/", {u"http://www.example.com/"}, "https://example.com/"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(AddressFromBar(c.bar, codec, c.pages), c.address) << std::string(c.address);
 }
 
 TEST_F(AddressTest, WhatIsNoAddressIsRefused) {
     const std::u16string_view values[] = {
         u"", u"  \u3000 ", u"search words", u"https://example.com/a b", u"hello", u"about:blank",
         u"mailto:someone@example.com", u"someone@example.com", u"javascript:alert(1)", u"example.com:http",
-        u"example.com:", u".com", u"example.", u"a..b", u"exa!mple.com", u"\xD800" u"example.com",
+        u"example.com:", u"localhost:", u"localhost:x", u".com", u"example.", u"a..b", u"exa!mple.com", u"\xD800" u"example.com",
     };
     for (std::size_t k = 0; k < std::size(values); ++k)
         EXPECT_EQ(From(values[k]), std::nullopt) << "value " << k;
