@@ -323,9 +323,10 @@ TEST(Ia2AttributeTest, FindsOneNameAmongEscapedPairs) {
 
 // An element of UI Automation's raw view as a browser serves it natively (control type, class
 // and value), its own walker noting whose children were asked for.
-struct FakeUiaElement final : public IUIAutomationElement, public IUIAutomationTreeWalker {
-    FakeUiaElement(long type, const wchar_t* className, const wchar_t* value, std::vector<FakeUiaElement*> children = {})
-        : type_(type), className_(className), value_(value), children_(std::move(children)) {
+using Uia = IUIAutomationElement;
+struct FakeUiaElement final : public Uia, public IUIAutomationTreeWalker {
+    FakeUiaElement(long type, const wchar_t* name, const wchar_t* value, std::vector<FakeUiaElement*> kids = {})
+        : type_(type), className_(name), value_(value), children_(std::move(kids)) {
         for (std::size_t k = 0; k + 1 < children_.size(); ++k)
             children_[k]->next_ = children_[k + 1];
     }
@@ -354,23 +355,19 @@ struct FakeUiaElement final : public IUIAutomationElement, public IUIAutomationT
         }
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE GetParentElement(IUIAutomationElement*, IUIAutomationElement**) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE GetFirstChildElement(IUIAutomationElement* parent, IUIAutomationElement** out) override {
+    HRESULT STDMETHODCALLTYPE GetParentElement(Uia*, Uia**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetFirstChildElement(Uia* parent, Uia** out) override {
         auto* element = static_cast<FakeUiaElement*>(parent);
         entered->push_back(element);
         return Give(element->children_.empty() ? nullptr : element->children_.front(), out);
     }
-    HRESULT STDMETHODCALLTYPE GetLastChildElement(IUIAutomationElement*, IUIAutomationElement**) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE GetNextSiblingElement(IUIAutomationElement* element, IUIAutomationElement** out) override {
+    HRESULT STDMETHODCALLTYPE GetLastChildElement(Uia*, Uia**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetNextSiblingElement(Uia* element, Uia** out) override {
         return Give(static_cast<FakeUiaElement*>(element)->next_, out);
     }
 
 private:
-    static HRESULT Give(FakeUiaElement* element, IUIAutomationElement** out) {
+    static HRESULT Give(FakeUiaElement* element, Uia** out) {
         if ((*out = element) == nullptr)
             return S_FALSE;
         element->AddRef();
@@ -382,8 +379,7 @@ private:
     FakeUiaElement* next_ = nullptr;
 };
 
-// Chromium's tab strip is a Tab control, whose items the walk must not spend its budget on (nor
-// take a bar from); its page a Document whose Value is the page's address.
+// Chromium's tab strip (a Tab control) is not entered; its page is a Document whose Value is its address.
 TEST(Win32UiAutomationTest, AFramesTabsAndPageAreNotEnteredAndThePagesAddressIsItsValue) {
     FakeUiaElement planted(50004, L"OmniboxViewViews", L"evil.example/"), tabItem(50019, L"Tab", L"");
     FakeUiaElement tabs(50018, L"TabStrip", L"", {&tabItem, &planted});
