@@ -29,36 +29,46 @@ std::optional<BrowserFamily> FamilyOf(Desktop& desktop, WindowHandle window) {
 // ---- The tree ---------------------------------------------------------------------------
 
 bool IsAddressBar(AccessibleNode& node, BrowserFamily family) {
-    return family == BrowserFamily::Chromium ? node.ClassName() == kChromiumAddressBarClass
-                                             : node.Id() == kFirefoxAddressBarId;
+    if (family == BrowserFamily::Firefox)
+        return node.Id() == kFirefoxAddressBarId;
+    const std::u16string className = node.ClassName();
+    return std::u16string_view(className).ends_with(kChromiumAddressBarClass);
 }
 
 struct Search {
     BrowserFamily family;
+    FrameReading found;
     int left = kAddressBarSearchBudget; // objects still to be looked at
 
-    std::optional<std::u16string> In(AccessibleNode& node, int depth) {
+    bool Done() const { return left <= 0 || (found.bar && !found.pages.empty()); }
+
+    void In(AccessibleNode& node, int depth) {
         if (left <= 0)
-            return std::nullopt;
+            return;
         --left;
         const int role = node.Role();
-        if (role == kRoleDocument)
-            return std::nullopt; // a web page: whatever it holds is the page's, not the browser's
-        if (role == kRolePageTabList)
-            return std::nullopt;
-        if (IsAddressBar(node, family))
-            return node.Value();
-        if (depth >= kAddressBarSearchDepth)
-            return std::nullopt;
-        for (const std::unique_ptr<AccessibleNode>& child : node.Children()) {
-            if (left <= 0)
-                break;
-            if (!child)
-                continue;
-            if (std::optional<std::u16string> value = In(*child, depth + 1))
-                return value;
+        if (role == kRoleDocument) {
+            // A web page: whatever it holds is the page's, not the browser's. Its root's value is
+            // the address of the page it shows.
+            std::u16string address = node.Value();
+            if (!address.empty() && found.pages.size() < kFramePagesKept)
+                found.pages.push_back(std::move(address));
+            return;
         }
-        return std::nullopt;
+        if (role == kRolePageTabList)
+            return;
+        if (!found.bar && IsAddressBar(node, family)) {
+            found.bar = node.Value();
+            return;
+        }
+        if (depth >= kAddressBarSearchDepth)
+            return;
+        for (const std::unique_ptr<AccessibleNode>& child : node.Children()) {
+            if (Done())
+                break;
+            if (child)
+                In(*child, depth + 1);
+        }
     }
 };
 
@@ -148,9 +158,10 @@ void AppendOutsideHost(std::u32string_view text, const TextCodec& codec, std::st
     }
 }
 
-// The host as shown when code page 932 holds it, else in its ASCII form: every label with a
-// character beyond ASCII in punycode, letters in lower case. Nothing when a label cannot be
-// encoded.
+// The host as shown when code page 932 holds it, else in its ASCII form. False when a label
+// cannot be encoded.
+bool AppendAsciiHost(std::u32string_view host, std::string& out);
+
 bool AppendHost(std::u32string_view host, const TextCodec& codec, std::string& out) {
     bool lossy = false;
     std::string shown = codec.FromUtf16(Utf16(host), lossy);
@@ -158,6 +169,12 @@ bool AppendHost(std::u32string_view host, const TextCodec& codec, std::string& o
         out += shown;
         return true;
     }
+    return AppendAsciiHost(host, out);
+}
+
+// The host in its ASCII form: every label with a character beyond ASCII in punycode, letters in
+// lower case. False when a label cannot be encoded.
+bool AppendAsciiHost(std::u32string_view host, std::string& out) {
     std::size_t start = 0;
     for (;;) {
         const std::size_t dot = host.find(U'.', start);
@@ -198,15 +215,88 @@ std::size_t SchemeColon(std::u32string_view text) {
     return k;
 }
 
-// A host written without a scheme: at least two labels, of the characters a host name has.
-bool LooksLikeHostName(std::u32string_view host) {
+// A host written without a scheme, of the characters a host name has: at least two labels, or
+// one when a port follows it ("localhost:8080").
+bool LooksLikeHostName(std::u32string_view host, bool portShown) {
     if (host.empty() || host[0] == '.')
         return false;
     for (const char32_t c : host)
         if (c < 0x80 && !IsAsciiLetter(c) && !IsAsciiDigit(c) && c != '-' && c != '.' && c != '_')
             return false;
     const std::size_t dot = host.find(U'.');
-    return dot != std::u32string_view::npos && dot + 1 < host.size() && host[dot + 1] != '.';
+    if (dot == std::u32string_view::npos)
+        return portShown;
+    return dot + 1 < host.size() && host[dot + 1] != '.';
+}
+
+// Where the parts of an address are, as offsets into it.
+struct Parts {
+    std::size_t colon = std::u32string_view::npos; // the scheme's ':', npos without a scheme
+    std::size_t host = 0, hostEnd = 0, authorityEnd = 0;
+    std::size_t at = std::u32string_view::npos; // the '@' after a user name, within the authority
+};
+
+Parts Split(std::u32string_view text) {
+    Parts p;
+    p.colon = SchemeColon(text);
+    const std::size_t authority = p.colon != std::u32string_view::npos ? p.colon + 3 : 0;
+    p.authorityEnd = text.find_first_of(U"/?#", authority);
+    if (p.authorityEnd == std::u32string_view::npos)
+        p.authorityEnd = text.size();
+    const std::size_t at = text.substr(authority, p.authorityEnd - authority).rfind(U'@');
+    p.at = at == std::u32string_view::npos ? at : authority + at;
+    p.host = at == std::u32string_view::npos ? authority : authority + at + 1;
+    p.hostEnd = p.host;
+    if (p.host < p.authorityEnd && text[p.host] == '[') {
+        const std::size_t close = text.substr(p.host, p.authorityEnd - p.host).find(U']');
+        p.hostEnd = close == std::u32string_view::npos ? p.authorityEnd : p.host + close + 1;
+    } else {
+        while (p.hostEnd < p.authorityEnd && text[p.hostEnd] != ':')
+            ++p.hostEnd;
+    }
+    return p;
+}
+
+std::u32string_view Trimmed(std::u32string_view text) {
+    while (!text.empty() && IsBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+// The scheme and the "www." that the bar hid, from the first page whose host is the bar's host
+// (both in their ASCII form), or the bar's host with "www." before it.
+struct Hidden {
+    std::string scheme{kHiddenScheme.substr(0, kHiddenScheme.size() - 3)};
+    bool www = false;
+};
+
+Hidden HiddenParts(std::u32string_view barHost, std::span<const std::u16string> pages) {
+    Hidden hidden;
+    std::string bar;
+    if (!AppendAsciiHost(barHost, bar))
+        return hidden;
+    for (const std::u16string& page : pages) {
+        const std::optional<std::u32string> points = CodePoints(page);
+        if (!points)
+            continue;
+        const std::u32string_view text = Trimmed(*points);
+        const Parts parts = Split(text);
+        std::string host;
+        if (parts.colon == std::u32string_view::npos ||
+            !AppendAsciiHost(text.substr(parts.host, parts.hostEnd - parts.host), host))
+            continue;
+        const bool www = host.size() == bar.size() + 4 && host.starts_with("www.");
+        if (host != bar && !(www && host.ends_with(bar)))
+            continue;
+        hidden.scheme.clear();
+        for (const char32_t c : text.substr(0, parts.colon))
+            hidden.scheme += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+        hidden.www = www;
+        return hidden;
+    }
+    return hidden;
 }
 
 // ---- Punycode (RFC 3492) ----------------------------------------------------------------
@@ -240,9 +330,14 @@ std::vector<BrowserWindow> BrowserCandidates(Desktop& desktop) {
     return out;
 }
 
+FrameReading ReadFrame(AccessibleNode& root, BrowserFamily family) {
+    Search search{family, {}};
+    search.In(root, 0);
+    return std::move(search.found);
+}
+
 std::optional<std::u16string> FindAddressBar(AccessibleNode& root, BrowserFamily family) {
-    Search search{family};
-    return search.In(root, 0);
+    return ReadFrame(root, family).bar;
 }
 
 std::optional<std::string> Punycode(std::u32string_view label) {
@@ -290,75 +385,77 @@ std::optional<std::string> Punycode(std::u32string_view label) {
     return out;
 }
 
-std::optional<std::string> AddressFromBar(std::u16string_view value, const TextCodec& codec) {
+std::optional<std::string> AddressFromBar(std::u16string_view value, const TextCodec& codec,
+                                          std::span<const std::u16string> pages) {
     std::optional<std::u32string> points = CodePoints(value);
     if (!points)
         return std::nullopt;
-    std::u32string_view text = *points;
-    while (!text.empty() && IsBlank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && IsBlank(text.back()))
-        text.remove_suffix(1);
+    const std::u32string_view text = Trimmed(*points);
     if (text.empty())
         return std::nullopt;
     for (const char32_t c : text)
         if (IsBlank(c))
             return std::nullopt;
 
-    const std::size_t colon = SchemeColon(text);
-    const bool hasScheme = colon != std::u32string_view::npos;
-    const std::size_t authority = hasScheme ? colon + 3 : 0;
-    std::size_t authorityEnd = text.find_first_of(U"/?#", authority);
-    if (authorityEnd == std::u32string_view::npos)
-        authorityEnd = text.size();
-    const std::size_t at = text.substr(authority, authorityEnd - authority).rfind(U'@');
-    const std::size_t host = at == std::u32string_view::npos ? authority : authority + at + 1;
-    std::size_t hostEnd = host;
-    if (host < authorityEnd && text[host] == '[') {
-        const std::size_t close = text.substr(host, authorityEnd - host).find(U']');
-        hostEnd = close == std::u32string_view::npos ? authorityEnd : host + close + 1;
-    } else {
-        while (hostEnd < authorityEnd && text[hostEnd] != ':')
-            ++hostEnd;
-    }
-
+    const Parts parts = Split(text);
+    const bool hasScheme = parts.colon != std::u32string_view::npos;
+    const std::u32string_view host = text.substr(parts.host, parts.hostEnd - parts.host);
+    std::string out;
     if (!hasScheme) {
         // What the browser shows without its scheme is a host name first; a user name before
         // it would be an e-mail address, and a port is digits.
-        if (at != std::u32string_view::npos || !LooksLikeHostName(text.substr(host, hostEnd - host)))
+        const bool portShown = parts.hostEnd < parts.authorityEnd;
+        if (parts.at != std::u32string_view::npos || !LooksLikeHostName(host, portShown))
             return std::nullopt;
-        if (hostEnd < authorityEnd) {
-            if (hostEnd + 1 == authorityEnd)
+        if (portShown) {
+            if (parts.hostEnd + 1 == parts.authorityEnd)
                 return std::nullopt;
-            for (std::size_t k = hostEnd + 1; k < authorityEnd; ++k)
+            for (std::size_t k = parts.hostEnd + 1; k < parts.authorityEnd; ++k)
                 if (!IsAsciiDigit(text[k]))
                     return std::nullopt;
         }
+        const Hidden hidden = HiddenParts(host, pages);
+        out += hidden.scheme;
+        out += "://";
+        if (hidden.www)
+            out += "www.";
     }
-
-    std::string out;
-    if (!hasScheme)
-        out += kHiddenScheme;
-    AppendOutsideHost(text.substr(0, host), codec, out);
-    if (!AppendHost(text.substr(host, hostEnd - host), codec, out))
+    AppendOutsideHost(text.substr(0, parts.host), codec, out);
+    if (!AppendHost(host, codec, out))
         return std::nullopt;
-    AppendOutsideHost(text.substr(hostEnd), codec, out);
+    AppendOutsideHost(text.substr(parts.hostEnd), codec, out);
     return out;
 }
 
+bool WindowsBeingRead::Claim(WindowHandle window) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return windows_.insert(window).second;
+}
+
+void WindowsBeingRead::Release(WindowHandle window) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    windows_.erase(window);
+}
+
 std::optional<std::string> ReadTodaysBrowser(Desktop& desktop, std::span<Accessibility* const> interfaces,
-                                             const TextCodec& codec) {
+                                             const TextCodec& codec, WindowsBeingRead& beingRead) {
     for (const BrowserWindow& candidate : BrowserCandidates(desktop)) {
+        if (!beingRead.Claim(candidate.window))
+            return std::nullopt; // it has not answered an earlier capture: it does not answer
+        struct Claimed {
+            WindowsBeingRead& beingRead;
+            WindowHandle window;
+            ~Claimed() { beingRead.Release(window); }
+        } claimed{beingRead, candidate.window};
         for (Accessibility* const accessibility : interfaces) {
             const std::unique_ptr<AccessibleNode> root = accessibility->RootOf(candidate.window);
             if (!root)
                 continue;
-            const std::optional<std::u16string> value = FindAddressBar(*root, candidate.family);
-            if (!value)
-                continue; // not served this way, or another program of the same window class
-            if (std::optional<std::string> address = AddressFromBar(*value, codec))
-                return address;
-            break; // the bar holds no address: the next window
+            const FrameReading frame = ReadFrame(*root, candidate.family);
+            if (frame.bar)
+                return AddressFromBar(*frame.bar, codec, frame.pages); // the front browser's, or nothing
+            if (candidate.family == BrowserFamily::Chromium)
+                break; // no IAccessible2 after a tree: another program of the same window class
         }
     }
     return std::nullopt;

@@ -14,6 +14,9 @@ namespace tobrix {
 // The roles of Microsoft Active Accessibility the capture looks at.
 inline constexpr int kRoleDocument = 15; // ROLE_SYSTEM_DOCUMENT: a web page, never entered
 inline constexpr int kRoleText = 42;     // ROLE_SYSTEM_TEXT: an editable text, the address bar among them
+// ROLE_SYSTEM_PAGETABLIST: the tabs, which both families keep before the address bar. Never
+// entered: with many tabs open they would spend the walk's budget and time.
+inline constexpr int kRolePageTabList = 60;
 
 class AccessibleNode {
 public:

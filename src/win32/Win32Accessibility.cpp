@@ -1,9 +1,12 @@
 // How today's browsers show their address bar to other programs, and what is read here.
 //
-// Chromium and the browsers built on it (Chrome, Edge, Brave, Vivaldi, Opera) draw their own
-// frame with the "views" toolkit; every view gives its accessible object the name of its C++
-// class, never translated. The address bar is the view class OmniboxViewViews, an editable
-// text (ROLE_SYSTEM_TEXT) whose value is the address without "https://". Chromium's Windows
+// Chromium and the browsers built on it that keep its address bar (Chrome, Edge, Brave) draw
+// their own frame with the "views" toolkit; every view gives its accessible object the name of
+// its C++ class, never translated. The address bar is the view class OmniboxViewViews (Brave
+// derives BraveOmniboxViewViews from it), an editable text (ROLE_SYSTEM_TEXT) whose value is the
+// address without its scheme and "www.". The page's root web area, a document, gives the page's
+// address as its value: in MSAA's get_accValue, and through the Value pattern UI Automation
+// serves on documents for that reason. Chromium's Windows
 // layer (ui/accessibility/platform) gives that class name to both interfaces: the UI
 // Automation property ClassName, and the IAccessible2 object attribute "class" (its
 // ComputeAttributes exposes the class attribute from the node's class name; its
@@ -30,7 +33,9 @@
 // otherwise builds it from the same MSAA objects. Where IAccessible2 cannot be had, the
 // node tells no class and no id. Win32UiAutomation below reads the same two keys (ClassName,
 // AutomationId) through UI Automation; the program asks it first, since on Windows 10 and 11
-// it needs nothing registered, and asks MSAA where it shows no bar. Wine has no UI Automation
+// it needs nothing registered, and asks MSAA where it shows no bar (on Chromium only where it
+// gives no tree: IAccessible2 turns on its screen-reader mode). Firefox gives its document's
+// address as MSAA's value too. Wine has no UI Automation
 // client, so only its clean failure is tried here.
 
 #include "win32/Win32Accessibility.h"
@@ -45,30 +50,12 @@
 
 namespace tobrix::win32 {
 
-// UI Automation's client interfaces, which MinGW's headers lack: only the methods called here,
-// with placeholders keeping the other slots in the order of the published interface definition
-// (UIAutomationClient.idl).
+// UI Automation's client object, which MinGW's headers lack (its element and walker are in the
+// header): only the methods called here, with placeholders keeping the other slots in the order
+// of the published interface definition (UIAutomationClient.idl).
 inline constexpr CLSID kClsidCuiAutomation = {
     0xFF48DBA4, 0x60EF, 0x4201, {0xAA, 0x87, 0x54, 0x10, 0x3E, 0xEF, 0x59, 0x4E}};
 inline constexpr IID kIidUiAutomation = {0x30CBE57D, 0xD9D0, 0x452A, {0xAB, 0x13, 0x7A, 0xC5, 0xAC, 0x48, 0x25, 0xEE}};
-
-struct IUIAutomationElement : public IUnknown {
-    virtual HRESULT STDMETHODCALLTYPE SetFocus() = 0;
-    virtual HRESULT STDMETHODCALLTYPE GetRuntimeId(void*) = 0;
-    virtual HRESULT STDMETHODCALLTYPE FindFirst(void*) = 0;
-    virtual HRESULT STDMETHODCALLTYPE FindAll(void*) = 0;
-    virtual HRESULT STDMETHODCALLTYPE FindFirstBuildCache(void*) = 0;
-    virtual HRESULT STDMETHODCALLTYPE FindAllBuildCache(void*) = 0;
-    virtual HRESULT STDMETHODCALLTYPE BuildUpdatedCache(void*) = 0;
-    virtual HRESULT STDMETHODCALLTYPE GetCurrentPropertyValue(int propertyId, VARIANT* value) = 0;
-};
-
-struct IUIAutomationTreeWalker : public IUnknown {
-    virtual HRESULT STDMETHODCALLTYPE GetParentElement(IUIAutomationElement*, IUIAutomationElement**) = 0;
-    virtual HRESULT STDMETHODCALLTYPE GetFirstChildElement(IUIAutomationElement*, IUIAutomationElement**) = 0;
-    virtual HRESULT STDMETHODCALLTYPE GetLastChildElement(IUIAutomationElement*, IUIAutomationElement**) = 0;
-    virtual HRESULT STDMETHODCALLTYPE GetNextSiblingElement(IUIAutomationElement*, IUIAutomationElement**) = 0;
-};
 
 struct IUIAutomation : public IUnknown {
     virtual HRESULT STDMETHODCALLTYPE CompareElements(void*) = 0;
@@ -250,6 +237,7 @@ constexpr int kClassNameProperty = 30012;    // UIA_ClassNamePropertyId
 constexpr int kValueProperty = 30045;        // UIA_ValueValuePropertyId
 constexpr int kLegacyRoleProperty = 30095;   // UIA_LegacyIAccessibleRolePropertyId
 constexpr long kEditControl = 50004;         // UIA_EditControlTypeId
+constexpr long kTabControl = 50018;          // UIA_TabControlTypeId: the tab strip
 constexpr long kDocumentControl = 50030;     // UIA_DocumentControlTypeId
 
 class UiaNode final : public AccessibleNode {
@@ -267,6 +255,8 @@ public:
             return kRoleText;
         if (controlType == kDocumentControl)
             return kRoleDocument;
+        if (controlType == kTabControl)
+            return kRolePageTabList;
         VARIANT role = Property(kLegacyRoleProperty);
         const int result = role.vt == VT_I4 ? static_cast<int>(role.lVal) : 0;
         VariantClear(&role);
@@ -354,6 +344,14 @@ std::unique_ptr<AccessibleNode> Win32Accessibility::RootOf(WindowHandle window) 
 } // namespace tobrix::win32
 
 namespace tobrix::win32 {
+
+std::unique_ptr<AccessibleNode> UiaNodeOf(IUIAutomationTreeWalker* walker, IUIAutomationElement* element) {
+    if (walker == nullptr || element == nullptr)
+        return nullptr;
+    walker->AddRef();
+    element->AddRef();
+    return std::make_unique<UiaNode>(ComRef<IUIAutomationTreeWalker>(walker), ComRef<IUIAutomationElement>(element));
+}
 
 std::unique_ptr<AccessibleNode> Win32UiAutomation::RootOf(WindowHandle window) {
     if (window == 0)

@@ -51,6 +51,27 @@ struct IAccessible2 : public IAccessible {
     virtual HRESULT STDMETHODCALLTYPE get_attributes(BSTR* attributes) = 0;
 };
 
+// UI Automation's element and raw-view walker, which MinGW's headers lack: only the methods
+// called here, with placeholders keeping the other slots in the order of the published interface
+// definition (UIAutomationClient.idl).
+struct IUIAutomationElement : public IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE SetFocus() = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetRuntimeId(void*) = 0;
+    virtual HRESULT STDMETHODCALLTYPE FindFirst(void*) = 0;
+    virtual HRESULT STDMETHODCALLTYPE FindAll(void*) = 0;
+    virtual HRESULT STDMETHODCALLTYPE FindFirstBuildCache(void*) = 0;
+    virtual HRESULT STDMETHODCALLTYPE FindAllBuildCache(void*) = 0;
+    virtual HRESULT STDMETHODCALLTYPE BuildUpdatedCache(void*) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetCurrentPropertyValue(int propertyId, VARIANT* value) = 0;
+};
+
+struct IUIAutomationTreeWalker : public IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE GetParentElement(IUIAutomationElement*, IUIAutomationElement**) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetFirstChildElement(IUIAutomationElement*, IUIAutomationElement**) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetLastChildElement(IUIAutomationElement*, IUIAutomationElement**) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetNextSiblingElement(IUIAutomationElement*, IUIAutomationElement**) = 0;
+};
+
 // One value of IAccessible2's object attributes ("name:value;name:value;", where a backslash
 // takes the next character as it is); empty when the name is not there.
 std::u16string Ia2Attribute(std::u16string_view attributes, std::u16string_view name);
@@ -69,5 +90,9 @@ class Win32UiAutomation final : public Accessibility {
 public:
     std::unique_ptr<AccessibleNode> RootOf(WindowHandle window) override;
 };
+
+// The node Win32UiAutomation makes of an element, walked with `walker` (both referenced anew);
+// null when either is.
+std::unique_ptr<AccessibleNode> UiaNodeOf(IUIAutomationTreeWalker* walker, IUIAutomationElement* element);
 
 } // namespace tobrix::win32

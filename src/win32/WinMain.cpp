@@ -19,6 +19,8 @@
 #include <commctrl.h>
 #include <objbase.h>
 
+#include <memory>
+
 using namespace tobrix;
 using namespace tobrix::win32;
 
@@ -68,8 +70,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     Win32Crypto crypto;
     // The browsers are read on the reader's own thread, with services of its own.
     CaptureBound captureBound;
+    // Shared by the readers' threads, which may outlive this function when a browser hangs.
+    const auto beingRead = std::make_shared<WindowsBeingRead>();
     Win32BrowserAddressReader browserAddress(
-        [] {
+        [beingRead] {
             Win32Desktop readerDesktop;
             // UI Automation carries the keys of the address bar across processes by itself;
             // IAccessible2's attributes need its proxy registered (as screen readers do).
@@ -77,7 +81,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
             Win32Accessibility activeAccessibility;
             Accessibility* const interfaces[] = {&uiAutomation, &activeAccessibility};
             Win32TextCodec readerCodec;
-            return ReadTodaysBrowser(readerDesktop, interfaces, readerCodec);
+            return ReadTodaysBrowser(readerDesktop, interfaces, readerCodec, *beingRead);
         },
         [&captureBound, &desktop] { return captureBound.BoundMs(desktop); });
     MainWindow window(instance,

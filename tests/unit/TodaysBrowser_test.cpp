@@ -136,39 +136,70 @@ TEST(TodaysBrowser, CandidatesAreShownBrowserWindowsOfBothFamiliesFrontToBack) {
         EXPECT_EQ(size, 255);
 }
 
-TEST(TodaysBrowser, TheFrontMostCandidateWithAnAddressWinsAndTheOthersArePassedOver) {
+TEST(TodaysBrowser, TheFrontMostWindowWithABarAnswersEvenWithoutAnAddressAndTheOthersArePassedOver) {
     FakeDesktop desktop;
     test::IconvTextCodec codec;
     FakeAccessibility accessibility;
+    WindowsBeingRead beingRead;
     const WindowHandle noRoot = desktop.AddTopLevel("", "MozillaWindowClass");
     const WindowHandle electron = desktop.AddTopLevel("Chat", "Chrome_WidgetWin_1"); // no address bar
     accessibility.roots[electron] = {"app", 9, {}, u"Widget", {}, {{"page", kRoleDocument, {}, {}, {}, {}}}};
     const WindowHandle typing = desktop.AddTopLevel("", "MozillaWindowClass");
-    accessibility.roots[typing] = FirefoxFrame(u"half typed");
     const WindowHandle chrome = desktop.AddTopLevel("Shop - Google Chrome", "Chrome_WidgetWin_1");
     accessibility.roots[chrome] = ChromiumFrame(u"shop.example.jp/login");
     const WindowHandle behind = desktop.AddTopLevel("", "MozillaWindowClass");
     accessibility.roots[behind] = FirefoxFrame(u"https://behind.example/");
-
     Accessibility* const interfaces[] = {&accessibility};
-    EXPECT_EQ(ReadTodaysBrowser(desktop, interfaces, codec), "https://shop.example.jp/login");
-    EXPECT_EQ(accessibility.asked, (std::vector<WindowHandle>{noRoot, electron, typing, chrome}));
 
+    // A new tab, a search being typed: never a window behind's address, with this entry's password.
+    for (const std::u16string value : {u"", u"half typed", u"\u691C\u7D22"}) {
+        accessibility.roots[typing] = FirefoxFrame(value);
+        accessibility.asked.clear();
+        EXPECT_EQ(ReadTodaysBrowser(desktop, interfaces, codec, beingRead), std::nullopt);
+        EXPECT_EQ(accessibility.asked, (std::vector<WindowHandle>{noRoot, electron, typing}));
+    }
+    accessibility.roots.erase(typing);
+    EXPECT_EQ(ReadTodaysBrowser(desktop, interfaces, codec, beingRead), "https://shop.example.jp/login");
     accessibility.roots.erase(chrome);
-    EXPECT_EQ(ReadTodaysBrowser(desktop, interfaces, codec), "https://behind.example/");
+    EXPECT_EQ(ReadTodaysBrowser(desktop, interfaces, codec, beingRead), "https://behind.example/");
     accessibility.roots.erase(behind);
-    EXPECT_EQ(ReadTodaysBrowser(desktop, interfaces, codec), std::nullopt);
+    EXPECT_EQ(ReadTodaysBrowser(desktop, interfaces, codec, beingRead), std::nullopt);
 }
 
-TEST(TodaysBrowser, AWindowWhoseBarOneInterfaceDoesNotShowIsReadThroughTheNext) {
+TEST(TodaysBrowser, AWindowAnEarlierCaptureStillReadsIsNotAskedAgain) {
     FakeDesktop desktop;
     test::IconvTextCodec codec;
-    FakeAccessibility keysHidden, keysShown;
-    const WindowHandle chrome = desktop.AddTopLevel("Shop - Google Chrome", "Chrome_WidgetWin_1");
-    keysHidden.roots[chrome] = {"frame", 9, {}, {}, {}, {{"bar", kRoleText, u"a.example/x", {}, {}, {}}}};
-    keysShown.roots[chrome] = ChromiumFrame(u"b.example/y");
-    Accessibility* const interfaces[] = {&keysHidden, &keysShown};
-    EXPECT_EQ(ReadTodaysBrowser(desktop, interfaces, codec), "https://b.example/y");
+    FakeAccessibility accessibility;
+    WindowsBeingRead beingRead;
+    const WindowHandle hung = desktop.AddTopLevel("Hung - Google Chrome", "Chrome_WidgetWin_1");
+    accessibility.roots[hung] = ChromiumFrame(u"hung.example/");
+    accessibility.roots[desktop.AddTopLevel("", "MozillaWindowClass")] = FirefoxFrame(u"https://behind.example/");
+    Accessibility* const interfaces[] = {&accessibility};
+    ASSERT_TRUE(beingRead.Claim(hung)); // the thread of an earlier capture waits on it
+    EXPECT_EQ(ReadTodaysBrowser(desktop, interfaces, codec, beingRead), std::nullopt);
+    EXPECT_TRUE(accessibility.asked.empty());
+    beingRead.Release(hung);
+    EXPECT_EQ(ReadTodaysBrowser(desktop, interfaces, codec, beingRead), "https://hung.example/");
+    EXPECT_TRUE(beingRead.Claim(hung)); // the reading gave it back
+}
+
+TEST(TodaysBrowser, AFirefoxWindowIsReadThroughTheNextInterfaceAChromiumOneOnlyWithoutATree) {
+    test::IconvTextCodec codec;
+    WindowsBeingRead beingRead;
+    for (const BrowserFamily family : {BrowserFamily::Firefox, BrowserFamily::Chromium}) {
+        const bool chromium = family == BrowserFamily::Chromium;
+        FakeDesktop desktop;
+        FakeAccessibility keysHidden, keysShown;
+        const WindowHandle window = desktop.AddTopLevel("A", chromium ? "Chrome_WidgetWin_1" : "MozillaWindowClass");
+        keysHidden.roots[window] = {"frame", 9, {}, {}, {}, {{"bar", kRoleText, u"a.example/x", {}, {}, {}}}};
+        keysShown.roots[window] = chromium ? ChromiumFrame(u"b.example/y") : FirefoxFrame(u"b.example/y");
+        Accessibility* const interfaces[] = {&keysHidden, &keysShown};
+        // On Chromium the next one is IAccessible2, which turns on its screen-reader mode.
+        EXPECT_EQ(ReadTodaysBrowser(desktop, interfaces, codec, beingRead),
+                  chromium ? std::nullopt : std::optional<std::string>("https://b.example/y"));
+        keysHidden.roots.erase(window);
+        EXPECT_EQ(ReadTodaysBrowser(desktop, interfaces, codec, beingRead), "https://b.example/y");
+    }
 }
 
 TEST(TodaysBrowser, TheFirstRequestToAWindowMayTakeLonger) {
@@ -190,6 +221,12 @@ TEST(TodaysBrowser, TheFirstRequestToAWindowMayTakeLonger) {
 TEST(TodaysBrowser, EachFamilysBarIsFoundByItsOwnKeyOnly) {
     EXPECT_EQ(Find(ChromiumFrame(u"example.com/"), BrowserFamily::Chromium), u"example.com/");
     EXPECT_EQ(Find(FirefoxFrame(u"https://example.org/"), BrowserFamily::Firefox), u"https://example.org/");
+    Node brave = ChromiumFrame(u"brave.example/"); // a browser's own bar derived from Chromium's
+    std::u16string& braveClass = brave.children[1].children[1].children[0].className;
+    braveClass = u"BraveOmniboxViewViews";
+    EXPECT_EQ(Find(brave, BrowserFamily::Chromium), u"brave.example/");
+    braveClass = u"OmniboxViewViewsPopup";
+    EXPECT_EQ(Find(brave, BrowserFamily::Chromium), std::nullopt);
     // The other family's key is no bar, and a name or a role alone is nothing.
     EXPECT_EQ(Find(ChromiumFrame(u"example.com/"), BrowserFamily::Firefox), std::nullopt);
     EXPECT_EQ(Find(FirefoxFrame(u"https://example.org/"), BrowserFamily::Chromium), std::nullopt);
@@ -254,13 +291,32 @@ TEST_F(AddressTest, AShownSchemeIsKeptAndAHiddenOneIsHttps) {
     EXPECT_EQ(From(u" \t www.example.co.jp/login?next=%2F\u3000"), "https://www.example.co.jp/login?next=%2F");
     EXPECT_EQ(From(u"example.com:8443/x"), "https://example.com:8443/x");
     EXPECT_EQ(From(u"HTTPS://User:pw@Example.com/"), "HTTPS://User:pw@Example.com/"); // as shown
+    EXPECT_EQ(From(u"localhost:8080/admin"), "https://localhost:8080/admin"); // one word, with a port
+}
+
+TEST_F(AddressTest, AHiddenSchemeAndWwwComeFromThePageWhoseHostIsTheBars) {
+    // The bar's host against each page's, the first that matches; any other page leaves the bar's rule.
+    const struct { std::u16string bar; std::vector<std::u16string> pages; std::string address; } cases[] = {
+        {u"example.com/login", {u"http://www.example.com/login"}, "http://www.example.com/login"},
+        {u"Example.com/a", {u"HTTP://EXAMPLE.COM/a"}, "http://Example.com/a"},
+        {u"localhost:8080/", {u"http://localhost:8080/"}, "http://localhost:8080/"},
+        {u"\u65E5\u672C\u8A9E.jp/", {u"http://xn--wgv71a119e.jp/"}, "http://\x93\xFA\x96\x7B\x8C\xEA.jp/"},
+        {u"example.com/", {u"https://side.example/", u"http://example.com/"}, "http://example.com/"},
+        {u"example.com/", {u"http://example.org/"}, "https://example.com/"},
+        {u"example.com/", {u"about:blank", u"http://mail.example.com/"}, "https://example.com/"},
+        {u"www.example.com/", {u"http://example.com/"}, "https://www.example.com/"},
+        {u"https://example.com/", {u"http://www.example.com/"}, "https://example.com/"}, // shown: the bar's
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(AddressFromBar(c.bar, codec, c.pages), c.address) << std::string(c.address);
 }
 
 TEST_F(AddressTest, WhatIsNoAddressIsRefused) {
     const std::u16string_view values[] = {
         u"", u"  \u3000 ", u"search words", u"https://example.com/a b", u"hello", u"about:blank",
         u"mailto:someone@example.com", u"someone@example.com", u"javascript:alert(1)", u"example.com:http",
-        u"example.com:", u".com", u"example.", u"a..b", u"exa!mple.com", u"\xD800" u"example.com",
+        u"example.com:", u"localhost:", u"localhost:x", u".com", u"example.", u"a..b", u"exa!mple.com",
+        u"\xD800" u"example.com",
     };
     for (std::size_t k = 0; k < std::size(values); ++k)
         EXPECT_EQ(From(values[k]), std::nullopt) << "value " << k;

@@ -1,6 +1,7 @@
 // Reading a browser's address bar through the accessibility adapter, from a window of a
 // browser's class that serves its own accessible objects, and the reader's bound.
 
+#include "editor/TodaysBrowser.h"
 #include "win32/Win32Accessibility.h"
 #include "win32/Win32BrowserAddress.h"
 
@@ -322,6 +323,99 @@ TEST(Ia2AttributeTest, FindsOneNameAmongEscapedPairs) {
 }
 
 using test::PumpUntil;
+
+// An element of UI Automation's raw view as a browser serves it natively (control type, class
+// and value), its own walker noting whose children were asked for.
+using Uia = IUIAutomationElement;
+struct FakeUiaElement final : public Uia, public IUIAutomationTreeWalker {
+    FakeUiaElement(long type, const wchar_t* name, const wchar_t* value, std::vector<FakeUiaElement*> kids = {})
+        : type_(type), className_(name), value_(value), children_(std::move(kids)) {
+        for (std::size_t k = 0; k + 1 < children_.size(); ++k)
+            children_[k]->next_ = children_[k + 1];
+    }
+    std::vector<FakeUiaElement*>* entered = nullptr; // kept by the root, which walks
+    std::atomic<long> references{0};
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** out) override { return *out = nullptr, E_NOINTERFACE; }
+    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(++references); }
+    ULONG STDMETHODCALLTYPE Release() override { return static_cast<ULONG>(--references); }
+    HRESULT STDMETHODCALLTYPE SetFocus() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetRuntimeId(void*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE FindFirst(void*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE FindAll(void*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE FindFirstBuildCache(void*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE FindAllBuildCache(void*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE BuildUpdatedCache(void*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetCurrentPropertyValue(int id, VARIANT* out) override {
+        VariantInit(out);
+        const wchar_t* text = id == 30012 ? className_ : id == 30045 ? value_ : L"";
+        if (id == 30003) {
+            out->vt = VT_I4;
+            out->lVal = type_;
+        } else if (*text != L'\0') {
+            out->vt = VT_BSTR;
+            out->bstrVal = SysAllocString(text);
+        }
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetParentElement(Uia*, Uia**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetFirstChildElement(Uia* parent, Uia** out) override {
+        auto* element = static_cast<FakeUiaElement*>(parent);
+        entered->push_back(element);
+        return Give(element->children_.empty() ? nullptr : element->children_.front(), out);
+    }
+    HRESULT STDMETHODCALLTYPE GetLastChildElement(Uia*, Uia**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetNextSiblingElement(Uia* element, Uia** out) override {
+        return Give(static_cast<FakeUiaElement*>(element)->next_, out);
+    }
+
+private:
+    static HRESULT Give(FakeUiaElement* element, Uia** out) {
+        if ((*out = element) == nullptr)
+            return S_FALSE;
+        element->AddRef();
+        return S_OK;
+    }
+    long type_;
+    const wchar_t *className_, *value_;
+    std::vector<FakeUiaElement*> children_;
+    FakeUiaElement* next_ = nullptr;
+};
+
+// Chromium's tab strip (a Tab control) is not entered; its page is a Document whose Value is its address.
+TEST(Win32UiAutomationTest, AFramesTabsAndPageAreNotEnteredAndThePagesAddressIsItsValue) {
+    FakeUiaElement planted(50004, L"OmniboxViewViews", L"evil.example/"), tabItem(50019, L"Tab", L"");
+    FakeUiaElement tabs(50018, L"TabStrip", L"", {&tabItem, &planted});
+    FakeUiaElement bar(50004, L"BraveOmniboxViewViews", L"example.jp/login");
+    FakeUiaElement toolbar(50021, L"ToolbarView", L"", {&bar});
+    FakeUiaElement inPage(50004, L"OmniboxViewViews", L"evil.example/");
+    FakeUiaElement page(50030, L"", L"http://www.example.jp/login", {&inPage});
+    FakeUiaElement frame(50033, L"BrowserView", L"", {&tabs, &toolbar, &page});
+    std::vector<FakeUiaElement*> entered;
+    frame.entered = &entered;
+    {
+        const std::unique_ptr<AccessibleNode> root = UiaNodeOf(&frame, &frame);
+        ASSERT_NE(root, nullptr);
+        const FrameReading reading = ReadFrame(*root, BrowserFamily::Chromium);
+        EXPECT_EQ(reading.bar, u"example.jp/login");
+        EXPECT_EQ(reading.pages, std::vector<std::u16string>{u"http://www.example.jp/login"});
+        EXPECT_EQ(entered, (std::vector<FakeUiaElement*>{&frame, &toolbar}));
+    }
+    for (FakeUiaElement* element : {&planted, &tabItem, &tabs, &bar, &toolbar, &page, &inPage, &frame})
+        EXPECT_EQ(element->references.load(), 0); // every reference given back
+}
+
+// Pumps this thread's messages, as the editor's loop does, until `stop` or the time is up.
+bool PumpUntil(const std::function<bool()>& stop, std::chrono::milliseconds limit) {
+    const auto end = Clock::now() + limit;
+    while (!stop() && Clock::now() < end) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&msg);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+    return stop();
+}
 
 void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {}
 
