@@ -49,12 +49,12 @@ TEST(CsvReaderTest, QuotedFieldsHoldDelimitersQuotesAndLineBreaksAndNothingIsTri
     const Rows rows = Records("a,\"b,c\",\"say \"\"hi\"\"\"\r\n"
                               " x , \"y\" ,\"line1\r\nline2\nline3\"\r\n"
                               "\"\",,\r"
-                              "\"open\"tail,q\"uote\n",
+                              "\"a \"stray\" one\",q\"uote\n",
                               &lines);
     EXPECT_EQ(rows, (Rows{{"a", "b,c", "say \"hi\""},
                           {" x ", " \"y\" ", "line1\r\nline2\nline3"},
                           {"", "", ""},
-                          {"opentail", "q\"uote"}}));
+                          {"a \"stray\" one", "q\"uote"}}));
     // The line where each record begins, the breaks inside quotes counted.
     EXPECT_EQ(lines, (std::vector<std::size_t>{1, 2, 5, 6}));
 }
@@ -179,6 +179,70 @@ TEST_F(PasswordCsvTest, RowsThatAreNoEntriesAreSkippedAndCounted) {
     EXPECT_EQ(list.At(0).Title, "kept");
     EXPECT_EQ(reader->RecycleBin, 2u);
     EXPECT_NE(reader->Notice().find("2"), std::string::npos);
+}
+
+// Each exporter's own shape: its columns, its escapes and its kinds of item.
+TEST_F(PasswordCsvTest, ExportersOtherThanBrowsersGiveTheirLoginsWholeAndCountTheRest) {
+    const Fields mail{"Mail", "me", "pw", "", "https://mail.example"};
+    const std::string nordPassHeader =
+        "name,url,additional_urls,username,password,note,cardholdername,cardnumber,cvc,expirydate,zipcode,folder,"
+        "full_name,phone_number,email,address1,address2,city,country,state,type,custom_fields\n";
+    const std::string proton = "type,name,url,email,username,password,note,totp,createTime,modifyTime,vault\n";
+    struct Case {
+        const char* name;
+        std::string file;
+        std::vector<Fields> expected;
+        std::size_t notLogin = 0, recycleBin = 0;
+    };
+    const Case cases[] = {
+        {"KeePassXC in Japanese",
+         Utf8(u8"\"Group\",\"Title\",\"Username\",\"Password\",\"URL\",\"Notes\"\n"
+              u8"\"ルート/ゴミ箱\",\"a\",\"u\",\"p\",\"\",\"\"\n\"ルート/ごみ箱/古い\",\"b\",\"u\",\"p\",\"\",\"\"\n"
+              u8"\"Root/Recycle Bin\",\"c\",\"u\",\"p\",\"\",\"\"\n"
+              u8"\"ルート\",\"Mail\",\"me\",\"pw\",\"https://mail.example\",\"\"\n"),
+         {mail}, 0, 3},
+        {"LastPass",
+         "url,username,password,totp,extra,name,grouping,fav\n"
+         "https://mail.example,me,pw,,\"line 1\nline 2\",Mail,Work,0\nhttp://sn,,,,secret,Memo,,0\n",
+         {{"Mail", "me", "pw", "line 1 line 2", "https://mail.example"}}, 1},
+        // "ソ" ends in 0x5C in CP932: no escape.
+        {"KeePass CSV (1.x)",
+         Utf8(u8"\"Account\",\"Login Name\",\"Password\",\"Web Site\",\"Comments\"\r\n"
+              u8"\"ソ\",\"me\",\"a\\\"b\\\\c\\\\\",\"https://mail.example\",\"say \\\"hi\\\"\r\nbye\"\r\n"),
+         {{std::string(sjis<u8"ソ">()), "me", "a\"b\\c\\", "say \"hi\" bye", "https://mail.example"}}},
+        {"Chrome's other names", "website,login,password,comments\nhttps://mail.example,me,pw,memo\n",
+         {{"mail.example", "me", "pw", "memo", "https://mail.example"}}},
+        {"1Password 7",
+         "\"Title\",\"Type\",\"URL\",\"Username\",\"Password\",\"Notes\",\"Tags\"\n"
+         "\"Mail\",\"Login\",\"https://mail.example\",\"me\",\"p\\\"w,1\",\"say \\\"hi\\\"\",\"\"\n"
+         "\"Me\",\"Identity\",\"\",\"\",\"\",\"\",\"\"\n\"Visa\",\"Credit Card\",\"\",\"\",\"\",\"\",\"\"\n"
+         "\"Memo\",\"Secure Note\",\"\",\"\",\"\",\"text\",\"\"\n",
+         {{"Mail", "me", "p\"w,1", "say \"hi\"", "https://mail.example"}}, 3},
+        {"NordPass",
+         nordPassHeader + "Work,,,,,,,,,,,,,,,,,,,,folder,\nMail,https://mail.example,,me,pw,,,,,,,Work,,,,,,,,,password,\n"
+                          "Visa,,,,,1234,Taro,4111111111111111,123,12/30,,,,,,,,,,,credit_card,\n"
+                          "Memo,,,,,text,,,,,,,,,,,,,,,note,\n",
+         {mail}, 3},
+        {"Proton Pass",
+         proton + "login,Mail,https://mail.example,me,,pw,,,1,2,Personal\n"
+                  "login,Shop,https://shop.example,me@example.jp,taro,pw,,,1,2,Personal\n"
+                  "alias,Alias,,a@alias.example,,,,,1,2,Personal\nnote,Memo,,,,,text,,1,2,Personal\n"
+                  "creditCard,Visa,,,,,,,1,2,Personal\nidentity,Me,,me@example.jp,,,,,1,2,Personal\n",
+         {mail, {"Shop", "taro", "pw", "", "https://shop.example"}}, 4},
+        {"Firefox's own account",
+         "\"url\",\"username\",\"password\",\"httpRealm\",\"formActionOrigin\",\"guid\"\n"
+         "\"chrome://FirefoxAccounts\",\"id\",\"{\"\"k\"\":1}\",\"Firefox Accounts credentials\",,\"{1}\"\n"
+         "\"https://mail.example\",\"me\",\"pw\",,\"https://mail.example\",\"{2}\"\n",
+         {{"mail.example", "me", "pw", "", "https://mail.example"}}, 1},
+    };
+    for (const Case& c : cases) {
+        list.Clear();
+        Read(c.file);
+        EXPECT_EQ(Entries(), c.expected) << c.name;
+        EXPECT_EQ(reader->NotLogin, c.notLogin) << c.name;
+        EXPECT_EQ(reader->RecycleBin, c.recycleBin) << c.name;
+        EXPECT_EQ(reader->NoTitle, 0u) << c.name;
+    }
 }
 
 TEST_F(PasswordCsvTest, ShortRowsAreEmptyFieldsAndExtraFieldsAreIgnored) {
