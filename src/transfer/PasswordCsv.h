@@ -34,8 +34,8 @@ struct CsvField {
 // Backslash escapes inside quoted fields, which some exporters write instead of doubled quotes.
 enum class CsvEscapes {
     None,
-    Quote,              // \" is a quote (1Password 7)
-    QuoteAndBackslash,  // \" is a quote and \\ one backslash (KeePass's "KeePass CSV (1.x)")
+    Quote,             // \" is a quote (1Password 7)
+    QuoteAndBackslash, // \" is a quote and \\ one backslash (KeePass's "KeePass CSV (1.x)")
 };
 
 // The records of a CSV text, one after the other. A record ends at CR, LF or CR LF outside
