@@ -21,8 +21,8 @@ constexpr std::string_view kMsgOpenQuote =
 constexpr std::string_view kMsgNoPasswordColumn =
     sjis<u8"このファイルの見出し行にはパスワードの列がないため、取り込めません。\r\n"
          u8"読み取れる列の名前（大文字・小文字と空白は区別しません）：\r\n"
-         u8"name, title, url, login_uri, username, login_username, password, login_password, note, notes, "
-         u8"type, group">();
+         u8"name, title, url, login_uri, website, username, login_username, login, password, login_password, "
+         u8"note, notes, comment, comments, extra, type, group">();
 constexpr std::string_view kMsgEmptyFile = sjis<u8"ファイルに見出し行がありません。">();
 constexpr std::string_view kMsgNothingToTake = sjis<u8"取り込めるデータが１件もありません。">();
 constexpr std::string_view kCaptionDataError = sjis<u8"データエラー">();
@@ -52,8 +52,10 @@ constexpr std::string_view kSkippedNotice[] = {
 };
 constexpr std::string_view kDuplicateNotice[] = {sjis<u8"一覧にすでにある項目と同じ ">(),
                                                  sjis<u8" 件は取り込みません。">()};
-// KeePassXC's recycle bin group, in English and in Japanese.
-constexpr std::string_view kRecycleBins[] = {"recyclebin", sjis<u8"ごみ箱">()};
+// KeePassXC's recycle bin group, in English and in Japanese (its translation writes katakana,
+// older databases hold the hiragana spelling).
+constexpr std::string_view kFirefoxAccounts = "chrome://firefoxaccounts"; // folded
+constexpr std::string_view kRecycleBins[] = {"recyclebin", sjis<u8"ゴミ箱">(), sjis<u8"ごみ箱">()};
 
 // ASCII letters in lower case, blanks left out: how header names are compared.
 std::string Folded(std::string_view name) {
@@ -147,23 +149,48 @@ bool CsvReader::Next(std::vector<CsvField>& fields) {
         field.begin = pos_;
         if (pos_ < text_.size() && text_[pos_] == '"') {
             const std::size_t opened = nextLine_;
+            const char* const data = text_.data();
+            const std::size_t size = text_.size();
             ++pos_;
             for (;;) {
-                const std::size_t quote = text_.find('"', pos_);
-                if (quote == std::string_view::npos)
+                // Up to the next quote, or backslash where it escapes; the text is CP932, whose
+                // second bytes may be a backslash (never a quote).
+                std::size_t stop = pos_;
+                if (escapes_ == CsvEscapes::None) {
+                    stop = std::min(text_.find('"', pos_), size);
+                } else {
+                    while (stop < size && data[stop] != '"' && data[stop] != '\\')
+                        stop += IsLeadByte(static_cast<unsigned char>(data[stop])) && stop + 1 < size &&
+                                        data[stop + 1] != '"'
+                                    ? 2
+                                    : 1;
+                }
+                if (stop >= size)
                     throw AppError(Substitute(kMsgOpenQuote, std::to_string(opened)));
-                const std::string_view piece = text_.substr(pos_, quote - pos_);
+                const std::string_view piece = text_.substr(pos_, stop - pos_);
                 for (std::size_t k = 0; k < piece.size(); ++k)
                     if (piece[k] == '\n' || (piece[k] == '\r' && (k + 1 >= piece.size() || piece[k + 1] != '\n')))
                         ++nextLine_;
                 field.text.append(piece);
-                pos_ = quote + 1;
-                if (pos_ < text_.size() && text_[pos_] == '"') {
+                pos_ = stop + 1;
+                const char next = pos_ < size ? data[pos_] : ',';
+                if (data[stop] == '\\') {
+                    if (next == '"' || (next == '\\' && escapes_ == CsvEscapes::QuoteAndBackslash)) {
+                        field.text += next;
+                        ++pos_;
+                    } else {
+                        field.text += '\\';
+                    }
+                    continue;
+                }
+                if (next == '"') { // a doubled quote
                     field.text += '"';
                     ++pos_;
                     continue;
                 }
-                break;
+                if (next == ',' || next == '\r' || next == '\n')
+                    break;
+                field.text += '"'; // a stray quote in the text, as most readers take it
             }
         }
         // Unquoted text, or what follows a closing quote, up to the end of the field.
@@ -187,33 +214,59 @@ bool CsvReader::Next(std::vector<CsvField>& fields) {
 
 CsvColumns MapCsvHeader(const std::vector<CsvField>& header) {
     CsvColumns columns;
+    std::vector<std::string> names;
+    names.reserve(header.size());
+    for (const CsvField& field : header)
+        names.push_back(Folded(field.text));
+    const auto has = [&names](std::string_view name) {
+        return std::find(names.begin(), names.end(), name) != names.end();
+    };
+    // KeePass's "KeePass CSV (1.x)" names the title "Account", which Chrome takes for the user.
+    if (names == std::vector<std::string>{"account", "loginname", "password", "website", "comments"}) {
+        columns.title = 0, columns.user = 1, columns.password = 2, columns.address = {3}, columns.memo = 4;
+        columns.escapes = CsvEscapes::QuoteAndBackslash;
+        return columns;
+    }
     const auto take = [](int& column, int index) {
         if (column < 0)
             column = index;
     };
-    for (std::size_t i = 0; i < header.size(); ++i) {
-        const std::string name = Folded(header[i].text);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const std::string& name = names[i];
         const int index = static_cast<int>(i);
         if (name == "name" || name == "title")
             take(columns.title, index);
-        else if (name == "username" || name == "login_username")
+        else if (name == "username" || name == "login_username" || name == "login")
             take(columns.user, index);
         else if (name == "password" || name == "login_password") {
             take(columns.password, index);
             columns.bitwarden = columns.bitwarden || name == "login_password";
-        } else if (name == "note" || name == "notes")
+        } else if (name == "note" || name == "notes" || name == "comment" || name == "comments" || name == "extra")
             take(columns.memo, index);
-        else if (name == "url" || name == "login_uri")
+        else if (name == "url" || name == "login_uri" || name == "website")
             columns.address.push_back(index);
         else if (name == "type")
             take(columns.type, index);
         else if (name == "group")
             take(columns.group, index);
+        else if (name == "email")
+            take(columns.email, index);
     }
     if (columns.password < 0)
         throw AppError(std::string(kMsgNoPasswordColumn));
-    if (!columns.bitwarden)
-        columns.type = -1; // a "type" column of another program says nothing about log-ins
+    // A "type" column says what is a log-in only in the exports known here.
+    const bool protonPass = columns.type >= 0 && (has("vault") || has("createtime"));
+    if (columns.bitwarden || protonPass || (columns.type >= 0 && has("title"))) // 1Password 7: "Login"
+        columns.login = "login";
+    else if (columns.type >= 0 && has("cardnumber")) // NordPass
+        columns.login = "password";
+    else
+        columns.type = -1;
+    if (!protonPass)
+        columns.email = -1;
+    if (columns.type >= 0 && has("title") && !columns.bitwarden && !protonPass)
+        columns.escapes = CsvEscapes::Quote; // 1Password 7 writes \" inside quotes
+    columns.lastPass = has("extra") && has("grouping");
     return columns;
 }
 
@@ -264,6 +317,7 @@ void TfrmPasswordCsv::ReadBytes(std::string bytes) {
     if (!reader.Next(fields))
         throw AppError(std::string(kMsgEmptyFile));
     const CsvColumns columns = MapCsvHeader(fields);
+    reader.SetEscapes(columns.escapes);
 
     std::unordered_set<std::string> known;
     known.reserve(static_cast<std::size_t>(existing_.Count()));
@@ -295,7 +349,7 @@ void TfrmPasswordCsv::ReadBytes(std::string bytes) {
             return;
         if (fields.size() == 1 && fields[0].text.empty())
             continue; // an empty line
-        if (columns.type >= 0 && Folded(at(columns.type).text) != "login") {
+        if (columns.type >= 0 && Folded(at(columns.type).text) != columns.login) {
             ++NotLogin;
             continue;
         }
@@ -323,12 +377,18 @@ void TfrmPasswordCsv::ReadBytes(std::string bytes) {
         std::string url = address->text;
         if (columns.bitwarden)
             url.resize(std::min(url.size(), url.find(',')));
+        // LastPass's secure notes, and the account Firefox keeps for its own sync: no site's log-ins.
+        if ((columns.lastPass && url == "http://sn") ||
+            (url.size() == kFirefoxAccounts.size() && Folded(url) == kFirefoxAccounts)) {
+            ++NotLogin;
+            continue;
+        }
         const CsvField& title = at(columns.title);
         if (title.text.empty() && url.empty()) {
             ++NoTitle;
             continue;
         }
-        const CsvField& user = at(columns.user);
+        const CsvField& user = at(columns.user).text.empty() ? at(columns.email) : at(columns.user);
         const CsvField& password = at(columns.password);
         if (changed(user) || changed(password)) {
             ChangedCredentials.push_back(reader.Line());

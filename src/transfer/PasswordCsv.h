@@ -31,12 +31,22 @@ struct CsvField {
     std::size_t end = 0;
 };
 
+// Backslash escapes inside quoted fields, which some exporters write instead of doubled quotes.
+enum class CsvEscapes {
+    None,
+    Quote,             // \" is a quote (1Password 7)
+    QuoteAndBackslash, // \" is a quote and \\ one backslash (KeePass's "KeePass CSV (1.x)")
+};
+
 // The records of a CSV text, one after the other. A record ends at CR, LF or CR LF outside
-// quotes; a field that starts with '"' is quoted up to the next '"' that is not doubled, and
-// what follows that quote up to the next comma is taken as it stands. Nothing is trimmed.
+// quotes; a field that starts with '"' is quoted up to a '"' that is followed by a comma, a line
+// break or the end of the text: a doubled quote is one quote, and a quote followed by anything
+// else is taken as text. Nothing is trimmed.
 class CsvReader {
 public:
     explicit CsvReader(std::string_view text) : text_(text) {}
+    // How the records after this call are read (the header line is read without escapes).
+    void SetEscapes(CsvEscapes escapes) { escapes_ = escapes; }
     // The next record's fields (the vector's strings are reused); false at the end of the text.
     // Throws AppError naming the line where a quote opened that the text never closes.
     bool Next(std::vector<CsvField>& fields);
@@ -50,6 +60,7 @@ private:
     std::size_t pos_ = 0;
     std::size_t line_ = 0;
     std::size_t nextLine_ = 1;
+    CsvEscapes escapes_ = CsvEscapes::None;
 };
 
 // Which column holds what, from the header line; -1 for none.
@@ -59,13 +70,18 @@ struct CsvColumns {
     int password = -1;
     int memo = -1;
     std::vector<int> address; // the first that is not empty is taken
-    int type = -1;            // Bitwarden's kind of item: only "login" rows are entries
+    int email = -1;           // Proton Pass's e-mail address: the user ID when the user name is empty
+    int type = -1;            // the exporter's kind of item: only rows of `login` are entries
+    std::string login;        // the kind (folded) that marks a log-in in `type`
     int group = -1;           // KeePassXC's group: rows of its recycle bin are left out
     bool bitwarden = false;   // a login_uri field may hold several addresses, separated by commas
+    bool lastPass = false;    // rows at "http://sn" are secure notes
+    CsvEscapes escapes = CsvEscapes::None;
 };
 
-// The columns that a header names, matched without regard to case or spaces. Throws AppError
-// listing the names it knows when no column holds the password.
+// The columns that a header names, matched without regard to case or spaces, and how the
+// exporter that the header shows writes its rows. Throws AppError listing the names it knows
+// when no column holds the password.
 CsvColumns MapCsvHeader(const std::vector<CsvField>& header);
 
 // The host name of an address ("https://user@www.example.com:8080/a" gives
@@ -86,7 +102,7 @@ public:
 
     // Rows left out, by reason.
     std::size_t NoTitle = 0;    // neither a title nor an address
-    std::size_t NotLogin = 0;   // Bitwarden rows of another kind
+    std::size_t NotLogin = 0;   // other kinds of item, secure notes, Firefox's own account
     std::size_t RecycleBin = 0; // KeePassXC's recycle bin
     std::size_t Duplicates = 0; // already in the list
     // The rows (by the line where each begins, from 1) whose user ID or password would have

@@ -94,6 +94,10 @@ PASSWORD_CSV = [
      + b',https://shop.example.jp/login,taro,"p,w","' + "一行目\n二行目".encode("utf-8") + b'"\r\n'),
     ("firefox_columns", b'"url","username","password","httpRealm","formActionOrigin","guid"\n'
      b'"https://a.example","me","x""y",,"https://a.example","{1}"\n'),
+    ("keepass_1x_escapes", b'"Account","Login Name","Password","Web Site","Comments"\r\n'
+     b'"' + TITLE + b'\x83\x5c","me","a\\"b\\\\","https://a.example","x\\"\r\ny"\r\n'),
+    ("onepassword7_types", b'"Title","Type","URL","Username","Password","Notes"\n'
+     b'"a","Login","https://a.example","me","p\\"w,1","n"\n"b","Credit Card",,,,\n"c"d",x\n'),
     ("cp932_and_ragged", b"title,login,password,notes\r\n" + TITLE + b",id,pw\r\n,,,\r\n\"open quote,x\r\n"),
 ]
 

@@ -49,12 +49,12 @@ TEST(CsvReaderTest, QuotedFieldsHoldDelimitersQuotesAndLineBreaksAndNothingIsTri
     const Rows rows = Records("a,\"b,c\",\"say \"\"hi\"\"\"\r\n"
                               " x , \"y\" ,\"line1\r\nline2\nline3\"\r\n"
                               "\"\",,\r"
-                              "\"open\"tail,q\"uote\n",
+                              "\"a \"stray\" one\",q\"uote\n",
                               &lines);
     EXPECT_EQ(rows, (Rows{{"a", "b,c", "say \"hi\""},
                           {" x ", " \"y\" ", "line1\r\nline2\nline3"},
                           {"", "", ""},
-                          {"opentail", "q\"uote"}}));
+                          {"a \"stray\" one", "q\"uote"}}));
     // The line where each record begins, the breaks inside quotes counted.
     EXPECT_EQ(lines, (std::vector<std::size_t>{1, 2, 5, 6}));
 }
@@ -179,6 +179,68 @@ TEST_F(PasswordCsvTest, RowsThatAreNoEntriesAreSkippedAndCounted) {
     EXPECT_EQ(list.At(0).Title, "kept");
     EXPECT_EQ(reader->RecycleBin, 2u);
     EXPECT_NE(reader->Notice().find("2"), std::string::npos);
+}
+
+// Each exporter's own shape: its columns, its escapes and its kinds of item.
+TEST_F(PasswordCsvTest, ExportersOtherThanBrowsersGiveTheirLoginsWholeAndCountTheRest) {
+    const Fields mail{"Mail", "me", "pw", "", "https://mail.example"};
+    struct Case {
+        struct {
+            const char* name;
+            std::size_t notLogin, recycleBin; // rows left out as such
+        } what;
+        std::string file;
+        std::vector<Fields> expected;
+    };
+    const Case cases[] = {
+        {{"KeePassXC in Japanese", 0, 3},
+         Utf8(u8"\"Group\",\"Title\",\"Username\",\"Password\",\"URL\",\"Notes\"\n\"ルート/ゴミ箱\",\"a\",,,,\n"
+              u8"\"ルート/ごみ箱/古い\",\"b\",,,,\n\"Root/Recycle Bin\",\"c\",,,,\n"
+              u8"\"ルート\",\"Mail\",\"me\",\"pw\",\"https://mail.example\",\"\"\n"),
+         {mail}},
+        {{"LastPass", 1, 0},
+         "url,username,password,totp,extra,name,grouping,fav\n"
+         "https://mail.example,me,pw,,\"line 1\nline 2\",Mail,Work,0\nhttp://sn,,,,secret,Memo,,0\n",
+         {{"Mail", "me", "pw", "line 1 line 2", "https://mail.example"}}},
+        // "ソ" ends in 0x5C in CP932: no escape.
+        {{"KeePass CSV (1.x)", 0, 0},
+         Utf8(u8"\"Account\",\"Login Name\",\"Password\",\"Web Site\",\"Comments\"\r\n"
+              u8"\"ソ\",\"me\",\"a\\\"b\\\\c\\\\\",\"https://mail.example\",\"say \\\"hi\\\"\r\nbye\"\r\n"),
+         {{std::string(sjis<u8"ソ">()), "me", "a\"b\\c\\", "say \"hi\" bye", "https://mail.example"}}},
+        {{"Chrome's other names", 0, 0},
+         "website,login,password,comments\nhttps://mail.example,me,pw,memo\n",
+         {{"mail.example", "me", "pw", "memo", "https://mail.example"}}},
+        {{"1Password 7", 3, 0},
+         "\"Title\",\"Type\",\"URL\",\"Username\",\"Password\",\"Notes\"\n"
+         "\"Mail\",\"Login\",\"https://mail.example\",\"me\",\"p\\\"w,1\",\"say \\\"hi\\\"\"\n"
+         "\"Me\",\"Identity\",,,,\n\"Visa\",\"Credit Card\",,,,\n\"Memo\",\"Secure Note\",,,,\"text\"\n",
+         {{"Mail", "me", "p\"w,1", "say \"hi\"", "https://mail.example"}}},
+        {{"NordPass", 3, 0},
+         "name,url,additional_urls,username,password,note,cardholdername,cardnumber,cvc,expirydate,zipcode,folder,"
+         "full_name,phone_number,email,address1,address2,city,country,state,type,custom_fields\n"
+         "Work,,,,,,,,,,,,,,,,,,,,folder,\nMail,https://mail.example,,me,pw,,,,,,,Work,,,,,,,,,password,\n"
+         "Visa,,,,,1234,Taro,4111111111111111,123,12/30,,,,,,,,,,,credit_card,\nMemo,,,,,text,,,,,,,,,,,,,,,note,\n",
+         {mail}},
+        {{"Proton Pass", 4, 0},
+         "type,name,url,email,username,password,note,totp,createTime,modifyTime,vault\n"
+         "login,Mail,https://mail.example,me,,pw,,,1,2,V\nlogin,Shop,https://"
+         "shop.example,me@example.jp,taro,pw,,,1,2,V\n"
+         "alias,Alias,,a@alias.example,,,,,1,2,V\nnote,Memo,,,,,text,,1,2,V\ncreditCard,Visa,,,,,,,1,2,V\n"
+         "identity,Me,,me@example.jp,,,,,1,2,V\n",
+         {mail, {"Shop", "taro", "pw", "", "https://shop.example"}}},
+        {{"Firefox's own account", 1, 0},
+         "\"url\",\"username\",\"password\",\"httpRealm\",\"formActionOrigin\",\"guid\"\n"
+         "\"chrome://FirefoxAccounts\",\"id\",\"{\"\"k\"\":1}\",\"Firefox Accounts credentials\",,\"{1}\"\n"
+         "\"https://mail.example\",\"me\",\"pw\",,\"https://mail.example\",\"{2}\"\n",
+         {{"mail.example", "me", "pw", "", "https://mail.example"}}},
+    };
+    for (const Case& c : cases) {
+        list.Clear();
+        Read(c.file);
+        EXPECT_EQ(Entries(), c.expected) << c.what.name;
+        EXPECT_EQ(reader->NotLogin, c.what.notLogin) << c.what.name;
+        EXPECT_EQ(reader->RecycleBin, c.what.recycleBin) << c.what.name;
+    }
 }
 
 TEST_F(PasswordCsvTest, ShortRowsAreEmptyFieldsAndExtraFieldsAreIgnored) {
