@@ -405,18 +405,6 @@ TEST(Win32UiAutomationTest, AFramesTabsAndPageAreNotEnteredAndThePagesAddressIsI
         EXPECT_EQ(element->references.load(), 0); // every reference given back
 }
 
-// Pumps this thread's messages, as the editor's loop does, until `stop` or the time is up.
-bool PumpUntil(const std::function<bool()>& stop, std::chrono::milliseconds limit) {
-    const auto end = Clock::now() + limit;
-    while (!stop() && Clock::now() < end) {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageW(&msg);
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-    return stop();
-}
-
 void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {}
 
 struct Answers {
