@@ -402,6 +402,7 @@ class ByteOrder final : public Collation {
 public:
     int Compare(std::string_view a, std::string_view b) const override { return a.compare(b); }
     std::string SortKey(std::string_view text) const override { return std::string(text); }
+    std::string SearchFold(std::string_view text) const override { return std::string(text); }
 };
 
 // One screenful of cell requests (30 rows, five columns) in the middle of a list of
@@ -411,10 +412,11 @@ void BM_CellRequest(benchmark::State& state) {
     ItemDataList list;
     FillList(TheData().entries, count, list);
     bench::NullListControl control;
+    bench::NullSearchBox search;
     TSettings settings;
     MainState mainState;
     const ByteOrder collation;
-    const MainList mainList(control, list, settings, mainState, collation);
+    const MainList mainList(control, search, list, settings, mainState, collation);
     constexpr int kRows = 30;
     const int top = static_cast<int>(count / 2);
     std::size_t textBytes = 0;

@@ -1,5 +1,5 @@
 #pragma once
-// A list control that shows nothing, for measuring the list's work without a window.
+// A list control and a search field that show nothing, for measuring the list's work without a window.
 
 #include "app/MainView.h"
 
@@ -17,9 +17,18 @@ public:
     int PointerY() const override { return 0; }
     void Scroll(int) override {}
     void ShowDropMark(const DropMark&) override {}
+    void SetEmptyText(std::string_view) override {}
 
 private:
     int selected_;
+};
+
+class NullSearchBox final : public SearchBox {
+public:
+    void Clear() override {}
+    void Focus() override {}
+    void FocusList() override {}
+    void ShowCount(std::string_view) override {}
 };
 
 } // namespace tobrix::bench

@@ -64,7 +64,8 @@ int wmain(int argc, wchar_t** argv) {
     TSettings settings;
     MainState state;
     tobrix::bench::NullListControl control(0);
-    MainList list(control, items, settings, state, collation);
+    tobrix::bench::NullSearchBox search;
+    MainList list(control, search, items, settings, state, collation);
     auto fill = [&] {
         items.Clear();
         for (const std::string& title : titles) {

@@ -28,12 +28,12 @@ TfrmMain::TfrmMain(MainView& view, const MainServices& services, ItemDataList& i
                    FilePath exePath)
     : view_(view), services_(services), items_(items), settings_(settings), exePath_(std::move(exePath)),
       session_(services.files, services.messages, services.crypto, view, items, settings, state_, exePath_),
-      list_(view.List(), items, settings, state_, services.collation),
+      list_(view.List(), view.Search(), items, settings, state_, services.collation),
       clipboardClear_(view, settings, services.clipboard),
       commands_(CommandContext{view, list_, items, state_, *this, services.sound, services.messages, services.desktop,
                                services.shell, services.clipboard, clipboardClear_, services.browserAddress}),
       options_(view, list_, settings, services.help, services.files, services.messages, exePath_),
-      paste_(view, view.List(), items, state_, services.clipboard), drag_(view, view.List(), items, state_, list_) {}
+      paste_(view, list_, items, state_, services.clipboard), drag_(view, view.List(), items, state_, list_) {}
 
 void TfrmMain::ShowError(std::string_view message) { services_.messages.ShowError(ErrorDisplayText(message)); }
 
@@ -61,8 +61,7 @@ bool TfrmMain::FormCreate() {
 
     if (!session_.Open())
         return false;
-    if (items_.Count() > 0)
-        list_.RefreshList(0);
+    list_.RefreshList(0); // an empty list shows where to begin
     session_.AnnounceRecoveryFile();
     return true;
 }
@@ -109,6 +108,7 @@ void TfrmMain::Execute(CommandId id) {
     case CommandId::mnuMasterPassword: mnuMasterPasswordClick(); break;
     case CommandId::actMoveUp: drag_.MoveSelectedExecute(-1); break;
     case CommandId::actMoveDown: drag_.MoveSelectedExecute(+1); break;
+    case CommandId::actFind: view_.Search().Focus(); break;
     default: commands_.Execute(id); break;
     }
 }
@@ -120,6 +120,7 @@ void TfrmMain::mnuInportClick() {
     view_.RunInportDialog(inport);
     if (inport.Imported && items_.Count() > 0) {
         state_.SetModified();
+        list_.ClearFilter(); // the entries taken over are shown among all
         list_.RefreshList(firstNew);
     }
 }
@@ -131,6 +132,7 @@ void TfrmMain::mnuPasswordCsvImportClick() {
     if (!read)
         return;
     state_.SetModified();
+    list_.ClearFilter();
     list_.RefreshList(firstNew);
     OfferToDeleteImported(*read, services_.files, services_.messages);
 }

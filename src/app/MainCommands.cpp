@@ -16,8 +16,8 @@
 namespace tobrix {
 
 const TVirtualItem* MainCommands::Selected() const {
-    const int row = c_.list.SelectedRow();
-    return row >= 0 && row < c_.items.Count() ? &c_.items.At(row) : nullptr;
+    const int entry = c_.list.SelectedEntry();
+    return entry >= 0 ? &c_.items.At(entry) : nullptr;
 }
 
 bool MainCommands::Update(CommandId id) const {
@@ -60,32 +60,36 @@ void MainCommands::actNewExecute() {
     TfrmSub sub(c_.items, c_.host, c_.sound, c_.messages, c_.desktop, c_.browserAddress);
     sub.EditMode = false;
     sub.ItemIndex = -1;
+    const int before = c_.items.Count();
     c_.view.RunSubDialog(sub);
+    // Entries added while a search text was on were shown anyway; from now on they are
+    // shown among all the others, the last one selected.
+    if (c_.items.Count() > before && c_.list.Filtering()) {
+        c_.list.ClearFilter();
+        c_.list.RefreshList(c_.items.Count() - 1);
+    }
 }
 
 void MainCommands::actEditExecute() {
     TfrmSub sub(c_.items, c_.host, c_.sound, c_.messages, c_.desktop, c_.browserAddress);
     sub.EditMode = true;
-    sub.ItemIndex = c_.list.SelectedRow();
+    sub.ItemIndex = c_.list.SelectedEntry();
     c_.view.RunSubDialog(sub);
 }
 
 void MainCommands::lsvListDblClick() {
-    if (c_.list.SelectedRow() >= 0)
+    if (c_.list.SelectedEntry() >= 0)
         actEditExecute();
 }
 
 void MainCommands::actDelExecute() {
-    const int i = c_.list.SelectedRow();
+    const int i = c_.list.SelectedEntry();
     if (i < 0)
         return;
     c_.items.Remove(i);
     c_.state.EndPaste();
-    // The entry that moved up into its place, or the new last one, takes the selection.
-    c_.list.RefreshList(i);
-    const int count = c_.items.Count();
-    if (count > 0)
-        c_.list.UpdatePasswordMask(i < count ? i : count - 1, true);
+    // The entry shown after it, or the new last one, takes the selection.
+    c_.list.EntryRemoved(i);
     c_.state.SetModified(); // also when the list became empty
 }
 

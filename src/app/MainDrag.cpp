@@ -10,8 +10,12 @@ namespace tobrix {
 MainDrag::MainDrag(MainView& view, ListControl& control, ItemDataList& items, MainState& state, MainList& list)
     : view_(view), control_(control), items_(items), state_(state), list_(list) {}
 
+bool MainDrag::CanDrag() const { return !list_.Filtering(); }
+
 void MainDrag::lsvListStartDrag() {
-    DragIndex = control_.SelectedRow();
+    // While a search text is on, the rows are a part of the list: an order among them says
+    // nothing about the whole, so no drop moves anything.
+    DragIndex = CanDrag() ? control_.SelectedRow() : -1;
     view_.SetTimer(MainTimer::timDrag, true);
 }
 
@@ -50,7 +54,7 @@ void MainDrag::MoveEntry(int from, int to) {
 int MainDrag::StepTarget(int step) const {
     const int row = control_.SelectedRow();
     const int t = row + step;
-    if (step == 0 || row < 0 || row >= items_.Count() || t < 0 || t >= items_.Count())
+    if (!CanDrag() || step == 0 || row < 0 || row >= items_.Count() || t < 0 || t >= items_.Count())
         return -1;
     return t;
 }

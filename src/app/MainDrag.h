@@ -17,6 +17,9 @@ class MainDrag {
 public:
     MainDrag(MainView& view, ListControl& control, ItemDataList& items, MainState& state, MainList& list);
 
+    // Whether a row may be dragged: not while a search text narrows the rows (nor do the
+    // keyboard's moves run then).
+    bool CanDrag() const;
     // A drag of the selected (pressed) row starts: the auto-scroll timer runs from now on.
     void lsvListStartDrag();
     // The pointer is over the list at (x, y), in the list's client coordinates (it moved, or
@@ -34,7 +37,8 @@ public:
     void timDragTimer();
 
     // The selected entry one row up (step -1) or down (step +1), as a drop onto that row would
-    // move it. Enabled when a row is selected and it is not the first (last) row.
+    // move it. Enabled when a row is selected and it is not the first (last) row, and no
+    // search text is on.
     bool MoveSelectedUpdate(int step) const;
     void MoveSelectedExecute(int step);
 

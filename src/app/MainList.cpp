@@ -1,19 +1,23 @@
 #include "app/MainList.h"
 
 #include "app/MainState.h"
+#include "common/Cp932Literal.h"
+#include "common/Error.h"
 #include "platform/Collation.h"
 #include "store/ItemDataList.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 namespace tobrix {
 
-MainList::MainList(ListControl& control, ItemDataList& items, TSettings& settings, MainState& state,
-                   const Collation& collation)
-    : control_(control), items_(items), settings_(settings), state_(state), collation_(collation) {}
-
 namespace {
+
+constexpr std::string_view kNoMatch = sjis<u8"一致する項目はありません">();
+constexpr std::string_view kNoEntries =
+    sjis<u8"アイテムはまだありません。Ctrl+A で追加するか、ファイル メニューの「パスワードCSVの取り込み」でブラウザーから取り込めます。">();
+constexpr std::string_view kCount = sjis<u8"%s / %s 件">();
 
 const std::string& SortKeyField(const TVirtualItem& item, int column) {
     switch (column) {
@@ -27,37 +31,97 @@ const std::string& SortKeyField(const TVirtualItem& item, int column) {
 
 } // namespace
 
+MainList::MainList(ListControl& control, SearchBox& search, ItemDataList& items, TSettings& settings,
+                   MainState& state, const Collation& collation)
+    : control_(control), search_(search), items_(items), settings_(settings), state_(state), collation_(collation) {}
+
+int MainList::RowCount() const { return filtering_ ? static_cast<int>(rows_.size()) : items_.Count(); }
+
+int MainList::EntryAt(int row) const {
+    if (row < 0 || row >= RowCount())
+        return -1;
+    return filtering_ ? rows_[static_cast<std::size_t>(row)] : row;
+}
+
+int MainList::RowOf(int entry) const {
+    if (entry < 0 || entry >= items_.Count())
+        return -1;
+    if (!filtering_)
+        return entry;
+    const auto at = std::lower_bound(rows_.begin(), rows_.end(), entry);
+    return at != rows_.end() && *at == entry ? static_cast<int>(at - rows_.begin()) : -1;
+}
+
 void MainList::lsvListVMGetItemInfo(int row, int column, CellInfo& cell) const {
     cell.Text = {};
     cell.Param = 0;
-    if (row < 0 || row >= items_.Count())
+    const int entry = EntryAt(row);
+    if (entry < 0)
         return;
-    const TVirtualItem& item = items_.At(row);
+    const TVirtualItem& item = items_.At(entry);
     FillEntryCell(item, column, item.MaskedPassword, cell);
+}
+
+void MainList::ShowRows() {
+    const int rows = RowCount();
+    control_.SetRowCount(rows);
+    control_.SetEmptyText(rows > 0 ? std::string_view() : items_.Count() == 0 ? kNoEntries : kNoMatch);
+    search_.ShowCount(filtering_ ? Substitute(kCount, {std::to_string(rows), std::to_string(items_.Count())})
+                                 : std::string());
+}
+
+void MainList::SelectRowOf(int row) {
+    control_.SelectRow(row);
+    const int entry = EntryAt(row);
+    if (state_.Destroying || entry < 0)
+        return;
+    if (entry != state_.SelIndex)
+        state_.EndPaste(); // another entry in the row the control had selected already
+    state_.SelIndex = entry;
+    UpdatePasswordMask(entry, true);
 }
 
 void MainList::RefreshList(int index) {
     const int count = items_.Count();
-    control_.SetRowCount(count);
-    if (count == 0)
+    index_.Clear();
+    if (filtering_ && index >= 0 && index < count) {
+        const auto at = std::lower_bound(rows_.begin(), rows_.end(), index);
+        if (at == rows_.end() || *at != index)
+            rows_.insert(at, index);
+    }
+    ShowRows();
+    const int rows = RowCount();
+    if (rows == 0)
         return;
-    if (index == count)
-        index = count - 1;
-    control_.SelectRow(index);
+    control_.SelectRow(index >= count ? rows - 1 : RowOf(index));
 }
 
-} // namespace tobrix
+void MainList::EntryRemoved(int index) {
+    int row = index;
+    if (filtering_) {
+        const auto at = std::lower_bound(rows_.begin(), rows_.end(), index);
+        row = static_cast<int>(at - rows_.begin());
+        if (at != rows_.end() && *at == index)
+            rows_.erase(at);
+        for (auto later = rows_.begin() + row; later != rows_.end(); ++later)
+            --*later;
+    }
+    index_.Clear();
+    state_.SelIndex = -1; // nothing left to mask of the entry that went
+    ShowRows();
+    const int rows = RowCount();
+    if (rows > 0)
+        SelectRowOf(std::min(row, rows - 1));
+}
 
-namespace tobrix {
-
-void MainList::lsvListSelectItem(int item, bool selected) {
+void MainList::lsvListSelectItem(int row, bool selected) {
     state_.EndPaste();
     if (state_.Destroying)
         return;
     if (selected) {
-        state_.SelIndex = item;
+        state_.SelIndex = EntryAt(row);
     } else if (state_.SelIndex == items_.Count()) {
-        // The last row was removed: the row before it is the one to mask.
+        // The last entry was removed: the one before it is the one to mask.
         state_.SelIndex = state_.SelIndex - 1;
     }
     const int i = state_.SelIndex;
@@ -84,14 +148,84 @@ void MainList::lsvListColumnClick(int column) {
     items_.SortByKeys(std::move(keys), direction);
     sortOrder_[column] = -direction;
     state_.SetModified(); // also when nothing moved
+    index_.Clear();
+    if (filtering_)
+        rows_ = MatchingEntries();
     RemaskAll();
 }
 
 void MainList::RemaskAll() {
-    const int selected = control_.SelectedRow();
+    const int rows = RowCount();
+    int row = std::min(control_.SelectedRow(), rows - 1);
+    const int selected = EntryAt(row);
     for (int i = 0; i < items_.Count(); ++i)
         UpdatePasswordMask(i, i == selected);
-    control_.SetRowCount(items_.Count());
+    if (selected >= 0)
+        state_.SelIndex = selected;
+    ShowRows();
+    if (row >= 0 && control_.SelectedRow() != row)
+        control_.SelectRow(row);
+}
+
+std::vector<int> MainList::MatchingEntries() {
+    if (!searchHoldable_)
+        return {};
+    if (!index_.Holds(items_.Count()))
+        index_.Build(items_, collation_);
+    std::vector<std::string> words;
+    for (const std::string_view word : SearchWords(searchText_))
+        words.push_back(collation_.SearchFold(word));
+    return index_.Find(words);
+}
+
+void MainList::ApplyFilter() {
+    const int before = SelectedEntry(); // by the rows shown so far
+    filtering_ = !SearchWords(searchText_).empty();
+    rows_ = filtering_ ? MatchingEntries() : std::vector<int>();
+    ShowRows();
+    const int row = RowOf(before);
+    if (before >= 0 && row < 0)
+        UpdatePasswordMask(before, false);
+    if (RowCount() == 0) {
+        state_.EndPaste();
+        state_.SelIndex = -1;
+        return;
+    }
+    SelectRowOf(row >= 0 ? row : 0);
+}
+
+void MainList::edtSearchChange(std::string_view text, bool holdable) {
+    if (text == searchText_ && holdable == searchHoldable_)
+        return;
+    const bool had = filtering_;
+    searchText_ = text;
+    searchHoldable_ = holdable;
+    if (had || !SearchWords(searchText_).empty())
+        ApplyFilter(); // spaces alone change nothing
+}
+
+void MainList::edtSearchEnter() {
+    if (!index_.Holds(items_.Count()))
+        index_.Build(items_, collation_);
+}
+
+void MainList::edtSearchKeyDown(SearchKey key) {
+    if (key == SearchKey::Escape && !searchText_.empty()) {
+        search_.Clear();
+        return;
+    }
+    if (key != SearchKey::Escape && control_.SelectedRow() < 0 && RowCount() > 0)
+        SelectRowOf(0);
+    search_.FocusList();
+}
+
+void MainList::ClearFilter() {
+    if (searchText_.empty() && !filtering_)
+        return;
+    searchText_.clear();
+    searchHoldable_ = true;
+    search_.Clear(); // its change comes back with the text already taken
+    ApplyFilter();
 }
 
 void MainList::UpdatePasswordMask(int i, bool showPlain) {

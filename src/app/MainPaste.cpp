@@ -1,5 +1,6 @@
 #include "app/MainPaste.h"
 
+#include "app/MainList.h"
 #include "app/MainView.h"
 #include "app/MainState.h"
 #include "platform/Clipboard.h"
@@ -9,8 +10,8 @@
 
 namespace tobrix {
 
-MainPaste::MainPaste(MainView& view, ListControl& control, ItemDataList& items, MainState& state, Clipboard& clipboard)
-    : view_(view), control_(control), items_(items), state_(state), clipboard_(clipboard) {}
+MainPaste::MainPaste(MainView& view, const MainList& list, ItemDataList& items, MainState& state, Clipboard& clipboard)
+    : view_(view), list_(list), items_(items), state_(state), clipboard_(clipboard) {}
 
 void MainPaste::actAutoPasteExecute() {
     // A renewal still waiting belongs to the old sequence: it must not skip the user ID.
@@ -28,10 +29,10 @@ void MainPaste::OfferClipboardText() {
 }
 
 void MainPaste::WMRenderFormat() {
-    const int row = control_.SelectedRow();
-    if (state_.PasteStep == 0 || row < 0 || row >= items_.Count())
+    const int entry = list_.SelectedEntry();
+    if (state_.PasteStep == 0 || entry < 0)
         return;
-    const TVirtualItem& item = items_.At(row);
+    const TVirtualItem& item = items_.At(entry);
     const std::string& u = item.UserID;
     const std::string& p = item.Password; // the plain password, whatever the list shows
     const std::string& m = item.Memo;

@@ -11,13 +11,13 @@ namespace tobrix {
 
 class Clipboard;
 class ItemDataList;
-class ListControl;
+class MainList;
 class MainView;
 struct MainState;
 
 class MainPaste {
 public:
-    MainPaste(MainView& view, ListControl& control, ItemDataList& items, MainState& state, Clipboard& clipboard);
+    MainPaste(MainView& view, const MainList& list, ItemDataList& items, MainState& state, Clipboard& clipboard);
 
     // Ctrl+V: starts the sequence at the user ID, also when one is under way.
     void actAutoPasteExecute();
@@ -36,7 +36,7 @@ public:
 
 private:
     MainView& view_;
-    ListControl& control_;
+    const MainList& list_;
     ItemDataList& items_;
     MainState& state_;
     Clipboard& clipboard_;

@@ -46,6 +46,22 @@ public:
     virtual void Scroll(int dy) = 0;
     // Shows the mark in place of the one shown before (none for row -1).
     virtual void ShowDropMark(const DropMark& mark) = 0;
+    // The text drawn in the list's empty area while it has no row; empty for none.
+    virtual void SetEmptyText(std::string_view text) = 0;
+};
+
+// What the list part needs of the search field above the list.
+class SearchBox {
+public:
+    virtual ~SearchBox() = default;
+    // Empties the field; the change comes back like one the user made.
+    virtual void Clear() = 0;
+    // The focus to the field, its text selected.
+    virtual void Focus() = 0;
+    // The focus to the list.
+    virtual void FocusList() = 0;
+    // The text at the right end of the search row; empty for none.
+    virtual void ShowCount(std::string_view text) = 0;
 };
 
 struct WindowBounds {
@@ -68,6 +84,7 @@ class MainView : public PasswordCsvView, public PasswordDialogs {
 public:
     virtual ~MainView() = default;
     virtual ListControl& List() = 0;
+    virtual SearchBox& Search() = 0;
     // The check mark of a checkable command or menu item, wherever it is shown.
     virtual void SetChecked(CommandId id, bool checked) = 0;
     // Keeps the window above all ordinary windows, or not.

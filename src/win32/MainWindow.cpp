@@ -17,6 +17,7 @@
 #include "win32/HighContrast.h"
 #include "win32/PreviewDialog.h"
 #include "win32/SubDialog.h"
+#include "win32/WaitCursor.h"
 #include "win32/Win32Platform.h"
 #include "win32/resource.h"
 
@@ -102,7 +103,111 @@ bool MainWindow::TranslateShortcut(MSG& message) {
             EndDrag(false);
         return true;
     }
+    if (EditsSearchText(message))
+        return false;
     return commands_.TranslateShortcut(Handle(), message);
+}
+
+bool MainWindow::EditsSearchText(const MSG& message) const {
+    if (message.hwnd != search_ || search_ == nullptr || message.message != WM_KEYDOWN)
+        return false;
+    const bool ctrl = GetKeyState(VK_CONTROL) < 0;
+    switch (message.wParam) {
+    case VK_DELETE:
+    case VK_BACK:
+    case VK_INSERT: return true;
+    case 'A':
+    case 'C':
+    case 'V':
+    case 'X':
+    case 'Z':
+    case 'Y': return ctrl;
+    default: return false;
+    }
+}
+
+void MainWindow::OnSearchCommand(int code) {
+    if (code == EN_CHANGE) {
+        const std::wstring text = WindowText(search_);
+        const std::optional<std::string> exact = NarrowExact(text, LookAlikes::Mapped);
+        presenter_.List().edtSearchChange(exact ? *exact : Narrow(text), exact.has_value());
+    } else if (code == EN_SETFOCUS) {
+        // Folding a long list takes a moment, once.
+        WaitCursor wait;
+        wait.Set(true);
+        presenter_.List().edtSearchEnter();
+        wait.Set(false);
+    }
+}
+
+LRESULT MainWindow::OnControlMessage(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (control == search_) {
+        if (message == WM_KEYDOWN && (wParam == VK_ESCAPE || wParam == VK_DOWN || wParam == VK_RETURN)) {
+            using Key = MainList::SearchKey;
+            presenter_.List().edtSearchKeyDown(wParam == VK_ESCAPE ? Key::Escape
+                                               : wParam == VK_DOWN ? Key::Down
+                                                                   : Key::Enter);
+            return 0;
+        }
+        if (message == WM_CHAR && (wParam == '\r' || wParam == 0x1B))
+            return 0; // taken as keys above: no beep
+    } else if (control == list_ && message == WM_PAINT && !emptyText_.empty()) {
+        const LRESULT result = DefSubclassProc(control, message, wParam, lParam);
+        DrawEmptyText();
+        return result;
+    }
+    return DefSubclassProc(control, message, wParam, lParam);
+}
+
+void MainWindow::DrawEmptyText() const {
+    if (ListView_GetItemCount(list_) != 0)
+        return;
+    RECT area{};
+    GetClientRect(list_, &area);
+    RECT header{};
+    GetWindowRect(ListView_GetHeader(list_), &header);
+    area.top += header.bottom - header.top;
+    InflateRect(&area, -Scale(12), -Scale(12));
+    if (area.right <= area.left || area.bottom <= area.top)
+        return;
+    HDC dc = GetDC(list_);
+    const HGDIOBJ old = SelectObject(dc, font_);
+    // Opaque in the list's own colours, so that drawing it again over itself changes nothing.
+    SetBkMode(dc, OPAQUE);
+    SetBkColor(dc, ListView_GetBkColor(list_));
+    SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+    DrawTextW(dc, emptyText_.c_str(), static_cast<int>(emptyText_.size()), &area,
+              DT_CENTER | DT_WORDBREAK | DT_NOPREFIX);
+    SelectObject(dc, old);
+    ReleaseDC(list_, dc);
+}
+
+void MainWindow::SetEmptyText(std::string_view text) {
+    std::wstring wide = Widen(text);
+    if (wide == emptyText_)
+        return;
+    emptyText_ = std::move(wide);
+    InvalidateRect(list_, nullptr, TRUE);
+}
+
+void MainWindow::Clear() { SetWindowTextW(search_, L""); }
+
+void MainWindow::Focus() {
+    SetFocus(search_);
+    SendMessageW(search_, EM_SETSEL, 0, -1);
+}
+
+void MainWindow::FocusList() { SetFocus(list_); }
+
+void MainWindow::ShowCount(std::string_view text) {
+    std::wstring wide = Widen(text);
+    if (wide == countText_)
+        return;
+    const bool relayout = wide.empty() != countText_.empty() || wide.size() != countText_.size();
+    countText_ = std::move(wide);
+    SetWindowTextW(count_, countText_.c_str());
+    if (relayout)
+        Layout();
 }
 
 void MainWindow::OnIdle() {
@@ -121,6 +226,7 @@ bool MainWindow::OnCreate() {
     }
     font_ = fonts_.Make(kListFont);
     commands_.CreateToolBar(Handle());
+    CreateSearchRow();
     CreateList();
     return presenter_.FormCreate();
 }
@@ -139,13 +245,45 @@ void MainWindow::CreateList() {
     ListView_SetImageList(list_, commands_.Images(), LVSIL_SMALL);
     ListView_SetExtendedListViewStyle(list_, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
     AddEntryColumns(list_, fonts_.Dpi());
+    SubclassControl(list_, *this);
     Layout();
+}
+
+namespace {
+
+constexpr std::string_view kSearchCue = sjis<u8"検索（タイトル・ユーザーID・メモ・アドレス）">();
+
+} // namespace
+
+void MainWindow::CreateSearchRow() {
+    search_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, 0,
+                              0, 0, 0, Handle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_SEARCH)), instance_,
+                              nullptr);
+    count_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | SS_RIGHT | SS_CENTERIMAGE | SS_NOPREFIX, 0, 0, 0, 0,
+                             Handle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_SEARCH_COUNT)), instance_,
+                             nullptr);
+    for (HWND control : {search_, count_})
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    // Shown also while the field has the focus, until the first character.
+    SendMessageW(search_, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(Widen(kSearchCue).c_str()));
+    SubclassControl(search_, *this);
+}
+
+int MainWindow::SearchRowHeight() const {
+    HDC dc = GetDC(Handle());
+    const HGDIOBJ old = SelectObject(dc, font_);
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    SelectObject(dc, old);
+    ReleaseDC(Handle(), dc);
+    return metrics.tmHeight + 2 * SystemMetricForDpi(SM_CYEDGE, fonts_.Dpi()) + Scale(6);
 }
 
 void MainWindow::OnDpiChanged(int dpi, const RECT& suggested) {
     const int old = fonts_.Rescale(dpi, [this](HFONT, HFONT made) {
         font_ = made;
-        SendMessageW(list_, WM_SETFONT, reinterpret_cast<WPARAM>(made), TRUE);
+        for (HWND control : {list_, search_, count_})
+            SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(made), TRUE);
     });
     const int now = fonts_.Dpi();
     presenter_.ListFontChanged();
@@ -176,7 +314,21 @@ void MainWindow::Layout() {
     RECT client;
     GetClientRect(Handle(), &client);
     const int top = commands_.FitToolBar();
-    MoveWindow(list_, 0, top, client.right, std::max<LONG>(client.bottom - top, 0), TRUE);
+    const int row = SearchRowHeight();
+    int countWidth = 0;
+    if (!countText_.empty()) {
+        HDC dc = GetDC(count_);
+        const HGDIOBJ old = SelectObject(dc, font_);
+        SIZE size{};
+        GetTextExtentPoint32W(dc, countText_.c_str(), static_cast<int>(countText_.size()), &size);
+        SelectObject(dc, old);
+        ReleaseDC(count_, dc);
+        countWidth = std::min<int>(size.cx + Scale(12), client.right / 2);
+    }
+    MoveWindow(search_, 0, top, client.right - countWidth, row, TRUE);
+    MoveWindow(count_, client.right - countWidth, top, countWidth, row, TRUE);
+    ShowWindow(count_, countWidth > 0 ? SW_SHOWNA : SW_HIDE);
+    MoveWindow(list_, 0, top + row, client.right, std::max<LONG>(client.bottom - top - row, 0), TRUE);
 }
 
 LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -195,11 +347,25 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     case WM_SETFOCUS:
-        if (list_ != nullptr)
+        // Back to the field or the list that had it when the window was left.
+        if (lastFocus_ != nullptr && IsWindow(lastFocus_))
+            SetFocus(lastFocus_);
+        else if (list_ != nullptr)
             SetFocus(list_);
         return 0;
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            const HWND focus = GetFocus();
+            lastFocus_ = focus == search_ || focus == list_ ? focus : nullptr;
+        }
+        break;
     case WM_NOTIFY: return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
-    case WM_COMMAND: OnCommand(LOWORD(wParam)); return 0;
+    case WM_COMMAND:
+        if (lParam != 0 && reinterpret_cast<HWND>(lParam) == search_)
+            OnSearchCommand(HIWORD(wParam));
+        else
+            OnCommand(LOWORD(wParam));
+        return 0;
     case WM_INITMENUPOPUP:
         commands_.EnableMenu(reinterpret_cast<HMENU>(wParam), [this](CommandId id) { return presenter_.Update(id); });
         commands_.FollowChecks(Handle(), [this](CommandId id) { return presenter_.Checked(id); });
@@ -340,7 +506,7 @@ void MainWindow::OnCommand(int id) {
 }
 
 void MainWindow::BeginDrag(POINT pressed) {
-    if (drag_ != Drag::None || (GetKeyState(VK_LBUTTON) & 0x8000) == 0)
+    if (drag_ != Drag::None || (GetKeyState(VK_LBUTTON) & 0x8000) == 0 || !presenter_.Drag().CanDrag())
         return;
     dragFrom_ = pressed;
     drag_ = Drag::Pending;

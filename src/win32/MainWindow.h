@@ -16,7 +16,7 @@ namespace tobrix::win32 {
 
 struct OwnerWindow;
 
-class MainWindow final : public Window, public MainView, public ListControl {
+class MainWindow final : public Window, public MainView, public ListControl, public SearchBox {
 public:
     // `main` is told the window's handle while it exists.
     MainWindow(HINSTANCE instance, const MainServices& services, OwnerWindow& main, FilePath exePath);
@@ -32,6 +32,7 @@ public:
 
     // MainView
     ListControl& List() override { return *this; }
+    SearchBox& Search() override { return *this; }
     void SetChecked(CommandId id, bool checked) override;
     void SetTopMost(bool topMost) override;
     WindowBounds Bounds() const override;
@@ -69,14 +70,31 @@ public:
     int PointerY() const override;
     void Scroll(int dy) override;
     void ShowDropMark(const DropMark& mark) override;
+    void SetEmptyText(std::string_view text) override;
+
+    // SearchBox
+    void Clear() override;
+    void Focus() override;
+    void FocusList() override;
+    void ShowCount(std::string_view text) override;
 
 private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void ReportUnhandled(const std::exception& e) override;
+    // The search field's keys, and the list's empty area drawn over its own painting.
+    LRESULT OnControlMessage(HWND control, UINT message, WPARAM wParam, LPARAM lParam) override;
 
     // False when the window is not to be made after all.
     bool OnCreate();
     void CreateList();
+    void CreateSearchRow();
+    // The search row's height for the list's font: the field's text with its frame.
+    int SearchRowHeight() const;
+    void OnSearchCommand(int code);
+    // Keys that edit the text of the search field while it has the focus, rather than run the
+    // command whose shortcut they are.
+    bool EditsSearchText(const MSG& message) const;
+    void DrawEmptyText() const;
     void Layout();
     LRESULT OnNotify(const NMHDR& header);
     // Draws the drop mark over the rows the list has drawn.
@@ -103,6 +121,11 @@ private:
     CommandUi commands_;
     PasswordCsvExportWindow csvExport_;
     HWND list_ = nullptr;
+    HWND search_ = nullptr;
+    HWND count_ = nullptr; // the count of rows shown while a search text is on
+    HWND lastFocus_ = nullptr; // the child that had the focus when the window was left
+    std::wstring emptyText_;
+    std::wstring countText_;
     HFONT font_ = nullptr; // of fonts_
     bool restoringBounds_ = false; // SetBounds is placing the window
     HICON smallIcon_ = nullptr; // the class's, destroyed once the class is gone

@@ -46,3 +46,40 @@ std::string Win32Collation::SortKey(std::string_view text) const {
 }
 
 } // namespace tobrix::win32
+
+namespace tobrix::win32 {
+
+std::string Win32Collation::SearchFold(std::string_view text) const {
+    if (text.empty())
+        return {};
+    const std::wstring wide = Widen(text);
+    // Katakana in full width, lower case: half-width kana with their voiced marks become one
+    // character, as the full-width word the user types does. The full-width forms of ASCII
+    // then go back to ASCII, which keeps the folded list small.
+    constexpr DWORD kFold = LCMAP_LOWERCASE | LCMAP_FULLWIDTH | LCMAP_KATAKANA;
+    const int length = static_cast<int>(wide.size());
+    int size = LCMapStringEx(LOCALE_NAME_USER_DEFAULT, kFold, wide.c_str(), length, nullptr, 0, nullptr, nullptr, 0);
+    std::wstring folded(static_cast<std::size_t>(size > 0 ? size : 0), L'\0');
+    if (size > 0)
+        size = LCMapStringEx(LOCALE_NAME_USER_DEFAULT, kFold, wide.c_str(), length, folded.data(), size, nullptr,
+                             nullptr, 0);
+    if (size <= 0)
+        folded = wide; // no mapping: the text as it is still finds itself
+    else
+        folded.resize(static_cast<std::size_t>(size));
+    for (wchar_t& c : folded) {
+        if (c >= 0xFF01 && c <= 0xFF5E)
+            c = static_cast<wchar_t>(c - 0xFF01 + 0x21);
+        else if (c == 0x3000)
+            c = L' ';
+    }
+    const int bytes = WideCharToMultiByte(CP_UTF8, 0, folded.data(), static_cast<int>(folded.size()), nullptr, 0,
+                                          nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(bytes > 0 ? bytes : 0), '\0');
+    if (bytes > 0)
+        WideCharToMultiByte(CP_UTF8, 0, folded.data(), static_cast<int>(folded.size()), out.data(), bytes, nullptr,
+                            nullptr);
+    return out;
+}
+
+} // namespace tobrix::win32

@@ -9,6 +9,7 @@ class Win32Collation final : public Collation {
 public:
     int Compare(std::string_view a, std::string_view b) const override;
     std::string SortKey(std::string_view text) const override;
+    std::string SearchFold(std::string_view text) const override;
 };
 
 } // namespace tobrix::win32

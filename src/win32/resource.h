@@ -7,6 +7,8 @@
 
 // Main window controls
 #define IDC_LIST 100
+#define IDC_SEARCH 101
+#define IDC_SEARCH_COUNT 102
 
 // The text-preview open dialog's panel (TextOpenDialog.rc, template "ENHDLG1")
 #define IDC_PREVIEW_CHECK 1300

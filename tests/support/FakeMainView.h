@@ -56,6 +56,26 @@ public:
     void Scroll(int dy) override { scrolls.push_back(dy); }
     DropMark dropMark; // the mark shown now
     void ShowDropMark(const DropMark& mark) override { dropMark = mark; }
+    std::string emptyText;
+    void SetEmptyText(std::string_view text) override { emptyText = text; }
+};
+
+// The search field: its text as the presenter last set it, the count and where the focus went.
+class FakeSearchBox final : public SearchBox {
+public:
+    int clears = 0;
+    std::string count;
+    std::string focus; // "search" or "list"
+    // The real field reports its change back; tests wire this to the presenter.
+    std::function<void()> onClear;
+    void Clear() override {
+        ++clears;
+        if (onClear)
+            onClear();
+    }
+    void Focus() override { focus = "search"; }
+    void FocusList() override { focus = "list"; }
+    void ShowCount(std::string_view text) override { count = text; }
 };
 
 // The password CSV export's windows: the test plays the user in the check and the save dialog.
@@ -81,6 +101,7 @@ public:
 class FakeMainView final : public MainView {
 public:
     FakeListControl list;
+    FakeSearchBox search;
     std::map<CommandId, bool> checks;
     std::vector<bool> topMostCalls;
     WindowBounds bounds{30, 40, 640, 480}; // the platform's default placement
@@ -91,6 +112,7 @@ public:
     bool closed = false;
 
     ListControl& List() override { return list; }
+    SearchBox& Search() override { return search; }
     void SetChecked(CommandId item, bool checked) override { checks[item] = checked; }
     void SetTopMost(bool topMost) override { topMostCalls.push_back(topMost); }
     WindowBounds Bounds() const override { return bounds; }

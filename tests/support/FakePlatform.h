@@ -1,6 +1,7 @@
 #pragma once
 // Fakes of the small platform services: they record what the presenters asked for.
 
+#include "common/Cp932.h"
 #include "common/Error.h"
 #include "platform/BrowserAddress.h"
 #include "platform/Clipboard.h"
@@ -59,11 +60,36 @@ public:
     void Beep(unsigned type) override { beeps.push_back(type); }
 };
 
-// Byte order, so that sorting is predictable in tests.
+// Byte order, so that sorting is predictable in tests. The search folds only ASCII case
+// (the system's folding of width and kana type is tested with the system); every other
+// character becomes a UTF-8 sequence of its own, so that the folded text keeps the form the
+// search relies on.
 class ByteCollation final : public Collation {
 public:
     int Compare(std::string_view a, std::string_view b) const override { return a.compare(b); }
     std::string SortKey(std::string_view text) const override { return std::string(text); }
+    std::string SearchFold(std::string_view text) const override {
+        ++folds;
+        std::string folded;
+        for (std::size_t pos = 0; pos < text.size();) {
+            const std::size_t length = CharLength(text, pos);
+            const auto b = static_cast<unsigned char>(text[pos]);
+            if (length == 1 && b < 0x80) {
+                folded += b >= 'A' && b <= 'Z' ? static_cast<char>(b - 'A' + 'a') : static_cast<char>(b);
+            } else {
+                // A private code point above U+FFFF for each character: four bytes of UTF-8.
+                const std::uint32_t code =
+                    0x100000u + (length == 2 ? (b << 8 | static_cast<unsigned char>(text[pos + 1])) : b);
+                folded += static_cast<char>(0xF0 | (code >> 18));
+                folded += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+                folded += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+                folded += static_cast<char>(0x80 | (code & 0x3F));
+            }
+            pos += length;
+        }
+        return folded;
+    }
+    mutable int folds = 0; // calls of SearchFold
 };
 
 class FakeShell final : public Shell {

@@ -39,7 +39,8 @@ protected:
     TSettings settings;
     MainState state;
     test::ByteCollation collation;
-    MainList list{control, items, settings, state, collation};
+    test::FakeSearchBox search;
+    MainList list{control, search, items, settings, state, collation};
 };
 
 using V = std::vector<std::string>;
@@ -146,7 +147,7 @@ TEST_F(MainListTest, SortingASortedListStillCountsAsAChange) {
     EXPECT_EQ(Column(0), (V{"a", "b"}));
     MainState fresh;
     ItemDataList none;
-    MainList empty(control, none, settings, fresh, collation);
+    MainList empty(control, search, none, settings, fresh, collation);
     empty.lsvListColumnClick(4);
     EXPECT_TRUE(fresh.Modified);
 }

@@ -69,7 +69,9 @@ TEST_F(MainTest, FirstStartUsesDefaultsAndTheFirstExitStoresThemWithoutADataFile
     EXPECT_EQ(view.topMostCalls, std::vector<bool>{false});
     EXPECT_FALSE(view.checks.at(CommandId::actTopLock) || view.checks.at(CommandId::mnuHide) ||
                  view.checks.at(CommandId::mnuShard));
-    EXPECT_TRUE(view.list.calls.empty()); // no data file: nothing to show or select
+    // No data file: nothing to select, and the empty list says where to begin.
+    EXPECT_EQ(view.list.calls, std::vector<std::string>{"count 0"});
+    EXPECT_NE(view.list.emptyText.find("Ctrl+A"), std::string::npos);
     EXPECT_EQ(frm.State().DataFileName, kData);
     EXPECT_EQ(frm.State().SelIndex, -1);
     EXPECT_TRUE(messages.shown.empty());

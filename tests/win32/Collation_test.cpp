@@ -46,3 +46,29 @@ TEST(Collation, KeysOrderTextsAsTheSystemComparisonDoes) {
 
 } // namespace
 } // namespace tobrix::win32
+
+namespace tobrix::win32 {
+namespace {
+
+TEST(Collation, TheSearchFoldIgnoresCaseWidthAndKanaType) {
+    const Win32Collation collation;
+    // Each row: texts that a Japanese user reads as the same word.
+    const std::vector<std::vector<std::string>> same = {
+        {"\xB1\xB6\xB3\xDD\xC4", "\x83\x41\x83\x4A\x83\x45\x83\x93\x83\x67", "\x82\xA0\x82\xA9\x82\xA4\x82\xF1\x82\xC6"},
+        {"ABC", "abc", "\x82\x60\x82\x61\x82\x62", "\x82\x81\x82\x82\x82\x83"}, // ＡＢＣ ａｂｃ
+        {"\xB6\xDE\xCA\xDF", "\x83\x4B\x83\x70", "\x82\xAA\x82\xCF"},             // ｶﾞﾊﾟ ガパ がぱ
+        {"\xB0", "\x81\x5B"},                                                      // ｰ ー
+        {"@1", "\x81\x97\x82\x50"},                                                // ＠１
+    };
+    for (const auto& row : same)
+        for (const std::string& text : row)
+            EXPECT_EQ(collation.SearchFold(text), collation.SearchFold(row.front())) << text;
+    // Different words stay different: a voiced kana is not its plain one, kanji are kept.
+    EXPECT_NE(collation.SearchFold("\x83\x4A"), collation.SearchFold("\x83\x4B"));
+    EXPECT_EQ(collation.SearchFold("\x8B\xE2\x8D\x73"), "\xE9\x8A\x80\xE8\xA1\x8C"); // 銀行, as UTF-8
+    // The fields of a piece stay apart.
+    EXPECT_EQ(collation.SearchFold(std::string("A\0\x82\x61\0", 5)), std::string("a\0b\0", 4));
+}
+
+} // namespace
+} // namespace tobrix::win32

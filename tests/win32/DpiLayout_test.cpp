@@ -511,12 +511,18 @@ TEST_F(DpiLayoutTest, TheMainWindowFollowsADpiChange) {
               SystemMetricForDpi(SM_CXSMICON, other));
     EXPECT_NEAR(ListView_GetColumnWidth(list, 0), ScaleForDpi(kDesignColumnWidths[0], other), 1);
     EXPECT_NEAR(ListView_GetColumnWidth(list, 1), MulDiv(250, other, dpi), 1);
-    // The list still fills the window below the toolbar.
+    // The search row below the toolbar, in the list's font, and the list filling the rest.
+    const HWND search = GetDlgItem(hwnd, IDC_SEARCH);
+    EXPECT_EQ(FontHeight(search), ScaleForDpi(13, other));
     RECT client{}, below{};
     GetClientRect(hwnd, &client);
     below = RectIn(list, hwnd);
-    EXPECT_EQ(below.bottom, client.bottom);
-    EXPECT_EQ(below.top, RectIn(toolBar, hwnd).bottom);
+    const RECT row = RectIn(search, hwnd);
+    EXPECT_EQ(row.top, RectIn(toolBar, hwnd).bottom);
+    EXPECT_EQ(row.right, client.right);
+    EXPECT_GT(row.bottom - row.top, ScaleForDpi(13, other));
+    EXPECT_EQ(below.top, row.bottom);
+    EXPECT_EQ(below.bottom, std::max(client.bottom, row.bottom)); // none left when the window is that low
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "win32/Encoding.h"
 #include "win32/TestSupport.h"
 #include "win32/Win32Platform.h"
+#include "win32/resource.h"
 
 #include <gtest/gtest.h>
 
@@ -205,6 +206,40 @@ TEST_F(MainWindowInputTest, AHeldAltDownMovesTheEntryOneRowPerRepeatAndTheMenuSh
         GetMenuStringW(GetMenu(hwnd), static_cast<UINT>(id), caption, 64, MF_BYCOMMAND);
         EXPECT_NE(std::wstring(caption).find(keys), std::wstring::npos) << static_cast<int>(id);
     }
+}
+
+TEST_F(MainWindowInputTest, TheSearchFieldNarrowsTheRowsAndKeepsItsEditingKeys) {
+    const HWND hwnd = OpenWith(12, 0); // t0 ... t11
+    const HWND search = GetDlgItem(hwnd, IDC_SEARCH);
+    const HWND count = GetDlgItem(hwnd, IDC_SEARCH_COUNT);
+    SetFocus(search);
+    SetWindowTextW(search, L"T1");
+    EXPECT_EQ(Rows(), 3); // t1, t10, t11
+    EXPECT_EQ(Narrow(WindowText(count)), std::string(sjis<u8"3 / 12 件">()));
+    EXPECT_TRUE(IsWindowVisible(count));
+
+    // Keys that edit text stay with the field: nothing is added, copied or deleted.
+    const auto keyTo = [&](HWND to, WPARAM key) {
+        PostMessageW(to, WM_KEYDOWN, key, 1);
+        test::PumpWaiting([this](MSG& message) { return window->TranslateShortcut(message); });
+    };
+    Hold({VK_CONTROL}, true);
+    keyTo(search, 'A');
+    keyTo(search, 'C');
+    Hold({VK_CONTROL}, false);
+    keyTo(search, VK_DELETE);
+    EXPECT_EQ(ItemList.Count(), 12);
+    EXPECT_FALSE(clipboard.text.has_value());
+    // Esc empties the field, a second one goes back to the list, where Del deletes again.
+    SetWindowTextW(search, L"t1");
+    keyTo(search, VK_ESCAPE);
+    EXPECT_EQ(WindowText(search), L"");
+    EXPECT_EQ(Rows(), 12);
+    EXPECT_FALSE(IsWindowVisible(count));
+    keyTo(search, VK_ESCAPE);
+    EXPECT_EQ(GetFocus(), list);
+    keyTo(list, VK_DELETE);
+    EXPECT_EQ(ItemList.Count(), 11);
 }
 
 TEST_F(MainWindowInputTest, NoShortcutRunsWhileARowIsDraggedAndEscCancelsTheDrag) {
