@@ -6,6 +6,8 @@ and never fail on timing:
   same keys (tobrix-sort-bench.exe);
 - an import of a delimited file with the progress window against the same read without a window
   (tobrix-reader-bench.exe);
+- typing into the search field until the list control has drawn the rows again
+  (tobrix-search-bench.exe);
 - how long Tobrix.exe takes from its start until its window shows the list, with an empty start
   and with a data file of many entries.
 
@@ -56,7 +58,7 @@ def main() -> int:
     data = tobrix.data_file_bytes(list(entries(args.entries)))
     with wine_env.WineSession(args.build_dir) as session:
         wine_env.set_session(session)
-        for bench in ("tobrix-sort-bench.exe", "tobrix-reader-bench.exe"):
+        for bench in ("tobrix-sort-bench.exe", "tobrix-reader-bench.exe", "tobrix-search-bench.exe"):
             result = session.run(session.find_exe(bench), [str(args.entries)], timeout=600)
             print(result.stdout.decode("ascii", "replace").replace("\r", ""), end="")
             if result.returncode != 0:

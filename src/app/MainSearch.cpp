@@ -95,6 +95,7 @@ void SearchIndex::Build(const ItemDataList& items, const Collation& collation) {
         fold(items.Count());
     if (text_.size() > std::numeric_limits<std::uint32_t>::max())
         throw AppError(std::string(kMsgUnexpectedError));
+    text_.shrink_to_fit();
     for (const char c : text_)
         ++counts_[static_cast<unsigned char>(c)];
     built_ = true;
@@ -142,21 +143,54 @@ std::vector<int> SearchIndex::Scan(std::string_view word) const {
     const std::size_t last = size - n + k;
     const auto candidate = [&](std::size_t at) {
         const std::size_t start = at - k;
-        if (std::memcmp(text + start, word.data(), n) != 0)
-            return std::size_t{0};
+        // The pair matched already; words are short, so a plain loop beats a library call.
+        for (std::size_t j = 0; j < n; ++j)
+            if (text[start + j] != word[j])
+                return std::size_t{0};
         while (ends_[entry] <= start)
             ++entry;
         found.push_back(static_cast<int>(entry));
         return static_cast<std::size_t>(ends_[entry]) + k; // the next entry's first candidate
     };
+    // Four blocks at a time while the text lasts: most of them hold no candidate at all, and
+    // those that do are looked at one block at a time.
+    constexpr int kBlocks = 4;
+    constexpr std::size_t kWide = kBlocks * scan::kBlock;
+    const auto blockMask = [&](std::size_t at) {
+        scan::Mask m = scan::Block(text + at).Equal(a);
+        if (n >= 2)
+            m &= scan::Block(text + at + 1).Equal(b);
+        return m;
+    };
+    // The first candidate of the mask's places from `at` that matches: where to go on from, or 0.
+    const auto takeMask = [&](scan::Mask m, std::size_t at) {
+        std::size_t next = 0;
+        for (; m != 0 && next == 0; m &= m - 1)
+            next = candidate(at + scan::First(m));
+        return next;
+    };
     while (pos <= last) {
-        if (last - pos + 1 >= scan::kBlock && pos + 1 + scan::kBlock <= size) {
-            scan::Mask m = scan::Block(text + pos).Equal(a);
-            if (n >= 2)
-                m &= scan::Block(text + pos + 1).Equal(b);
+        if (last - pos + 1 >= kWide && pos + 1 + kWide <= size) {
+            scan::Block blocks[kBlocks] = {scan::Block(text + pos), scan::Block(text + pos + scan::kBlock),
+                                           scan::Block(text + pos + 2 * scan::kBlock),
+                                           scan::Block(text + pos + 3 * scan::kBlock)};
+            const bool any = n < 2 ? scan::Block::AnyPair(blocks, blocks, kBlocks, a, a)
+                                   : scan::Block::AnyPair(blocks,
+                                                          std::array<scan::Block, kBlocks>{
+                                                              scan::Block(text + pos + 1),
+                                                              scan::Block(text + pos + 1 + scan::kBlock),
+                                                              scan::Block(text + pos + 1 + 2 * scan::kBlock),
+                                                              scan::Block(text + pos + 1 + 3 * scan::kBlock)}
+                                                              .data(),
+                                                          kBlocks, a, b);
             std::size_t next = 0;
-            for (; m != 0 && next == 0; m &= m - 1)
-                next = candidate(pos + scan::First(m));
+            for (std::size_t j = 0; any && j < kBlocks && next == 0; ++j)
+                next = takeMask(blockMask(pos + j * scan::kBlock), pos + j * scan::kBlock);
+            pos = next != 0 ? next : pos + kWide;
+            continue;
+        }
+        if (last - pos + 1 >= scan::kBlock && pos + 1 + scan::kBlock <= size) {
+            const std::size_t next = takeMask(blockMask(pos), pos);
             pos = next != 0 ? next : pos + scan::kBlock;
             continue;
         }

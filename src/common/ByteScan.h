@@ -54,6 +54,15 @@ public:
     }
     Mask High() const { return static_cast<Mask>(_mm_movemask_epi8(v_)); } // bytes 0x80 and above
 
+    // Whether byte k of this block is `a` while byte k of `next` (the block one byte later) is
+    // `b`, for any k of any of the `count` block pairs.
+    static bool AnyPair(const Block* blocks, const Block* next, int count, const Splat& a, const Splat& b) {
+        __m128i any = _mm_setzero_si128();
+        for (int j = 0; j < count; ++j)
+            any = _mm_or_si128(any, _mm_and_si128(_mm_cmpeq_epi8(blocks[j].v_, a.v_), _mm_cmpeq_epi8(next[j].v_, b.v_)));
+        return _mm_movemask_epi8(any) != 0;
+    }
+
 private:
     __m128i v_;
 };
@@ -96,6 +105,15 @@ public:
         return any;
     }
     Mask High() const { return v_ & kHighBits; }
+
+    // Whether byte k of this block is `a` while byte k of `next` (the block one byte later) is
+    // `b`, for any k of any of the `count` block pairs.
+    static bool AnyPair(const Block* blocks, const Block* next, int count, const Splat& a, const Splat& b) {
+        Mask any = 0;
+        for (int j = 0; j < count; ++j)
+            any |= blocks[j].Equal(a) & next[j].Equal(b);
+        return any != 0;
+    }
 
 private:
     std::uint64_t v_;
