@@ -4,6 +4,7 @@
 //
 //   tobrix-search-bench.exe [entries]      (default 100000)
 
+#include "../NullListControl.h"
 #include "../SearchData.h"
 #include "app/MainList.h"
 #include "app/MainState.h"
@@ -26,7 +27,7 @@ using namespace tobrix;
 namespace {
 
 // The main window's list control as far as the list part needs it, and no more.
-class BenchList final : public ListControl, public SearchBox {
+class BenchList final : public ListControl {
 public:
     explicit BenchList(HWND list) : list_(list) {}
     void SetRowCount(int count) override { ListView_SetItemCountEx(list_, count, LVSICF_NOSCROLL); }
@@ -42,10 +43,6 @@ public:
     void Scroll(int) override {}
     void ShowDropMark(const DropMark&) override {}
     void SetEmptyText(std::string_view) override {}
-    void Clear() override {}
-    void Focus() override {}
-    void FocusList() override {}
-    void ShowCount(std::string_view) override {}
 
 private:
     HWND list_;
@@ -95,7 +92,8 @@ int wmain(int argc, wchar_t** argv) {
     MainState state;
     const win32::Win32Collation collation;
     BenchList view(control);
-    MainList list(view, view, items, settings, state, collation);
+    bench::NullSearchBox search;
+    MainList list(view, search, items, settings, state, collation);
     g_list = &list;
     list.RefreshList(0);
     UpdateWindow(control);

@@ -41,8 +41,15 @@ constexpr int kFields = 4;
 void AddField(std::string& piece, const std::string& field) {
     const std::size_t from = piece.size();
     piece += field;
-    // A NUL inside a field would end it early and shift every entry after it.
+    // A NUL inside a field would end it early and shift every entry after it; a lead byte
+    // left alone at its end would take the NUL after it as its second byte.
     std::replace(piece.begin() + static_cast<std::ptrdiff_t>(from), piece.end(), '\0', ' ');
+    const std::string_view text(field);
+    std::size_t last = 0;
+    for (std::size_t pos = 0; pos < text.size(); pos += CharLength(text, pos))
+        last = pos;
+    if (!text.empty() && last == text.size() - 1 && IsLeadByte(static_cast<unsigned char>(text[last])))
+        piece.back() = ' ';
     piece += '\0';
 }
 
@@ -202,9 +209,12 @@ std::vector<int> SearchIndex::Scan(std::string_view word) const {
 
 std::vector<int> SearchIndex::Find(const std::vector<std::string>& foldedWords) const {
     std::vector<const std::string*> words;
-    for (const std::string& word : foldedWords)
+    for (const std::string& word : foldedWords) {
+        if (word.find('\0') != std::string::npos)
+            return {}; // no field holds a NUL: only the ends of fields would match it
         if (!word.empty())
             words.push_back(&word);
+    }
     if (words.empty()) {
         std::vector<int> all(ends_.size());
         for (std::size_t i = 0; i < all.size(); ++i)

@@ -155,6 +155,8 @@ LRESULT MainWindow::OnControlMessage(HWND control, UINT message, WPARAM wParam, 
         const LRESULT result = DefSubclassProc(control, message, wParam, lParam);
         DrawEmptyText();
         return result;
+    } else if (control == list_ && message == WM_SIZE && !emptyText_.empty()) {
+        InvalidateRect(list_, nullptr, TRUE); // the text is centred: it moves as a whole
     }
     return DefSubclassProc(control, message, wParam, lParam);
 }

@@ -2,7 +2,8 @@
 """Writes the fuzz seed corpora: small data files (scrambled, and two protected ones) in
 corpus/datafile/; in
 corpus/cp932/, the same clear texts behind a byte to search for; in corpus/reader/, delimited
-text behind an options byte and the other delimiter; in corpus/password_csv/, the CSV files
+text behind an options byte and the other delimiter; in corpus/search/, entries behind a word;
+in corpus/password_csv/, the CSV files
 browsers and password keepers export. Run it again after a change
 here; the files it writes are kept in the repository."""
 
@@ -76,6 +77,13 @@ def main() -> None:
         write("reader", name, bytes([options]) + other + text)
     for name, text in PASSWORD_CSV:
         write("password_csv", name, text)
+    # The search: the word's length, the word, then entries a line each, fields apart by 0x01.
+    long_memo = b"x" * 47 + b"quiz" + b"y" * 20
+    write("search", "words_across_blocks",
+          bytes([4]) + b"quiz" + b"\n".join([b"Bank\x01me\x01" + long_memo[i:] + b"\x01http://a" for i in range(40)]))
+    write("search", "second_byte_5c", bytes([1]) + b"\\" + b"\x83\x5c\x01\x95\x5c\n\\\x01\x01\x01")
+    write("search", "lead_byte_ends_field", bytes([1]) + b"\\" + b"\x83\x5c\x01\x01\x5c\x01\x95\n\\\x01\x95\x01\x01x")
+    write("search", "across_fields", bytes([3]) + b"k\x01m" + b"Bank\x01me\n" + TITLE + b"\x01k\x01m")
 
 
 READER = [
