@@ -68,12 +68,19 @@ int main(int argc, char** argv) {
         const TVirtualItem& item = items.At(i);
         fields += item.Title + item.UserID + item.Memo + item.URL;
     }
+    const std::string folded = fold.SearchFold(fields); // about the bytes the search reads
     std::size_t sink = 0;
-    const double memchrMs = bench::BestMs(20, [&] {
-        sink += std::memchr(fields.data(), '\x01', fields.size()) == nullptr ? 1 : 0; // not there: the whole pass
-    });
-    std::printf("entries: %zu, searchable bytes: %zu, folded in %.1f ms\n", count, fields.size(), build);
-    std::printf("one memchr pass over the same bytes: %8.3f ms\n", memchrMs);
+    const auto pass = [&](const std::string& bytes) {
+        return bench::BestMs(20, [&] {
+            sink += std::memchr(bytes.data(), '\x01', bytes.size()) == nullptr ? 1 : 0; // not there: the whole pass
+        });
+    };
+    const double memchrMs = pass(fields);
+    const double foldedMs = pass(folded);
+    std::printf("entries: %zu, searchable bytes: %zu (folded: %zu), folded in %.1f ms\n", count, fields.size(),
+                folded.size(), build);
+    std::printf("one memchr pass over the entries' bytes: %8.3f ms, over their folded bytes: %8.3f ms\n", memchrMs,
+                foldedMs);
     const struct {
         const char* name;
         std::string word;
@@ -92,7 +99,8 @@ int main(int argc, char** argv) {
         std::printf("search for %-28s %8.3f ms, %6zu entries, %.2f x memchr\n", w.name, ms, found, ms / memchrMs);
     }
     const std::size_t list = ListBytes(items);
-    std::printf("search / memchr, the slowest word: %.2f (goal <= 4)\n", worst);
+    std::printf("search / memchr over the entries' bytes, the slowest word: %.2f (goal <= 4); over the folded bytes: %.2f\n",
+                worst, worst * memchrMs / foldedMs);
     std::printf("folded fields: %zu bytes, the list: %zu bytes, ratio %.2f (goal: the memory at most doubled, <= 1)\n",
                 index.Size(), list, static_cast<double>(index.Size()) / static_cast<double>(list));
     return sink == 0 ? 1 : 0;
