@@ -148,6 +148,11 @@ public:
         if (onMasterPasswordDialog)
             onMasterPasswordDialog(dialog);
     }
+    std::function<void(TfrmPasswordAudit&)> onPasswordAuditDialog;
+    void RunPasswordAuditDialog(TfrmPasswordAudit& audit) override {
+        if (onPasswordAuditDialog)
+            onPasswordAuditDialog(audit);
+    }
     FakeCsvExportView csvExport;
     PasswordCsvExportView& CsvExportView() override { return csvExport; }
     void RunPasswordCheck(TfrmPasswordCheck& check) override { csvExport.RunPasswordCheck(check); }

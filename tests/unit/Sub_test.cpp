@@ -2,7 +2,9 @@
 
 #include "common/Error.h"
 
+#include "store/Data.h"
 #include "store/ItemDataList.h"
+#include "support/FakeCrypto.h"
 #include "support/FakePlatform.h"
 #include "support/FakeSubView.h"
 
@@ -20,6 +22,10 @@ public:
     int modified = 0;
     void RefreshList(int index) override { refreshed.push_back(index); }
     void SetModified() override { ++modified; }
+    test::FakeCrypto crypto;
+    TSettings settings = DefaultSettings();
+    Crypto& GeneratorRandom() override { return crypto; }
+    TSettings& GeneratorSettings() override { return settings; }
 };
 
 class SubTest : public ::testing::Test {
