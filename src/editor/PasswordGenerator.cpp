@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <numeric>
 
 namespace tobrix {
@@ -88,24 +89,28 @@ std::size_t RandomIndex::Below(std::size_t n) {
 }
 
 std::string GeneratePassword(const GeneratorChoices& choices, Crypto& crypto) {
+    RandomIndex random(crypto);
+    return GeneratePassword(choices, [&random](std::size_t n) { return random.Below(n); });
+}
+
+std::string GeneratePassword(const GeneratorChoices& choices, const std::function<std::size_t(std::size_t)>& below) {
     if (!CanGenerate(choices))
         throw AppError(std::string(kMsgCannotGenerate));
     const std::vector<std::string> kinds = KindAlphabets(choices);
     const std::string alphabet = std::accumulate(kinds.begin(), kinds.end(), std::string());
     const auto length = static_cast<std::size_t>(choices.Length);
 
-    RandomIndex random(crypto);
     std::string password(length, '\0');
     WipeOnExit wipe(password); // a failure half-way leaves nothing behind
     for (char& c : password)
-        c = alphabet[random.Below(alphabet.size())];
+        c = alphabet[below(alphabet.size())];
     // One character of each kind at places chosen at random (the first steps of a shuffle of
     // the places), so that a rule such as "at least one digit" always holds.
     std::vector<std::size_t> places(length);
     std::iota(places.begin(), places.end(), std::size_t{0});
     for (std::size_t k = 0; k < kinds.size(); ++k) {
-        std::swap(places[k], places[k + random.Below(length - k)]);
-        password[places[k]] = kinds[k][random.Below(kinds[k].size())];
+        std::swap(places[k], places[k + below(length - k)]);
+        password[places[k]] = kinds[k][below(kinds[k].size())];
     }
     wipe.Keep();
     return password;

@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -73,6 +74,9 @@ constexpr std::size_t IndexOfByte(std::uint8_t byte, std::size_t n) {
 
 // A new password; AppError when CanGenerate is false or the system gives no random bytes.
 std::string GeneratePassword(const GeneratorChoices& choices, Crypto& crypto);
+// The same with the numbers below n (n <= 256) drawn by `below`: the password's shape apart
+// from the draw, so that a draw can be held to the one above.
+std::string GeneratePassword(const GeneratorChoices& choices, const std::function<std::size_t(std::size_t)>& below);
 
 // The strength of a password of `length` characters drawn from `alphabet` characters:
 // length × log2(alphabet), rounded down.

@@ -67,15 +67,15 @@ bool GenerateDialog::OnInit() {
             {kLookAlikes, WC_BUTTONW, Widen(sjis<u8"紛らわしい文字を除く(&X)">()), 12, 122, 336, 20, check},
             {kPassword, WC_EDITW, L"", 12, 150, 336, 24, WS_TABSTOP | ES_READONLY | ES_AUTOHSCROLL,
              WS_EX_CLIENTEDGE},
-            {kLabels + 4, WC_STATICW, Widen(sjis<u8"強度：">()), 12, 178, 44, 20, label},
-            {kStrength, WC_STATICW, L"", 56, 178, 292, 20, label | SS_NOPREFIX},
+            {kLabels + 4, WC_STATICW, Widen(sjis<u8"強度：">()), 12, 178, 52, 20, label},
+            {kStrength, WC_STATICW, L"", 64, 178, 284, 20, label | SS_NOPREFIX},
             {kRegenerate, WC_BUTTONW, Widen(sjis<u8"再生成(&R)">()), 12, 204, 90, 25, button},
             {kUse, WC_BUTTONW, Widen(sjis<u8"使用">()), 168, 204, 86, 25, WS_TABSTOP | BS_DEFPUSHBUTTON},
             {kCancel, WC_BUTTONW, Widen(sjis<u8"キャンセル">()), 262, 204, 86, 25, button},
         },
         MakeFont(13));
     SendMessageW(Item(kPassword), WM_SETFONT,
-                 reinterpret_cast<WPARAM>(MakeFont(FontSpec{.height = 16, .face = kPasswordFace,
+                 reinterpret_cast<WPARAM>(MakeFont(FontSpec{.height = 13, .face = kPasswordFace,
                                                             .pitchAndFamily = FIXED_PITCH | FF_MODERN})),
                  FALSE);
     ImmAssociateContextEx(Item(kSymbolText), nullptr, 0); // ASCII only, never through the input method

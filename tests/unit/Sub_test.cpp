@@ -5,6 +5,7 @@
 #include "store/Data.h"
 #include "store/ItemDataList.h"
 #include "support/FakeCrypto.h"
+#include "support/FakeGenerateView.h"
 #include "support/FakePlatform.h"
 #include "support/FakeSubView.h"
 
@@ -312,6 +313,41 @@ TEST_F(SubTest, AnErrorWhileSavingIsShownAsItIsAndTheDialogStaysOpen) {
     EXPECT_EQ(messages.shown[0].text, kMsgOutOfMemory);
     EXPECT_FALSE(view.closed);
     EXPECT_EQ(items.Count(), 0);
+}
+
+} // namespace
+} // namespace tobrix
+
+namespace tobrix {
+namespace {
+
+TEST_F(SubTest, AGeneratedPasswordReplacesThePasswordFieldOnlyWhenUsed) {
+    TfrmSub sub = Open(false);
+    Show(sub);
+    view.Type("t", "u", "old");
+    view.onGenerator = [](TfrmGenerate& generate) {
+        test::FakeGenerateView window;
+        generate.Attach(window);
+        generate.FormShow();
+        generate.cmdCancelClick();
+    };
+    sub.cmdGenerateClick();
+    EXPECT_EQ(view.texts[SubField::txtPassWord], "old");
+
+    std::string shown;
+    view.onGenerator = [&](TfrmGenerate& generate) {
+        test::FakeGenerateView window;
+        generate.Attach(window);
+        generate.FormShow();
+        shown = window.password;
+        generate.cmdUseClick();
+    };
+    sub.cmdGenerateClick();
+    EXPECT_EQ(shown.size(), 20u);
+    EXPECT_EQ(view.texts[SubField::txtPassWord], shown);
+    EXPECT_EQ(view.focused.back(), SubField::txtPassWord);
+    sub.cmdSaveClick();
+    EXPECT_EQ(items.At(0).Password, shown);
 }
 
 } // namespace
