@@ -5,53 +5,82 @@
 
 #include <cstdint>
 #include <string_view>
-#include <unordered_map>
+#include <functional>
 
 namespace tobrix {
 
+namespace {
+
+// The smallest power of two that is at least twice n: a table at most half full.
+std::size_t TableSize(std::size_t n) {
+    std::size_t size = 16;
+    while (size < 2 * n)
+        size *= 2;
+    return size;
+}
+
+} // namespace
+
 std::vector<AuditRow> AuditPasswords(const ItemDataList& items) {
-    const int count = items.Count();
+    const auto count = static_cast<std::size_t>(items.Count());
     // Each password's group: the entries that have it, chained in list order from the first.
     struct Group {
         int first, last, size;
+        bool isShort;
     };
     std::vector<Group> groups;
-    std::vector<int> groupOf(static_cast<std::size_t>(count), -1); // -1: an empty password
-    std::vector<int> next(static_cast<std::size_t>(count), -1);
-    std::unordered_map<std::string_view, int> byPassword;
-    byPassword.reserve(static_cast<std::size_t>(count));
-    for (int i = 0; i < count; ++i) {
-        const std::string& password = items.At(i).Password;
+    groups.reserve(count);
+    std::vector<int> groupOf(count, -1); // -1: an empty password
+    std::vector<int> next(count, -1);
+    // The groups by password, open addressing with linear probing: no allocation per entry,
+    // and the passwords themselves compared only when their hashes agree.
+    struct Slot {
+        std::size_t hash;
+        int group; // -1: free
+    };
+    const std::size_t size = TableSize(count);
+    std::vector<Slot> table(size, Slot{0, -1});
+    const std::hash<std::string_view> hash;
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::string& password = items.At(static_cast<int>(i)).Password;
         if (password.empty())
             continue;
-        const auto [at, added] = byPassword.try_emplace(password, static_cast<int>(groups.size()));
-        if (added) {
-            groups.push_back({i, i, 1});
-        } else {
-            Group& g = groups[static_cast<std::size_t>(at->second)];
-            next[static_cast<std::size_t>(g.last)] = i;
-            g.last = i;
-            ++g.size;
+        const std::size_t h = hash(password);
+        std::size_t at = h & (size - 1);
+        for (;; at = (at + 1) & (size - 1)) {
+            Slot& slot = table[at];
+            if (slot.group < 0) {
+                slot = {h, static_cast<int>(groups.size())};
+                groups.push_back({static_cast<int>(i), static_cast<int>(i), 1, password.size() < kAuditShortLength});
+                break;
+            }
+            if (slot.hash == h && items.At(groups[static_cast<std::size_t>(slot.group)].first).Password == password) {
+                Group& g = groups[static_cast<std::size_t>(slot.group)];
+                next[static_cast<std::size_t>(g.last)] = static_cast<int>(i);
+                g.last = static_cast<int>(i);
+                ++g.size;
+                break;
+            }
         }
-        groupOf[static_cast<std::size_t>(i)] = at->second;
+        groupOf[i] = table[at].group;
     }
 
     std::vector<AuditRow> rows;
-    for (int i = 0; i < count; ++i) {
-        const int g = groupOf[static_cast<std::size_t>(i)];
+    for (std::size_t i = 0; i < count; ++i) {
+        const int index = static_cast<int>(i);
+        const int g = groupOf[i];
         if (g < 0) {
-            rows.push_back({i, true});
+            rows.push_back({index, true});
             continue;
         }
         const Group& group = groups[static_cast<std::size_t>(g)];
-        const bool isShort = items.At(i).Password.size() < kAuditShortLength;
         if (group.size == 1) {
-            if (isShort)
-                rows.push_back({i, false, true});
-        } else if (group.first == i) {
+            if (group.isShort)
+                rows.push_back({index, false, true});
+        } else if (group.first == index) {
             // The whole group here, where its first entry is; its others are skipped below.
-            for (int k = i; k >= 0; k = next[static_cast<std::size_t>(k)])
-                rows.push_back({k, false, isShort, group.size});
+            for (int k = index; k >= 0; k = next[static_cast<std::size_t>(k)])
+                rows.push_back({k, false, group.isShort, group.size});
         }
     }
     return rows;
