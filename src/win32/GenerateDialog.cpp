@@ -113,6 +113,11 @@ void GenerateDialog::SetSymbols(std::string_view text) {
 }
 
 void GenerateDialog::ShowPassword(std::string_view password, std::string_view strength) {
+    // Blanks over the old password first: the edit control keeps its text in one buffer, which
+    // a text of the same length overwrites in place.
+    const HWND field = Item(kPassword);
+    const std::wstring blanks(static_cast<std::size_t>(GetWindowTextLengthW(field)), L' ');
+    SetWindowTextW(field, blanks.c_str());
     std::wstring wide = Widen(password);
     SetDlgItemTextW(Handle(), kPassword, wide.c_str());
     Wipe(wide.data(), wide.size() * sizeof(wchar_t));

@@ -519,9 +519,6 @@ TEST_F(DpiLayoutTest, TheMainWindowFollowsADpiChange) {
     EXPECT_EQ(below.top, RectIn(toolBar, hwnd).bottom);
 }
 
-} // namespace
-} // namespace tobrix::win32
-
 // The window of this thread with the caption, once it shows.
 HWND g_nested = nullptr;
 std::wstring g_nestedCaption;
@@ -560,3 +557,6 @@ TEST_F(DpiLayoutTest, TheGeneratorOverTheEditorAndThePasswordReportFit) {
               Cancel(report);
           });
 }
+
+} // namespace
+} // namespace tobrix::win32

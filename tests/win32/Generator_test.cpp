@@ -69,7 +69,7 @@ TEST(Generator, TheSystemsDrawIsUnbiasedAndARemainderDrawIsNot) {
     EXPECT_LT(fair, kCritical89);
 
     // The same bytes folded in by a remainder: out of 90, byte values 0 to 75 come three times
-    // in 256 and the others twice, which puts the statistic near 3 000.
+    // in 256 and the others twice, which puts the statistic above 2 000.
     passwords.clear();
     std::array<std::uint8_t, 4096> bytes{};
     std::size_t used = bytes.size();
