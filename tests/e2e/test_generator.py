@@ -1,14 +1,17 @@
 """A password made by the generator in the real editor, registered, and found in the data file; the
-choice taken with it remembered in the registry."""
+choice taken with it remembered in the registry. The report of weak and shared passwords, and the entry
+chosen in it selected."""
 
 from __future__ import annotations
 
-from tobrix import BM_CLICK, CANCEL, DIALOG, PASSWORD, SAVE, TobrixTestCase, read_data_file
+from tobrix import BM_CLICK, CANCEL, COMMAND, DIALOG, PASSWORD, SAVE, TobrixTestCase, read_data_file
 from wine_env import wait_until
 
 GENERATE = 1007  # the editor's 生成 button
 # The generator's controls.
 LOOK_ALIKES, RESULT, STRENGTH, REGENERATE, USE = 1608, 1609, 1610, 1611, 1
+REPORT_LIST = 1701
+WM_COMMAND = 0x0111
 
 
 class GeneratorTest(TobrixTestCase):
@@ -48,3 +51,26 @@ class GeneratorTest(TobrixTestCase):
         settings = self.settings()
         self.assertEqual(settings["GenNoLookAlikes"][1], "1")
         self.assertNotIn("GenLength", settings)  # still at its default
+
+
+class PasswordAuditTest(TobrixTestCase):
+    def test_the_report_names_weak_and_shared_passwords_and_selects_the_one_chosen(self):
+        self.write_entries([("銀行", "taro", "a-long-password-1", "", ""),
+                            ("メール", "hanako", "same-password-2", "", ""),
+                            ("短い", "jiro", "abc", "", ""),
+                            ("通販", "taro", "same-password-2", "", "")])
+        hwnd, lv = self.open_program()
+        self.probe.post(hwnd, WM_COMMAND, COMMAND["mnuPasswordAudit"])
+        report = self.probe.find(DIALOG, "パスワードの点検")
+        wait_until(lambda: self.probe.info(report).visible, message="the report shown")
+        rows = self.probe.lv(self.field(report, REPORT_LIST)).rows
+        self.assertEqual([rows[i] for i in sorted(rows)], [
+            ["メール", "hanako", "同じパスワード: 2 件"],
+            ["通販", "taro", "同じパスワード: 2 件"],
+            ["短い", "jiro", "8 バイト未満"],
+        ])
+        self.wine.activate(report)
+        self.wine.key("Down", "Return")  # the second row: 通販
+        self.probe.wait_gone(report)
+        self.assertEqual(self.probe.lv(lv).selected, [3])
+        self.close_program(hwnd)
