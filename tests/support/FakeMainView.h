@@ -148,11 +148,7 @@ public:
         if (onMasterPasswordDialog)
             onMasterPasswordDialog(dialog);
     }
-    std::function<void(TfrmPasswordAudit&)> onPasswordAuditDialog;
-    void RunPasswordAuditDialog(TfrmPasswordAudit& audit) override {
-        if (onPasswordAuditDialog)
-            onPasswordAuditDialog(audit);
-    }
+    void RunPasswordAuditDialog(TfrmPasswordAudit&) override {}
     FakeCsvExportView csvExport;
     PasswordCsvExportView& CsvExportView() override { return csvExport; }
     void RunPasswordCheck(TfrmPasswordCheck& check) override { csvExport.RunPasswordCheck(check); }
