@@ -41,6 +41,7 @@ enum class CommandId : int {
     mnuClearClipboard = 2108,
     mnuPasswordCsvImport = 2109,
     mnuPasswordCsvExport = 2110,
+    mnuPasswordAudit = 2120,
 };
 
 // A key with or without Ctrl or Alt; `key` is the virtual-key code ('A' for the A key). A key held
@@ -96,6 +97,7 @@ inline constexpr CommandInfo kCommands[] = {
     {CommandId::mnuShard, sjis<u8"シェード機能(&S)">(), {}, {}, 13, true},
     {CommandId::mnuMasterPassword, sjis<u8"マスターパスワードの設定(&M)...">(), {}, {}, -1, false},
     {CommandId::mnuClearClipboard, sjis<u8"コピーしたパスワードを消去(&L)">(), {}, {}, -1, true},
+    {CommandId::mnuPasswordAudit, sjis<u8"パスワードの点検(&K)...">(), {}, {}, -1, false},
     {CommandId::mnuContents, sjis<u8"目次(&C)">(), {}, {}, 12, false},
     {CommandId::mnuSearchforHelp, sjis<u8"トピックの検索(&S)">(), {}, {}, -1, false},
 };
@@ -176,6 +178,7 @@ inline constexpr MenuEntry kMainMenu[] = {
     {MenuEntry::Item, {}, CommandId::mnuShard},
     {MenuEntry::Item, {}, CommandId::mnuMasterPassword},
     {MenuEntry::Item, {}, CommandId::mnuClearClipboard},
+    {MenuEntry::Item, {}, CommandId::mnuPasswordAudit},
     {MenuEntry::Separator},
     {MenuEntry::Item, {}, CommandId::actTopLock}, // T1
     {MenuEntry::EndPopup},

@@ -1,5 +1,6 @@
 #include "app/Main.h"
 
+#include "app/PasswordAudit.h"
 #include "common/Identity.h"
 #include "common/Error.h"
 #include "platform/Files.h"
@@ -106,6 +107,7 @@ void TfrmMain::Execute(CommandId id) {
     case CommandId::mnuExport: mnuExportClick(); break;
     case CommandId::mnuPasswordCsvExport: mnuPasswordCsvExportClick(); break;
     case CommandId::mnuMasterPassword: mnuMasterPasswordClick(); break;
+    case CommandId::mnuPasswordAudit: mnuPasswordAuditClick(); break;
     case CommandId::actMoveUp: drag_.MoveSelectedExecute(-1); break;
     case CommandId::actMoveDown: drag_.MoveSelectedExecute(+1); break;
     case CommandId::actFind: view_.Search().Focus(); break;
@@ -135,6 +137,13 @@ void TfrmMain::mnuPasswordCsvImportClick() {
     list_.ClearFilter();
     list_.RefreshList(firstNew);
     OfferToDeleteImported(*read, services_.files, services_.messages);
+}
+
+void TfrmMain::mnuPasswordAuditClick() {
+    TfrmPasswordAudit audit(items_);
+    view_.RunPasswordAuditDialog(audit);
+    if (audit.Chosen)
+        List().RefreshList(*audit.Chosen);
 }
 
 bool TfrmMain::Update(CommandId id) const {

@@ -88,6 +88,8 @@ public:
     // Sets, changes or removes the master password; the data file is written again at once in
     // its new form.
     void mnuMasterPasswordClick() { session_.ChangeMasterPassword(); }
+    // The report of empty, short and shared passwords; the entry chosen in it is selected.
+    void mnuPasswordAuditClick();
 
     // A command or menu item was chosen (menu, context menu, toolbar, shortcut key): its
     // handler runs when it is enabled.
@@ -123,6 +125,8 @@ public:
     // SubHost: the editor's changes of the entries.
     void RefreshList(int index) override { list_.RefreshList(index); }
     void SetModified() override { state_.SetModified(); }
+    Crypto& GeneratorRandom() override { return services_.crypto; }
+    TSettings& GeneratorSettings() override { return settings_; }
     DataFileSession& Session() { return session_; }
 
 private:

@@ -13,6 +13,7 @@ namespace tobrix {
 class TfrmAbout;
 class TfrmExport;
 class TfrmInport;
+class TfrmPasswordAudit;
 class TfrmSub;
 class PasswordCsvExportView;
 
@@ -115,6 +116,7 @@ public:
     virtual void RunAboutDialog(TfrmAbout& about) = 0;
     virtual void RunInportDialog(TfrmInport& inport) = 0;
     virtual void RunExportDialog(TfrmExport& exporter) = 0;
+    virtual void RunPasswordAuditDialog(TfrmPasswordAudit& audit) = 0;
     // The save dialog of the password CSV export.
     virtual PasswordCsvExportView& CsvExportView() = 0;
 };

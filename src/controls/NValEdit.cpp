@@ -201,6 +201,8 @@ void TNValEdit::SetValue(long double v) {
         Show(0);
         return;
     }
+    if (MaxValue > 0 && MaxValue < upper)
+        upper = MaxValue;
     if (a >= upper)
         a = upper;
     WorkOutCounts(a);
@@ -464,6 +466,12 @@ void TNValEdit::TypeDigit(int d) {
             sound_.Beep(kBeepDefault);
             return;
         }
+    }
+    if (MaxValue > 0 && std::fabs(candidate) > MaxValue) {
+        digits_ = digitsBefore;
+        decimals_ = k;
+        sound_.Beep(kBeepDefault);
+        return;
     }
     value_ = ReadBack(LeftAligned(candidate, digits_, decimals_));
     Show(value_);

@@ -75,6 +75,10 @@ public:
     // Without PrmtNegative, a negative number given to the field (assigned, pasted, set from
     // outside) becomes 0 instead of its absolute value.
     bool NegativeToZero = false;
+    // Above 0: the largest number the field takes, below what MaxDigits allows. A digit that
+    // would go beyond it is refused like one digit too many; a larger number given to the
+    // field becomes this one.
+    long double MaxValue = 0;
     bool EnterNext = false;
     bool ArrowNext = false;
     bool AutoSelect = true;

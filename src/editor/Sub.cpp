@@ -1,6 +1,7 @@
 #include "editor/Sub.h"
 
 #include "common/Error.h"
+#include "editor/Generate.h"
 #include "editor/UnitGetBrowser.h"
 #include "platform/BrowserAddress.h"
 #include "platform/Messages.h"
@@ -155,6 +156,15 @@ void TfrmSub::cmdGetClick() {
     capturing_ = true;
     View().SetCapturing(true);
     reader_.Start([this](std::optional<std::string> address) { CaptureDone(std::move(address)); });
+}
+
+void TfrmSub::cmdGenerateClick() {
+    TfrmGenerate generate(host_.GeneratorRandom(), sound_, host_.GeneratorSettings());
+    View().RunGenerator(generate);
+    if (!generate.Used())
+        return;
+    View().SetText(SubField::txtPassWord, generate.Password());
+    View().Focus(SubField::txtPassWord);
 }
 
 void TfrmSub::CaptureDone(std::optional<std::string> address) {

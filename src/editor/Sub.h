@@ -11,10 +11,13 @@
 namespace tobrix {
 
 class BrowserAddressReader;
+class Crypto;
 class Desktop;
 class ItemDataList;
 class Messages;
 class Sound;
+class TfrmGenerate;
+struct TSettings;
 
 inline constexpr std::string_view kSubCaptionAdd = sjis<u8"アイテムの登録">();
 inline constexpr std::string_view kSubCaptionEdit = sjis<u8"アイテムの編集">();
@@ -31,6 +34,7 @@ inline constexpr std::string_view kSubLabelAddress = sjis<u8"HPアドレス(&H)�
 inline constexpr std::string_view kSubButtonSave = sjis<u8"登録">();
 inline constexpr std::string_view kSubButtonCancel = sjis<u8"キャンセル">();
 inline constexpr std::string_view kSubButtonGet = sjis<u8"取得">();
+inline constexpr std::string_view kSubButtonGenerate = sjis<u8"生成(&G)...">();
 
 // What TfrmSub needs of its window.
 class SubView {
@@ -47,6 +51,8 @@ public:
     virtual void Close() = 0;
     // While a capture of a browser's address runs, "取得" and the address field are disabled.
     virtual void SetCapturing(bool capturing) = 0;
+    // Shows the password generator modally over the editor.
+    virtual void RunGenerator(TfrmGenerate& generate) = 0;
 };
 
 // What the editor needs of the main window it was opened from.
@@ -55,6 +61,10 @@ public:
     virtual ~SubHost() = default;
     virtual void RefreshList(int index) = 0;
     virtual void SetModified() = 0;
+    // What the password generator works with: the system's random source, and the settings
+    // that remember its choices.
+    virtual Crypto& GeneratorRandom() = 0;
+    virtual TSettings& GeneratorSettings() = 0;
 };
 
 class TfrmSub {
@@ -82,6 +92,9 @@ public:
     // answer comes later through CaptureDone). Without an address, the information beep and
     // the preset address.
     void cmdGetClick();
+    // The password generator: the password taken with 「使用」 replaces the password field's
+    // text; nothing changes otherwise.
+    void cmdGenerateClick();
 
 private:
     void Save();

@@ -37,6 +37,7 @@ struct Field {
     bool sparse = false;
     // Kept only while it differs from its default: back at the default, it is removed.
     bool whileSet = false;
+    std::string_view textDefault = {}; // strings
 };
 
 constexpr Field B(std::string_view name, bool TSettings::*field, bool def) {
@@ -60,6 +61,11 @@ constexpr Field WhileSet(Field f) {
 }
 constexpr Field S(std::string_view name, std::string TSettings::*field) {
     return {name, Kind::String, 0, nullptr, nullptr, field};
+}
+constexpr Field S(std::string_view name, std::string TSettings::*field, std::string_view def) {
+    Field f = S(name, field);
+    f.textDefault = def;
+    return f;
 }
 constexpr Field W(std::string_view name, int column, std::int32_t def) {
     return {name, Kind::Int, def, nullptr, nullptr, nullptr, column};
@@ -102,6 +108,13 @@ constexpr Field kFields[] = {
     Sparse(B("ClipboardClear", &TSettings::ClipboardClear, true)),
     Sparse(InRange(I("ClipboardClearSeconds", &TSettings::ClipboardClearSeconds, 20), 1, 3600)),
     WhileSet(B("MasterPassword", &TSettings::MasterPassword, false)),
+    Sparse(InRange(I("GenLength", &TSettings::GenLength, kGenDefaultLength), kGenMinLength, kGenMaxLength)),
+    Sparse(B("GenUpper", &TSettings::GenUpper, true)),
+    Sparse(B("GenLower", &TSettings::GenLower, true)),
+    Sparse(B("GenDigits", &TSettings::GenDigits, true)),
+    Sparse(B("GenSymbols", &TSettings::GenSymbols, true)),
+    Sparse(S("GenSymbolSet", &TSettings::GenSymbolSet, kGenDefaultSymbols)),
+    Sparse(B("GenNoLookAlikes", &TSettings::GenNoLookAlikes, false)),
 };
 
 bool ParseTime(std::string_view text, std::int64_t& value) {
@@ -118,7 +131,7 @@ void SetDefault(TSettings& s, const Field& f) {
     switch (f.kind) {
     case Kind::Bool: s.*(f.boolField) = f.defaultValue != 0; break;
     case Kind::Int: IntRef(s, f) = f.defaultValue; break;
-    case Kind::String: (s.*(f.stringField)).clear(); break;
+    case Kind::String: s.*(f.stringField) = std::string(f.textDefault); break;
     case Kind::Time: s.*(f.timeField) = 0; break;
     }
 }
@@ -143,7 +156,7 @@ bool AtDefault(const TSettings& s, const Field& f) {
     switch (f.kind) {
     case Kind::Bool: return s.*(f.boolField) == (f.defaultValue != 0);
     case Kind::Int: return IntValue(s, f) == f.defaultValue;
-    case Kind::String: return (s.*(f.stringField)).empty();
+    case Kind::String: return s.*(f.stringField) == f.textDefault;
     case Kind::Time: return s.*(f.timeField) == 0;
     }
     return false;

@@ -16,6 +16,12 @@ class Registry;
 inline constexpr std::string_view kSettingSection = "Setting";
 inline constexpr int kColumnCount = 5;
 
+// The password generator's length bounds and its defaults.
+inline constexpr int kGenMinLength = 4;
+inline constexpr int kGenMaxLength = 128;
+inline constexpr int kGenDefaultLength = 20;
+inline constexpr std::string_view kGenDefaultSymbols = "!#$%&()*+,-./:;<=>?@[]^_{|}~";
+
 // Every field is named after its registry value. Before LoadSettings every field is
 // false, 0 or empty.
 struct TSettings {
@@ -53,6 +59,15 @@ struct TSettings {
     // Set while the data file is protected with a master password, so that a file replaced by
     // one that is not (an old copy, an empty file) is noticed at start. Stored only once set.
     bool MasterPassword = false;
+    // The password generator's last choices taken with 「使用」. Stored only once they differ
+    // from their defaults.
+    std::int32_t GenLength = 0;
+    bool GenUpper = false;
+    bool GenLower = false;
+    bool GenDigits = false;
+    bool GenSymbols = false;
+    std::string GenSymbolSet;
+    bool GenNoLookAlikes = false;
     // Which of the values stored only when needed were in the registry at load: those are
     // written at every save, so that a value put back to its default replaces the old one.
     std::set<std::string_view> Present;

@@ -59,6 +59,7 @@ protected:
     int Scale(int pixels) const { return fonts_.Scale(pixels); }
     // The forms' font at a character height in 96-DPI pixels; the dialog deletes it.
     HFONT MakeFont(int height, bool underline = false, int weight = FW_NORMAL);
+    HFONT MakeFont(const FontSpec& spec) { return fonts_.Make(spec); }
     void SetItemText(int id, std::string_view cp932);
     // The control's text, or nothing when it holds characters that code page 932 cannot hold.
     std::optional<std::string> ItemText(int id, LookAlikes lookAlikes = LookAlikes::Refused) const;

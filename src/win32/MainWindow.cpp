@@ -18,6 +18,7 @@
 #include "win32/PreviewDialog.h"
 #include "win32/SubDialog.h"
 #include "win32/WaitCursor.h"
+#include "win32/PasswordAuditDialog.h"
 #include "win32/Win32Platform.h"
 #include "win32/resource.h"
 
@@ -608,7 +609,12 @@ LRESULT MainWindow::OnListCustomDraw(const NMLVCUSTOMDRAW& draw) const {
 }
 
 void MainWindow::RunSubDialog(TfrmSub& sub) {
-    SubDialog dialog(sub);
+    SubDialog dialog(sub, sound_);
+    dialog.Run(Handle());
+}
+
+void MainWindow::RunPasswordAuditDialog(TfrmPasswordAudit& audit) {
+    PasswordAuditDialog dialog(audit);
     dialog.Run(Handle());
 }
 

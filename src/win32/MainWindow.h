@@ -49,6 +49,7 @@ public:
     void PostPasteStep() override;
 
     void RunSubDialog(TfrmSub& sub) override;
+    void RunPasswordAuditDialog(TfrmPasswordAudit& audit) override;
     void RunAboutDialog(TfrmAbout& about) override;
     void RunInportDialog(TfrmInport& inport) override;
     void RunExportDialog(TfrmExport& exporter) override;

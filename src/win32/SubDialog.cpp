@@ -1,6 +1,7 @@
 #include "win32/SubDialog.h"
 
 #include "win32/Encoding.h"
+#include "win32/GenerateDialog.h"
 
 #include <commctrl.h>
 #include <imm.h>
@@ -16,6 +17,7 @@ enum : int {
     kMemo,
     kAddress,
     kGet,
+    kGenerate,
     kLabels = 1100,
     kSave = IDOK,       // Enter in any field
     kCancel = IDCANCEL, // Esc and the close box
@@ -47,7 +49,8 @@ bool SubDialog::OnInit() {
     constexpr DWORD label = SS_LEFT | SS_CENTERIMAGE;
     constexpr DWORD edit = WS_TABSTOP | ES_AUTOHSCROLL;
     constexpr DWORD button = WS_TABSTOP | BS_PUSHBUTTON;
-    // Creation order is tab order: the five fields, then 登録, キャンセル, 取得. Each label comes
+    // Creation order is tab order: the five fields, then 登録, キャンセル, 取得, and last 生成
+    // (beside the password field, reached by its mnemonic). Each label comes
     // just before its field so that its mnemonic moves the focus there.
     CreateControls(
         {
@@ -56,7 +59,7 @@ bool SubDialog::OnInit() {
             {kLabels + 2, WC_STATICW, Widen(kSubLabelUser), 8, 48, 96, 21, label},
             {kUser, WC_EDITW, L"", 104, 48, 354, 21, edit, WS_EX_CLIENTEDGE},
             {kLabels + 3, WC_STATICW, Widen(kSubLabelPassword), 8, 80, 89, 21, label},
-            {kPassword, WC_EDITW, L"", 104, 80, 354, 21, edit, WS_EX_CLIENTEDGE},
+            {kPassword, WC_EDITW, L"", 104, 80, 266, 21, edit, WS_EX_CLIENTEDGE},
             {kLabels + 4, WC_STATICW, Widen(kSubLabelMemo), 8, 112, 89, 21, label},
             {kMemo, WC_EDITW, L"", 104, 112, 354, 21, edit, WS_EX_CLIENTEDGE},
             {kLabels + 5, WC_STATICW, Widen(kSubLabelAddress), 8, 144, 89, 21, label},
@@ -64,6 +67,7 @@ bool SubDialog::OnInit() {
             {kSave, WC_BUTTONW, Widen(kSubButtonSave), 472, 16, 81, 28, WS_TABSTOP | BS_DEFPUSHBUTTON},
             {kCancel, WC_BUTTONW, Widen(kSubButtonCancel), 472, 48, 81, 28, button},
             {kGet, WC_BUTTONW, Widen(kSubButtonGet), 472, 144, 81, 21, button},
+            {kGenerate, WC_BUTTONW, Widen(kSubButtonGenerate), 376, 80, 82, 21, button},
         },
         MakeFont(13));
     // No field has a length limit of its own: lift the edit control's default one.
@@ -99,6 +103,11 @@ void SubDialog::SetCapturing(bool capturing) {
         SendMessageW(Handle(), WM_NEXTDLGCTL, 0, FALSE);
     EnableWindow(get, !capturing);
     EnableWindow(address, !capturing);
+}
+
+void SubDialog::RunGenerator(TfrmGenerate& generate) {
+    GenerateDialog dialog(generate, sound_);
+    dialog.Run(Handle());
 }
 
 LRESULT SubDialog::OnControlMessage(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -141,6 +150,7 @@ bool SubDialog::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) 
         case kSave: presenter_.cmdSaveClick(); return true;
         case kCancel: presenter_.cmdCloseClick(); return true;
         case kGet: presenter_.cmdGetClick(); return true;
+        case kGenerate: presenter_.cmdGenerateClick(); return true;
         default: return false;
         }
     }

@@ -11,8 +11,8 @@ namespace tobrix::win32 {
 
 class SubDialog final : public Dialog, public SubView {
 public:
-    explicit SubDialog(TfrmSub& presenter)
-        : presenter_(presenter) {}
+    SubDialog(TfrmSub& presenter, Sound& sound)
+        : presenter_(presenter), sound_(sound) {}
     void Run(HWND owner);
 
     // SubView
@@ -25,6 +25,7 @@ public:
     void SetCaption(std::string_view cp932) override;
     void Close() override { EndModal(IDCANCEL); }
     void SetCapturing(bool capturing) override;
+    void RunGenerator(TfrmGenerate& generate) override;
 
 private:
     static int IdOf(SubField field);
@@ -35,6 +36,7 @@ private:
     LRESULT OnControlMessage(HWND control, UINT message, WPARAM wParam, LPARAM lParam) override;
 
     TfrmSub& presenter_;
+    Sound& sound_; // the generator's length field beeps
 };
 
 } // namespace tobrix::win32

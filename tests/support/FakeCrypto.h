@@ -7,6 +7,7 @@
 #include "platform/Crypto.h"
 
 #include <cstring>
+#include <deque>
 
 namespace tobrix::test {
 
@@ -16,11 +17,20 @@ public:
     std::uint32_t lastIterations = 0;
     int protectedBlocks = 0;  // ProtectMemory minus UnprotectMemory calls
     bool fail = false;        // every call throws, as when the system has no CNG
+    std::deque<std::uint8_t> script; // random bytes given first, before the made-up ones
+    int randomCalls = 0;
 
     void Random(MutableByteSpan out) override {
         Check();
-        for (std::uint8_t& b : out)
-            b = static_cast<std::uint8_t>(Next(counter_++));
+        ++randomCalls;
+        for (std::uint8_t& b : out) {
+            if (script.empty()) {
+                b = static_cast<std::uint8_t>(Next(counter_++));
+            } else {
+                b = script.front();
+                script.pop_front();
+            }
+        }
     }
     void DeriveKey(ByteSpan password, ByteSpan salt, std::uint32_t iterations, MutableByteSpan out) override {
         Check();

@@ -170,6 +170,7 @@ public:
         if (onMasterPasswordDialog)
             onMasterPasswordDialog(dialog);
     }
+    void RunPasswordAuditDialog(TfrmPasswordAudit&) override {}
     FakeCsvExportView csvExport;
     PasswordCsvExportView& CsvExportView() override { return csvExport; }
     void RunPasswordCheck(TfrmPasswordCheck& check) override { csvExport.RunPasswordCheck(check); }

@@ -3,6 +3,7 @@
 
 #include "editor/Sub.h"
 
+#include <functional>
 #include <map>
 #include <new>
 #include <set>
@@ -41,6 +42,12 @@ public:
     void SetCapturing(bool on) override {
         capturing = on;
         ++capturingChanges;
+    }
+    // What the user does in the generator while it shows.
+    std::function<void(TfrmGenerate&)> onGenerator;
+    void RunGenerator(TfrmGenerate& generate) override {
+        if (onGenerator)
+            onGenerator(generate);
     }
 
     void Type(const std::string& title, const std::string& user, const std::string& password,

@@ -58,13 +58,35 @@ TEST(Settings, SavingWritesAll28ValuesAsTextInOrder) {
     EXPECT_EQ(v.at("ColWidth2").text, "220");
     EXPECT_EQ(v.at("InportFile").text, "C:\\\x95\x5C.csv");
     EXPECT_EQ(v.at("ExportFile").text, "");
-    ASSERT_EQ(SettingCount(), 32);
+    ASSERT_EQ(SettingCount(), 39);
     for (int i = 0; i < 28; ++i)
         EXPECT_EQ(SettingName(i), kNames[static_cast<std::size_t>(i)]);
     EXPECT_EQ(SettingName(28), "RecoveryShown");
     EXPECT_EQ(SettingName(29), "ClipboardClear");
     EXPECT_EQ(SettingName(30), "ClipboardClearSeconds");
     EXPECT_EQ(SettingName(31), "MasterPassword");
+    EXPECT_EQ(SettingName(32), "GenLength");
+    EXPECT_EQ(SettingName(38), "GenNoLookAlikes");
+}
+
+TEST(Settings, TheGeneratorsChoicesAreStoredOnlyOnceTheyDifferFromTheirDefaults) {
+    FakeRegistry registry;
+    TSettings s;
+    LoadSettings(registry, s);
+    EXPECT_EQ(s.GenLength, 20);
+    EXPECT_TRUE(s.GenUpper && s.GenLower && s.GenDigits && s.GenSymbols && !s.GenNoLookAlikes);
+    EXPECT_EQ(s.GenSymbolSet, "!#$%&()*+,-./:;<=>?@[]^_{|}~");
+    SaveSettings(registry, s);
+    EXPECT_EQ(registry.sections.at("Setting").count("GenSymbolSet"), 0u);
+    s.GenSymbolSet = "!#";
+    s.GenLength = 200; // out of range: read back as the default
+    SaveSettings(registry, s);
+    EXPECT_EQ(registry.sections.at("Setting").at("GenSymbolSet").text, "!#");
+    TSettings next;
+    LoadSettings(registry, next);
+    EXPECT_EQ(next.GenSymbolSet, "!#");
+    EXPECT_EQ(next.GenLength, 20);
+    EXPECT_EQ(registry.sections.at("Setting").count("GenUpper"), 0u);
 }
 
 TEST(Settings, TheClipboardValuesAreStoredOnceChangedAndFromThenOnAlways) {

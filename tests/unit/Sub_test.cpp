@@ -2,7 +2,10 @@
 
 #include "common/Error.h"
 
+#include "store/Data.h"
 #include "store/ItemDataList.h"
+#include "support/FakeCrypto.h"
+#include "support/FakeGenerateView.h"
 #include "support/FakePlatform.h"
 #include "support/FakeSubView.h"
 
@@ -20,6 +23,10 @@ public:
     int modified = 0;
     void RefreshList(int index) override { refreshed.push_back(index); }
     void SetModified() override { ++modified; }
+    test::FakeCrypto crypto;
+    TSettings settings = DefaultSettings();
+    Crypto& GeneratorRandom() override { return crypto; }
+    TSettings& GeneratorSettings() override { return settings; }
 };
 
 class SubTest : public ::testing::Test {
@@ -306,6 +313,40 @@ TEST_F(SubTest, AnErrorWhileSavingIsShownAsItIsAndTheDialogStaysOpen) {
     EXPECT_EQ(messages.shown[0].text, kMsgOutOfMemory);
     EXPECT_FALSE(view.closed);
     EXPECT_EQ(items.Count(), 0);
+}
+
+} // namespace
+} // namespace tobrix
+
+namespace tobrix {
+namespace {
+
+TEST_F(SubTest, AGeneratedPasswordReplacesThePasswordFieldOnlyWhenUsed) {
+    TfrmSub sub = Open(false);
+    Show(sub);
+    view.Type("t", "u", "old");
+    view.onGenerator = [](TfrmGenerate& generate) {
+        test::FakeGenerateView window;
+        generate.Attach(window);
+        generate.FormShow();
+        generate.cmdCancelClick();
+    };
+    sub.cmdGenerateClick();
+    EXPECT_EQ(view.texts[SubField::txtPassWord], "old");
+
+    std::string shown;
+    view.onGenerator = [&](TfrmGenerate& generate) {
+        test::FakeGenerateView window;
+        generate.Attach(window);
+        generate.FormShow();
+        shown = window.password;
+        generate.cmdUseClick();
+    };
+    sub.cmdGenerateClick();
+    EXPECT_EQ(view.texts[SubField::txtPassWord], shown);
+    EXPECT_EQ(view.focused.back(), SubField::txtPassWord);
+    sub.cmdSaveClick();
+    EXPECT_EQ(items.At(0).Password, shown);
 }
 
 } // namespace

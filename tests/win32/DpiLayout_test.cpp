@@ -525,5 +525,44 @@ TEST_F(DpiLayoutTest, TheMainWindowFollowsADpiChange) {
     EXPECT_EQ(below.bottom, std::max(client.bottom, row.bottom)); // none left when the window is that low
 }
 
+// The window of this thread with the caption, once it shows.
+HWND g_nested = nullptr;
+std::wstring g_nestedCaption;
+std::function<void(HWND)> g_nestedVisit;
+
+void CALLBACK NestedTick(HWND, UINT, UINT_PTR timer, DWORD) {
+    HWND dialog = FindWindowW(L"#32770", g_nestedCaption.c_str());
+    if (dialog == nullptr || !IsWindowVisible(dialog))
+        return;
+    KillTimer(nullptr, timer);
+    g_nested = dialog;
+    const auto visit = std::move(g_nestedVisit);
+    visit(dialog);
+}
+
+TEST_F(DpiLayoutTest, TheGeneratorOverTheEditorAndThePasswordReportFit) {
+    Open(2);
+    Visit([&] { Command(CommandId::actNew); },
+          [&](HWND editor) {
+              g_nested = nullptr;
+              g_nestedCaption = L"パスワードの生成";
+              g_nestedVisit = [&](HWND generator) {
+                  ExpectLaidOut(generator, dpi, "generator");
+                  SendDpiChange(generator, dpi, OtherDpi(dpi));
+                  ExpectLaidOut(generator, OtherDpi(dpi), "generator moved");
+                  Cancel(generator);
+              };
+              SetTimer(nullptr, 0, 20, &NestedTick);
+              SendMessageW(GetDlgItem(editor, 1007), BM_CLICK, 0, 0); // 生成, which runs the generator
+              EXPECT_NE(g_nested, nullptr);
+              Cancel(editor);
+          });
+    Visit([&] { Command(CommandId::mnuPasswordAudit); },
+          [&](HWND report) {
+              ExpectLaidOut(report, dpi, "password report");
+              Cancel(report);
+          });
+}
+
 } // namespace
 } // namespace tobrix::win32
