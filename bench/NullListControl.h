@@ -5,7 +5,7 @@
 
 namespace tobrix::bench {
 
-class NullListControl final : public ListControl {
+class NullListControl : public ListControl {
 public:
     explicit NullListControl(int selected = -1) : selected_(selected) {}
     void SetRowCount(int) override {}

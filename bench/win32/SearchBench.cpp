@@ -26,8 +26,8 @@ using namespace tobrix;
 
 namespace {
 
-// The main window's list control as far as the list part needs it, and no more.
-class BenchList final : public ListControl {
+// The main window's list control as far as the search needs it: its rows and its selection.
+class BenchList final : public bench::NullListControl {
 public:
     explicit BenchList(HWND list) : list_(list) {}
     void SetRowCount(int count) override { ListView_SetItemCountEx(list_, count, LVSICF_NOSCROLL); }
@@ -36,13 +36,6 @@ public:
         ListView_EnsureVisible(list_, row, TRUE);
     }
     int SelectedRow() const override { return ListView_GetNextItem(list_, -1, LVNI_SELECTED); }
-    int HitTest(int, int) const override { return -1; }
-    int Top() const override { return 0; }
-    int Height() const override { return 0; }
-    int PointerY() const override { return 0; }
-    void Scroll(int) override {}
-    void ShowDropMark(const DropMark&) override {}
-    void SetEmptyText(std::string_view) override {}
 
 private:
     HWND list_;
