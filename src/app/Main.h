@@ -21,6 +21,7 @@ namespace tobrix {
 
 class BrowserAddressReader;
 class Clipboard;
+class Clock;
 class Collation;
 class Crypto;
 class Desktop;
@@ -51,6 +52,7 @@ struct MainServices {
     const TextCodec& codec;
     Crypto& crypto;
     BrowserAddressReader& browserAddress;
+    const Clock& clock;
 };
 
 class TfrmMain final : public SubHost {

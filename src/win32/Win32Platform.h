@@ -3,6 +3,7 @@
 
 #include "common/Identity.h"
 #include "platform/Clipboard.h"
+#include "platform/Clock.h"
 #include "platform/Desktop.h"
 #include "platform/InstanceLock.h"
 #include "platform/Messages.h"
@@ -11,6 +12,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 
 namespace tobrix::win32 {
@@ -45,6 +47,11 @@ public:
 class Win32Shell final : public Shell {
 public:
     void Open(std::string_view target, Show show) override;
+};
+
+class Win32Clock final : public Clock {
+public:
+    std::int64_t Milliseconds() const override { return static_cast<std::int64_t>(GetTickCount64()); }
 };
 
 class Win32Sound final : public Sound {

@@ -52,6 +52,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     Win32InstanceLock lock;
     Win32Desktop desktop;
     Win32Sound sound;
+    Win32Clock clock;
     if (!ClaimSingleInstance(lock, desktop, sound))
         return 0;
 
@@ -86,7 +87,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
         [&captureBound, &desktop] { return captureBound.BoundMs(desktop); });
     MainWindow window(instance,
                       MainServices{registry, files, messages, sound, desktop, shell, collation, clipboard, help, codec,
-                                   crypto, browserAddress},
+                                   crypto, browserAddress, clock},
                       main,
                       ExecutablePath());
     if (!window.Create(showCommand))

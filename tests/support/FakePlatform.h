@@ -5,6 +5,7 @@
 #include "common/Error.h"
 #include "platform/BrowserAddress.h"
 #include "platform/Clipboard.h"
+#include "platform/Clock.h"
 #include "platform/Collation.h"
 #include "platform/Desktop.h"
 #include "platform/Help.h"
@@ -52,6 +53,14 @@ public:
                 out.push_back(s.text);
         return out;
     }
+};
+
+// Time moves only when the test says so.
+class FakeClock final : public Clock {
+public:
+    std::int64_t now = 1'000'000;
+    std::int64_t Milliseconds() const override { return now; }
+    void Advance(std::int64_t milliseconds) { now += milliseconds; }
 };
 
 class FakeSound final : public Sound {

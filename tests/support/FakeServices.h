@@ -43,10 +43,11 @@ struct FakeServices {
     AsciiTextCodec codec;
     FakeCrypto crypto;
     FakeBrowserAddressReader browserAddress;
+    FakeClock clock;
 
     MainServices Services() {
         return {registry, files, messages, sound, desktop, shell, collation, clipboard, help, codec, crypto,
-                browserAddress};
+                browserAddress, clock};
     }
 };
 
