@@ -18,6 +18,8 @@ public:
     void Scroll(int) override {}
     void ShowDropMark(const DropMark&) override {}
     void SetEmptyText(std::string_view) override {}
+    int TopRow() const override { return 0; }
+    void ScrollToTop(int) override {}
 
 private:
     int selected_;
@@ -29,6 +31,7 @@ public:
     void Focus() override {}
     void FocusList() override {}
     void ShowCount(std::string_view) override {}
+    void SetText(std::string_view) override {}
 };
 
 } // namespace tobrix::bench

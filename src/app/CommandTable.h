@@ -42,6 +42,7 @@ enum class CommandId : int {
     mnuPasswordCsvImport = 2109,
     mnuPasswordCsvExport = 2110,
     mnuPasswordAudit = 2120,
+    mnuLock = 2121,
 };
 
 // A key with or without Ctrl or Alt; `key` is the virtual-key code ('A' for the A key). A key held
@@ -68,6 +69,7 @@ struct CommandInfo {
     Shortcut shortcut;
     int icon;       // image in the window's image list, -1 for none
     bool checkable; // shows a check mark in menus (a pressed toolbar button)
+    std::string_view lockedCaption = {}; // the caption while the window is locked, when it reads otherwise then
 };
 
 inline constexpr CommandInfo kCommands[] = {
@@ -92,6 +94,7 @@ inline constexpr CommandInfo kCommands[] = {
     {CommandId::mnuPasswordCsvImport, sjis<u8"パスワードCSVの取り込み(&B)...">(), {}, {}, -1, false},
     {CommandId::mnuExport, sjis<u8"ファイルへの書き出し(&W)...">(), {}, {}, -1, false},
     {CommandId::mnuPasswordCsvExport, sjis<u8"パスワードCSVへの書き出し(&S)...">(), {}, {}, -1, false},
+    {CommandId::mnuLock, sjis<u8"ロック(&L)">(), {}, {true, 'L', true}, -1, false, sjis<u8"ロック解除(&L)...">()},
     {CommandId::mnuExit, sjis<u8"終了(&X)">(), {}, {}, -1, false},
     {CommandId::mnuHide, sjis<u8"パスワードをふせる(&H)">(), {}, {}, 11, true},
     {CommandId::mnuShard, sjis<u8"シェード機能(&S)">(), {}, {}, 13, true},
@@ -156,6 +159,7 @@ inline constexpr MenuEntry kMainMenu[] = {
     {MenuEntry::Item, {}, CommandId::mnuPasswordCsvImport},
     {MenuEntry::Item, {}, CommandId::mnuExport},
     {MenuEntry::Item, {}, CommandId::mnuPasswordCsvExport},
+    {MenuEntry::Item, {}, CommandId::mnuLock},
     {MenuEntry::Separator},
     {MenuEntry::Item, {}, CommandId::mnuExit},
     {MenuEntry::EndPopup},

@@ -34,7 +34,9 @@ TfrmMain::TfrmMain(MainView& view, const MainServices& services, ItemDataList& i
       commands_(CommandContext{view, list_, items, state_, *this, services.sound, services.messages, services.desktop,
                                services.shell, services.clipboard, clipboardClear_, services.browserAddress}),
       options_(view, list_, settings, services.help, services.files, services.messages, exePath_),
-      paste_(view, list_, items, state_, services.clipboard), drag_(view, view.List(), items, state_, list_) {}
+      paste_(view, list_, items, state_, services.clipboard), drag_(view, view.List(), items, state_, list_),
+      lock_(view, services.clock, services.messages, settings, session_, items, state_, list_, paste_,
+            clipboardClear_) {}
 
 void TfrmMain::ShowError(std::string_view message) { services_.messages.ShowError(ErrorDisplayText(message)); }
 
@@ -64,6 +66,7 @@ bool TfrmMain::FormCreate() {
         return false;
     list_.RefreshList(0); // an empty list shows where to begin
     session_.AnnounceRecoveryFile();
+    lock_.Start();
     return true;
 }
 
@@ -111,6 +114,7 @@ void TfrmMain::Execute(CommandId id) {
     case CommandId::actMoveUp: drag_.MoveSelectedExecute(-1); break;
     case CommandId::actMoveDown: drag_.MoveSelectedExecute(+1); break;
     case CommandId::actFind: view_.Search().Focus(); break;
+    case CommandId::mnuLock: lock_.mnuLockClick(); break;
     default: commands_.Execute(id); break;
     }
 }
@@ -146,7 +150,27 @@ void TfrmMain::mnuPasswordAuditClick() {
         List().RefreshList(*audit.Chosen);
 }
 
+void TfrmMain::mnuMasterPasswordClick() {
+    session_.ChangeMasterPassword();
+    lock_.SettingsChanged();
+}
+
 bool TfrmMain::Update(CommandId id) const {
+    if (lock_.Locked()) {
+        // Nothing of the entries: the way back in, the way out, help and the window's options.
+        switch (id) {
+        case CommandId::mnuLock:
+        case CommandId::mnuExit:
+        case CommandId::mnuContents:
+        case CommandId::mnuSearchforHelp:
+        case CommandId::actAbout:
+        case CommandId::actTopLock:
+        case CommandId::mnuShard: return true;
+        default: return false;
+        }
+    }
+    if (id == CommandId::mnuLock)
+        return lock_.mnuLockUpdate();
     if (id == CommandId::mnuExport || id == CommandId::mnuPasswordCsvExport)
         return items_.Count() > 0;
     if (id == CommandId::actMoveUp || id == CommandId::actMoveDown)
@@ -160,7 +184,10 @@ std::optional<bool> TfrmMain::Checked(CommandId id) const {
     return std::nullopt;
 }
 
-bool TfrmMain::FormCloseQuery() { return session_.CloseQuery(); }
+bool TfrmMain::FormCloseQuery() {
+    // Locked: the lock saved the entries, and the list is empty.
+    return lock_.Locked() || session_.CloseQuery();
+}
 
 void TfrmMain::FormDestroy() {
     state_.Destroying = true;

@@ -5,6 +5,7 @@
 #include "app/MainCommands.h"
 #include "app/MainDrag.h"
 #include "app/MainList.h"
+#include "app/MainLock.h"
 #include "app/MainOptions.h"
 #include "app/MainPaste.h"
 #include "app/MainState.h"
@@ -89,7 +90,7 @@ public:
     void mnuPasswordCsvExportClick();
     // Sets, changes or removes the master password; the data file is written again at once in
     // its new form.
-    void mnuMasterPasswordClick() { session_.ChangeMasterPassword(); }
+    void mnuMasterPasswordClick();
     // The report of empty, short and shared passwords; the entry chosen in it is selected.
     void mnuPasswordAuditClick();
 
@@ -121,6 +122,7 @@ public:
     MainPaste& Paste() { return paste_; }
     MainClipboardClear& ClipboardClear() { return clipboardClear_; }
     MainDrag& Drag() { return drag_; }
+    MainLock& Lock() { return lock_; }
     const MainState& State() const { return state_; }
     MainState& State() { return state_; }
 
@@ -147,6 +149,7 @@ private:
     MainOptions options_;
     MainPaste paste_;
     MainDrag drag_;
+    MainLock lock_;
 };
 
 } // namespace tobrix

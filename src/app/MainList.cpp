@@ -228,6 +228,31 @@ void MainList::ClearFilter() {
     ApplyFilter();
 }
 
+void MainList::Drop() {
+    index_.Clear();
+    rows_.clear();
+    filtering_ = false;
+    searchText_.clear();
+    searchHoldable_ = true;
+    search_.Clear(); // its change comes back with the text already taken
+    state_.SelIndex = -1;
+    ShowRows();
+    control_.SetEmptyText({});
+}
+
+void MainList::Restore(const Moment& moment) {
+    if (!moment.searchText.empty()) {
+        search_.SetText(moment.searchText); // comes back as the field's change
+        edtSearchChange(moment.searchText);
+    }
+    ShowRows();
+    if (RowCount() == 0)
+        return;
+    const int row = RowOf(moment.entry);
+    control_.ScrollToTop(moment.topRow);
+    SelectRowOf(row >= 0 ? row : 0);
+}
+
 void MainList::UpdatePasswordMask(int i, bool showPlain) {
     TVirtualItem& item = items_.At(i);
     item.MaskedPassword = MaskFor(item.Password, settings_.HidePass, showPlain);

@@ -83,6 +83,19 @@ public:
     void ClearFilter();
     // Whether a search text narrows the rows.
     bool Filtering() const { return filtering_; }
+    // What the list shows, kept while the window is locked: no text of an entry.
+    struct Moment {
+        int entry = -1; // selected
+        int topRow = 0;
+        std::string searchText;
+    };
+    Moment Now() const { return {SelectedEntry(), control_.TopRow(), searchText_}; }
+    // The entries are gone (the window locks): no row, no search text, the folded copies wiped.
+    void Drop();
+    // The entries are back (read again: some may differ): the search text, the selection and
+    // the scroll position as they were, where the entries still reach.
+    void Restore(const Moment& moment);
+
     // What the index holds, for the benchmark.
     const SearchIndex& Index() const { return index_; }
 

@@ -20,6 +20,14 @@ void MainPaste::actAutoPasteExecute() {
     OfferClipboardText();
 }
 
+void MainPaste::End() {
+    if (state_.PasteStep == 0)
+        return;
+    view_.SetTimer(MainTimer::PasteRenewal, false);
+    state_.EndPaste();
+    OfferClipboardText();
+}
+
 bool MainPaste::actAutoPasteChecked() const {
     return state_.PasteStep != 0;
 }

@@ -21,6 +21,9 @@ public:
 
     // Ctrl+V: starts the sequence at the user ID, also when one is under way.
     void actAutoPasteExecute();
+    // Ends a sequence under way (the window locks): the field handed over last leaves the
+    // clipboard for a promise that is answered with nothing.
+    void End();
     // Whether the command shows checked: a sequence is under way.
     bool actAutoPasteChecked() const;
     // Empties the clipboard and promises text on it, with the main window as its owner.

@@ -3,6 +3,7 @@
 #include "common/ByteScan.h"
 #include "common/Cp932.h"
 #include "common/Error.h"
+#include "common/Secret.h"
 #include "platform/Collation.h"
 #include "store/ItemDataList.h"
 
@@ -64,6 +65,7 @@ void AddEntry(std::string& piece, const TVirtualItem& item) {
 
 void SearchIndex::Clear() {
     built_ = false;
+    Wipe(text_); // the entries' texts, folded
     text_ = {};
     ends_ = {};
     counts_ = {};

@@ -49,6 +49,10 @@ public:
     virtual void ShowDropMark(const DropMark& mark) = 0;
     // The text drawn in the list's empty area while it has no row; empty for none.
     virtual void SetEmptyText(std::string_view text) = 0;
+    // The row at the top of the list's view, and scrolling so that a row is there (as far as
+    // the rows below it allow).
+    virtual int TopRow() const = 0;
+    virtual void ScrollToTop(int row) = 0;
 };
 
 // What the list part needs of the search field above the list.
@@ -63,6 +67,8 @@ public:
     virtual void FocusList() = 0;
     // The text at the right end of the search row; empty for none.
     virtual void ShowCount(std::string_view text) = 0;
+    // Puts a text in the field; the change comes back like one the user made.
+    virtual void SetText(std::string_view text) = 0;
 };
 
 struct WindowBounds {
@@ -78,6 +84,7 @@ enum class MainTimer {
     timDrag,        // auto-scroll while a row is dragged
     PasteRenewal,   // the pause before a continuous paste offers the next field
     ClipboardClear, // the wait before a copied password leaves the clipboard; started with its own interval
+    LockIdle,       // the idle time before the window locks itself; started with its own interval
 };
 
 // What TfrmMain needs of its window.
@@ -111,6 +118,12 @@ public:
     virtual void StartTimer(MainTimer timer, int milliseconds) = 0;
     // Posts the continuous paste's renewal message to the window itself.
     virtual void PostPasteStep() = 0;
+    // Shows the window locked (no list, no search row: the lock's text and its unlock button)
+    // or as usual again.
+    virtual void ShowLocked(bool locked) = 0;
+    // Posts the lock that waited for a dialog to the window itself, so that it runs once the
+    // command that showed the dialog is over.
+    virtual void PostLock() = 0;
     // Shows the dialog for the presenter modally, the main window as its owner.
     virtual void RunSubDialog(TfrmSub& sub) = 0;
     virtual void RunAboutDialog(TfrmAbout& about) = 0;

@@ -83,19 +83,35 @@ void TfrmPassword::cmdCancelClick() {
     view_->Close(false);
 }
 
+void TfrmMasterPassword::Attach(PasswordView& view, LockFieldsView& lock) {
+    view_ = &view;
+    lock_ = &lock;
+    lock.SetLockMinutes(LockMinutes);
+    lock.SetLockOnSessionLock(LockOnSessionLock);
+}
+
 void TfrmMasterPassword::cmdOKClick() {
+    LockMinutes = lock_->LockMinutes();
+    LockOnSessionLock = lock_->LockOnSessionLock();
+    Secret password = view_->Password(PasswordField::New);
+    const Secret confirmation = view_->Password(PasswordField::Confirm);
+    const bool remove = current_ != nullptr && view_->RemoveChecked();
+    if (current_ != nullptr && !remove && password.empty() && confirmation.empty() &&
+        view_->Password(PasswordField::Current).empty()) {
+        Outcome = Result::LockOnly;
+        view_->Close(true);
+        return;
+    }
     if (current_ != nullptr &&
         !FieldMatches(*view_, PasswordField::Current, *current_, crypto_, messages_, kMsgCurrentWrong))
         return;
-    if (current_ != nullptr && view_->RemoveChecked()) {
+    if (remove) {
         if (!messages_.AskWarning(kMsgRemove))
             return;
         Outcome = Result::Removed;
         view_->Close(true);
         return;
     }
-    Secret password = view_->Password(PasswordField::New);
-    const Secret confirmation = view_->Password(PasswordField::Confirm);
     if (password.empty()) {
         messages_.ShowWarning(kMsgNoNewPassword);
         view_->Focus(PasswordField::New);

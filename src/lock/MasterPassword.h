@@ -42,6 +42,16 @@ public:
     virtual void Close(bool ok) = 0;
 };
 
+// The setting dialog's fields of the lock.
+class LockFieldsView {
+public:
+    virtual ~LockFieldsView() = default;
+    virtual int LockMinutes() const = 0; // 0: never
+    virtual void SetLockMinutes(int minutes) = 0;
+    virtual bool LockOnSessionLock() const = 0;
+    virtual void SetLockOnSessionLock(bool on) = 0;
+};
+
 // The question at start for the password of a protected data file. OK tries the password on
 // the file; a wrong one is said and asked again.
 class TfrmPassword {
@@ -70,7 +80,9 @@ private:
     PasswordView* view_ = nullptr;
 };
 
-// Sets, changes or removes the master password. With one set, the current one is asked first.
+// Sets, changes or removes the master password, and sets when the window locks itself. With a
+// password set, the current one is asked first to change or remove it; the lock's settings
+// alone need none.
 class TfrmMasterPassword {
 public:
     // `current`: the session's keys, or null when no master password is set.
@@ -79,21 +91,30 @@ public:
 
     bool HasPassword() const { return current_ != nullptr; }
 
-    void Attach(PasswordView& view) { view_ = &view; }
-    void Detach() { view_ = nullptr; }
+    // The lock's fields show LockMinutes and LockOnSessionLock.
+    void Attach(PasswordView& view, LockFieldsView& lock);
+    void Detach() {
+        view_ = nullptr;
+        lock_ = nullptr;
+    }
 
     void cmdOKClick();
     void cmdCancelClick();
 
-    enum class Result { Cancelled, Set, Removed };
+    // LockOnly: the password stays; only the lock's settings were changed.
+    enum class Result { Cancelled, Set, Removed, LockOnly };
     Result Outcome = Result::Cancelled;
     std::optional<MasterKey> NewKey; // Set
+    // The lock's settings: shown when the dialog opens, the fields' values after OK.
+    int LockMinutes = 0;
+    bool LockOnSessionLock = true;
 
 private:
     Crypto& crypto_;
     Messages& messages_;
     const MasterKey* current_;
     PasswordView* view_ = nullptr;
+    LockFieldsView* lock_ = nullptr;
 };
 
 // The question for the session's master password before a command that hands out every

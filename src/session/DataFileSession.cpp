@@ -74,6 +74,17 @@ constexpr std::string_view kMsgScrambledRecoveryFiles =
     sjis<u8"次の退避ファイルには、すべての項目が簡単なスクランブルをかけただけで入っています。"
          u8"\r\n%s\r\n\r\n必要な項目を取り込んだら、%s を終了してから削除してください。">();
 
+// The lock and its release.
+constexpr std::string_view kMsgNotLocked =
+    sjis<u8"%s\r\n項目を退避するファイルも作成できなかったため、ロックしませんでした。">();
+constexpr std::string_view kMsgUnlockLater =
+    sjis<u8"%s\r\nロックを解除できません。しばらくしてから、もう一度お試しください。">();
+constexpr std::string_view kMsgUnlockRestart =
+    sjis<u8"%s\r\nロックを解除できません。%s を終了してから、起動し直してください。">();
+constexpr std::string_view kMsgDamagedReason = sjis<u8"データファイル %s は壊れているため、読み込めません。">();
+constexpr std::string_view kMsgNewerReason =
+    sjis<u8"データファイル %s は、より新しいバージョンの %s で作成されたため読み込めません。">();
+
 // Recovery files are never overwritten: each save looks for a free name, this many at most.
 constexpr int kMaxRecoveryAttempts = 10000;
 
@@ -203,8 +214,14 @@ bool DataFileSession::Confirm(std::string_view prompt) {
 
 void DataFileSession::ChangeMasterPassword() {
     TfrmMasterPassword dialog(crypto_, messages_, masterKey_ ? &*masterKey_ : nullptr);
+    dialog.LockMinutes = settings_.LockMinutes;
+    dialog.LockOnSessionLock = settings_.LockOnSessionLock;
     dialogs_.RunMasterPasswordDialog(dialog);
     if (dialog.Outcome == TfrmMasterPassword::Result::Cancelled)
+        return;
+    settings_.LockMinutes = dialog.LockMinutes;
+    settings_.LockOnSessionLock = dialog.LockOnSessionLock;
+    if (dialog.Outcome == TfrmMasterPassword::Result::LockOnly)
         return;
     std::optional<MasterKey> key = std::move(dialog.NewKey);
     if (dataFileUnreadable_) {
@@ -249,10 +266,7 @@ bool DataFileSession::CloseQuery() {
     switch (saved.outcome) {
     case Outcome::Saved: break;
     case Outcome::Recovered:
-        messages_.ShowWarning(Substitute(kMsgRecovered,
-                                         {saved.failure, files_.DisplayName(saved.recovery),
-                                          Substitute(masterKey_ ? kRecoveryAdviceProtected : kRecoveryAdvice,
-                                                     kAppTitle)}));
+        messages_.ShowWarning(RecoveredNotice(saved));
         // Told now: the next start need not tell again.
         settings_.RecoveryShown = files_.LastWriteTime(saved.recovery).value_or(settings_.RecoveryShown);
         break;
@@ -264,8 +278,9 @@ bool DataFileSession::CloseQuery() {
 bool DataFileSession::SaveForEndOfSession() { return keepNothing_ || SaveEntriesAtExit().outcome != Outcome::Lost; }
 
 DataFileSession::ExitSave DataFileSession::SaveEntriesAtExit() {
-    if (!state_.Modified || !state_.UnsavedChanges)
-        return {};
+    if (locked_ || !state_.Modified || !state_.UnsavedChanges)
+        return {}; // locked: the lock saved them, and the list is empty
+
     ExitSave result;
     if (dataFileUnreadable_) {
         // The data file may still hold entries that were never read: it is kept as it is.
@@ -297,6 +312,83 @@ DataFileSession::ExitSave DataFileSession::SaveEntriesAtExit() {
     result.outcome = Outcome::Recovered;
     result.recovery = *recovery;
     return result;
+}
+
+std::string DataFileSession::RecoveredNotice(const ExitSave& saved) const {
+    return Substitute(kMsgRecovered, {saved.failure, files_.DisplayName(saved.recovery),
+                                      Substitute(masterKey_ ? kRecoveryAdviceProtected : kRecoveryAdvice, kAppTitle)});
+}
+
+bool DataFileSession::SaveForLock(std::string& notice) {
+    notice.clear();
+    const ExitSave saved = SaveEntriesAtExit();
+    switch (saved.outcome) {
+    case Outcome::Saved: break;
+    case Outcome::Recovered:
+        notice = RecoveredNotice(saved);
+        settings_.RecoveryShown = files_.LastWriteTime(saved.recovery).value_or(settings_.RecoveryShown);
+        break;
+    case Outcome::Lost: ShowError(messages_, Substitute(kMsgNotLocked, saved.failure)); return false;
+    }
+    return true;
+}
+
+void DataFileSession::DropKeys() {
+    if (masterKey_)
+        lockSeal_ = masterKey_->Seal(crypto_, {});
+    masterKey_.reset();
+    locked_ = true;
+}
+
+bool DataFileSession::Unlock() {
+    const std::string name = files_.DisplayName(state_.DataFileName);
+    const auto cannot = [&](std::string_view reason, bool later) {
+        ShowError(messages_, later ? Substitute(kMsgUnlockLater, reason)
+                                   : Substitute(kMsgUnlockRestart, {reason, kAppTitle}));
+        return false;
+    };
+    std::string file;
+    const WipeOnExit wipe(file);
+    if (dataFileUnreadable_) {
+        // Never read, never written: the list was empty, and stays so. The password is checked
+        // on the lock's own seal.
+        file = lockSeal_;
+    } else {
+        try {
+            if (!files_.Exists(state_.DataFileName))
+                return cannot(Substitute(kMsgProtectedMissing, name), false);
+            file = ReadDataFile(files_, state_.DataFileName);
+        } catch (const std::exception& e) {
+            return cannot(MessageOf(e), true); // held by a sync program, say
+        }
+        if (!IsProtectedFile(file))
+            return cannot(Substitute(kMsgNotProtected, name), false);
+    }
+    ProtectedHeader header;
+    switch (ParseProtectedHeader(file, header)) {
+    case HeaderStatus::Ok: break;
+    case HeaderStatus::Damaged: return cannot(Substitute(kMsgDamagedReason, name), false);
+    case HeaderStatus::Newer: return cannot(Substitute(kMsgNewerReason, {name, kAppTitle}), false);
+    }
+    TfrmPassword prompt(crypto_, messages_, file);
+    dialogs_.RunPasswordDialog(prompt);
+    const WipeOnExit wipeText(prompt.Text);
+    switch (prompt.Outcome) {
+    case TfrmPassword::Result::Cancelled: return false;
+    case TfrmPassword::Result::Damaged: return cannot(Substitute(kMsgDamagedReason, name), false);
+    case TfrmPassword::Result::Opened: break;
+    }
+    try {
+        ParseDataText(prompt.Text, settings_.HidePass, items_);
+    } catch (const std::exception&) {
+        items_.Clear();
+        return cannot(Substitute(kMsgDamagedReason, name), false);
+    }
+    masterKey_ = std::move(prompt.Key);
+    lockSeal_.clear();
+    locked_ = false;
+    state_.UnsavedChanges = false; // the list is the file's again
+    return true;
 }
 
 FilePath DataFileSession::RecoveryFileName(const FilePath& dataFileName, int attempt) {

@@ -66,6 +66,21 @@ public:
     // its new form.
     void ChangeMasterPassword();
 
+    // Whether a master password is set: only then can the window lock.
+    bool HasMasterKey() const { return masterKey_.has_value(); }
+    // Before the window locks: changed entries are saved as at a close (into a recovery file
+    // when the data file cannot take them). False when they could be saved nowhere: that is
+    // said, and the window is not to lock. `notice`: what to tell once the window is locked
+    // (where the entries went), empty for nothing.
+    bool SaveForLock(std::string& notice);
+    // The window locked: the keys go. What is kept is a protected file of no entries, so that
+    // the password can still be checked where the data file is not to be read again.
+    void DropKeys();
+    // The master password asked again as at start and the data file read again from the disk
+    // into the empty list. False when the window stays locked: the user cancelled, or the file
+    // cannot be read (that is said; nothing is written).
+    bool Unlock();
+
     // PasswordGate: the session's master password, when one is set.
     bool Confirm(std::string_view prompt) override;
 
@@ -84,6 +99,8 @@ private:
     };
     // Saves changed entries at the end of the window's life, without showing anything.
     ExitSave SaveEntriesAtExit();
+    // What the user is told when the entries went to a recovery file.
+    std::string RecoveredNotice(const ExitSave& saved) const;
     // Writes every entry into a new recovery file beside the data file, or where that fails,
     // in the user's local application data. Its path, or nothing when none could be written.
     std::optional<FilePath> WriteRecoveryFile();
@@ -118,6 +135,8 @@ private:
     // The master password's keys while one is set.
     std::optional<MasterKey> masterKey_;
     bool keepNothing_ = false;
+    bool locked_ = false;
+    std::string lockSeal_; // while locked: no entries, sealed with the dropped keys
 };
 
 } // namespace tobrix

@@ -115,6 +115,8 @@ constexpr Field kFields[] = {
     Sparse(B("GenSymbols", &TSettings::GenSymbols, true)),
     Sparse(S("GenSymbolSet", &TSettings::GenSymbolSet, kGenDefaultSymbols)),
     Sparse(B("GenNoLookAlikes", &TSettings::GenNoLookAlikes, false)),
+    Sparse(InRange(I("LockMinutes", &TSettings::LockMinutes, kLockDefaultMinutes), 0, kLockMaxMinutes)),
+    Sparse(B("LockOnSessionLock", &TSettings::LockOnSessionLock, true)),
 };
 
 bool ParseTime(std::string_view text, std::int64_t& value) {

@@ -20,6 +20,8 @@ inline constexpr int kColumnCount = 5;
 inline constexpr int kGenMinLength = 4;
 inline constexpr int kGenMaxLength = 128;
 inline constexpr int kGenDefaultLength = 20;
+inline constexpr int kLockDefaultMinutes = 10;
+inline constexpr int kLockMaxMinutes = 1440;
 inline constexpr std::string_view kGenDefaultSymbols = "!#$%&()*+,-./:;<=>?@[]^_{|}~";
 
 // Every field is named after its registry value. Before LoadSettings every field is
@@ -68,6 +70,11 @@ struct TSettings {
     bool GenSymbols = false;
     std::string GenSymbolSet;
     bool GenNoLookAlikes = false;
+    // With a master password: the idle minutes before the window locks itself (0: never), and
+    // whether it locks when Windows locks the session or goes to sleep. Stored only once they
+    // differ from their defaults.
+    std::int32_t LockMinutes = 0;
+    bool LockOnSessionLock = false;
     // Which of the values stored only when needed were in the registry at load: those are
     // written at every save, so that a value put back to its default replaces the old one.
     std::set<std::string_view> Present;

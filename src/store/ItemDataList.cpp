@@ -1,6 +1,7 @@
 #include "store/ItemDataList.h"
 
 #include "common/Error.h"
+#include "common/Secret.h"
 
 namespace tobrix {
 
@@ -79,8 +80,12 @@ void ItemDataList::Reorder(const std::vector<std::size_t>& order) {
 }
 
 void ItemDataList::Clear() {
-    while (!items_.empty())
+    while (!items_.empty()) {
+        TVirtualItem& item = *items_.back();
+        for (std::string* text : {&item.Title, &item.UserID, &item.Password, &item.MaskedPassword, &item.Memo, &item.URL})
+            Wipe(*text);
         items_.pop_back();
+    }
 }
 
 } // namespace tobrix

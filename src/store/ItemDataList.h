@@ -52,7 +52,7 @@ public:
     void Remove(int index);
     // Takes the entry out and inserts it at `to`; the entries between shift by one place.
     void Move(int from, int to);
-    // Releases every entry, the last first.
+    // Releases every entry, the last first, its texts wiped.
     void Clear();
     void Reserve(std::size_t count) { items_.reserve(count); }
 

@@ -58,6 +58,9 @@ public:
     void ShowDropMark(const DropMark& mark) override { dropMark = mark; }
     std::string emptyText;
     void SetEmptyText(std::string_view text) override { emptyText = text; }
+    int topRow = 0;
+    int TopRow() const override { return topRow; }
+    void ScrollToTop(int row) override { topRow = row; }
 };
 
 // The search field: its text as the presenter last set it, the count and where the focus went.
@@ -76,6 +79,11 @@ public:
     void Focus() override { focus = "search"; }
     void FocusList() override { focus = "list"; }
     void ShowCount(std::string_view text) override { count = text; }
+    std::function<void(std::string_view)> onText;
+    void SetText(std::string_view text) override {
+        if (onText)
+            onText(text);
+    }
 };
 
 // The password CSV export's windows: the test plays the user in the check and the save dialog.
@@ -137,6 +145,10 @@ public:
         starts[timer].push_back(milliseconds);
     }
     void PostPasteStep() override { ++pasteStepsPosted; }
+    bool locked = false;
+    int locksPosted = 0;
+    void ShowLocked(bool on) override { locked = on; }
+    void PostLock() override { ++locksPosted; }
 
     // What happens while a modal dialog is open: the test plays the user.
     std::function<void(TfrmSub&)> onSubDialog;

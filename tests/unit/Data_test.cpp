@@ -58,7 +58,7 @@ TEST(Settings, SavingWritesAll28ValuesAsTextInOrder) {
     EXPECT_EQ(v.at("ColWidth2").text, "220");
     EXPECT_EQ(v.at("InportFile").text, "C:\\\x95\x5C.csv");
     EXPECT_EQ(v.at("ExportFile").text, "");
-    ASSERT_EQ(SettingCount(), 39);
+    ASSERT_EQ(SettingCount(), 41);
     for (int i = 0; i < 28; ++i)
         EXPECT_EQ(SettingName(i), kNames[static_cast<std::size_t>(i)]);
     EXPECT_EQ(SettingName(28), "RecoveryShown");

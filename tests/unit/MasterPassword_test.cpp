@@ -24,8 +24,15 @@ const std::string kData = kFolder + "/Tobrix.DAT";
 const std::string kRecovered = kFolder + "/Tobrix.recovered.DAT";
 
 // The dialogs' fields as the user fills them; OK and キャンセル are the test's calls.
-class FakePasswordView final : public PasswordView {
+class FakePasswordView final : public PasswordView, public LockFieldsView {
 public:
+    int minutes = -1;
+    bool onSessionLock = false;
+    int LockMinutes() const override { return minutes; }
+    void SetLockMinutes(int m) override { minutes = m; }
+    bool LockOnSessionLock() const override { return onSessionLock; }
+    void SetLockOnSessionLock(bool on) override { onSessionLock = on; }
+
     std::map<PasswordField, std::string> fields;
     bool remove = false;
     std::optional<bool> closed; // OK: true
@@ -82,7 +89,7 @@ protected:
                      bool remove = false) {
         s.view.onMasterPasswordDialog = [=, this](TfrmMasterPassword& setting) {
             FakePasswordView dialog;
-            setting.Attach(dialog);
+            setting.Attach(dialog, dialog);
             dialog.fields[PasswordField::Current] = current;
             dialog.fields[PasswordField::New] = password;
             dialog.fields[PasswordField::Confirm] = confirmation;
