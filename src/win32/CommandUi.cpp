@@ -92,12 +92,34 @@ void CommandUi::Rescale() {
 
 HMENU CommandUi::TakeMenuBar() { return std::exchange(menuBar_, nullptr); }
 
+namespace {
+
+// A menu item's text: the caption, then its shortcut after a tab.
+std::wstring MenuText(const CommandInfo& info, std::string_view caption) {
+    std::string text(caption);
+    if (const std::string keys = ShortcutText(info.shortcut); !keys.empty())
+        text += "\t" + keys;
+    return Widen(text);
+}
+
+} // namespace
+
+void CommandUi::ShowLockedCaptions(HMENU menu, bool locked) const {
+    for (const CommandInfo& info : kCommands) {
+        if (info.lockedCaption.empty())
+            continue;
+        const std::wstring text = MenuText(info, locked ? info.lockedCaption : info.caption);
+        MENUITEMINFOW item{};
+        item.cbSize = sizeof item;
+        item.fMask = MIIM_STRING;
+        item.dwTypeData = const_cast<wchar_t*>(text.c_str());
+        SetMenuItemInfoW(menu, IdOf(info.id), FALSE, &item);
+    }
+}
+
 void CommandUi::AddMenuItem(HMENU menu, CommandId id) {
     const CommandInfo& info = InfoOf(id);
-    std::string caption(info.caption);
-    if (const std::string keys = ShortcutText(info.shortcut); !keys.empty())
-        caption += "\t" + keys;
-    const std::wstring text = Widen(caption);
+    const std::wstring text = MenuText(info, info.caption);
     MENUITEMINFOW item{};
     item.cbSize = sizeof item;
     item.fMask = MIIM_ID | MIIM_STRING | MIIM_FTYPE;

@@ -42,6 +42,8 @@ public:
     void ShowContextMenu(HWND owner, POINT at) const;
 
     void SetChecked(HWND window, CommandId id, bool checked);
+    // The captions of the commands that read otherwise while the window is locked.
+    void ShowLockedCaptions(HMENU menu, bool locked) const;
     // The check marks that follow the window's state, brought up to date where they differ.
     void FollowChecks(HWND window, const std::function<std::optional<bool>(CommandId)>& checked);
     // Each command's items in a menu about to open, enabled as `enabled` says.

@@ -2,6 +2,7 @@
 
 #include "common/Identity.h"
 #include "common/Error.h"
+#include "common/Secret.h"
 #include "store/Columns.h"
 #include "store/Data.h"
 #include "store/ItemDataList.h"
@@ -17,12 +18,14 @@
 #include "win32/HighContrast.h"
 #include "win32/PreviewDialog.h"
 #include "win32/SubDialog.h"
+#include "win32/SystemLibrary.h"
 #include "win32/WaitCursor.h"
 #include "win32/PasswordAuditDialog.h"
 #include "win32/Win32Platform.h"
 #include "win32/resource.h"
 
 #include <windowsx.h>
+#include <wtsapi32.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -36,9 +39,12 @@ namespace {
 
 // The continuous paste's renewal, posted to the window itself.
 constexpr UINT WM_PASTESTEP = WM_USER + 100;
+// The lock that waited for a dialog, posted to the window itself.
+constexpr UINT WM_LOCKPOSTED = WM_USER + 101;
 constexpr UINT_PTR kDragTimer = 1;
 constexpr UINT_PTR kPasteTimer = 2;
 constexpr UINT_PTR kClipboardTimer = 3;
+constexpr UINT_PTR kLockTimer = 4;
 constexpr UINT kTimerInterval = 100; // ms
 
 UINT_PTR TimerId(MainTimer timer) {
@@ -46,11 +52,25 @@ UINT_PTR TimerId(MainTimer timer) {
     case MainTimer::timDrag: return kDragTimer;
     case MainTimer::PasteRenewal: return kPasteTimer;
     case MainTimer::ClipboardClear: return kClipboardTimer;
+    case MainTimer::LockIdle: return kLockTimer;
     }
     return 0;
 }
 // How far the pointer moves with the button held before a press becomes a drag.
 constexpr int kDragThreshold = 5;
+
+constexpr std::string_view kLockedText = sjis<u8"ロック中">();
+constexpr std::string_view kUnlockButton = sjis<u8"ロック解除(&U)...">();
+
+// Windows tells of the session's changes only to a window that asks; wtsapi32 is not among
+// the DLLs loaded at start.
+using SessionNotification = BOOL(WINAPI*)(HWND, DWORD);
+using SessionUnregistration = BOOL(WINAPI*)(HWND);
+
+HMODULE SessionLibrary() {
+    static const HMODULE library = LoadSystemLibrary(L"wtsapi32.dll");
+    return library;
+}
 
 } // namespace
 
@@ -231,8 +251,55 @@ bool MainWindow::OnCreate() {
     commands_.CreateToolBar(Handle());
     CreateSearchRow();
     CreateList();
+    CreateLockArea();
+    if (const auto notify = SystemFunction<SessionNotification>(SessionLibrary(), "WTSRegisterSessionNotification"))
+        sessionNotified_ = notify(Handle(), NOTIFY_FOR_THIS_SESSION) != FALSE;
     return presenter_.FormCreate();
 }
+
+void MainWindow::CreateLockArea() {
+    locked_ = CreateWindowExW(0, L"STATIC", Widen(kLockedText).c_str(), WS_CHILD | SS_CENTER | SS_NOPREFIX, 0, 0, 0,
+                              0, Handle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_LOCKED)), instance_,
+                              nullptr);
+    unlock_ = CreateWindowExW(0, L"BUTTON", Widen(kUnlockButton).c_str(), WS_CHILD | WS_TABSTOP | BS_PUSHBUTTON, 0,
+                              0, 0, 0, Handle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_UNLOCK)), instance_,
+                              nullptr);
+    for (HWND control : {locked_, unlock_})
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+}
+
+void MainWindow::ShowLocked(bool locked) {
+    isLocked_ = locked;
+    if (drag_ != Drag::None)
+        EndDrag(false);
+    // The cell text handed to the list last may be a password.
+    Wipe(cellText_.data(), cellText_.size() * sizeof(wchar_t));
+    cellText_.clear();
+    for (HWND control : {list_, search_})
+        ShowWindow(control, locked ? SW_HIDE : SW_SHOWNA);
+    for (HWND control : {locked_, unlock_})
+        ShowWindow(control, locked ? SW_SHOWNA : SW_HIDE);
+    commands_.ShowLockedCaptions(GetMenu(Handle()), locked);
+    lastFocus_ = nullptr;
+    Layout();
+    if (GetActiveWindow() == Handle())
+        SetFocus(locked ? unlock_ : list_);
+}
+
+void MainWindow::PostLock() { PostMessageW(Handle(), WM_LOCKPOSTED, 0, 0); }
+
+void MainWindow::OnUserInput() { presenter_.Lock().UserInput(); }
+
+int MainWindow::TopRow() const { return ListView_GetTopIndex(list_); }
+
+void MainWindow::ScrollToTop(int row) {
+    RECT first{};
+    if (ListView_GetItemCount(list_) == 0 || !ListView_GetItemRect(list_, 0, &first, LVIR_BOUNDS))
+        return;
+    ListView_Scroll(list_, 0, (row - ListView_GetTopIndex(list_)) * (first.bottom - first.top));
+}
+
+void MainWindow::SetText(std::string_view text) { SetWindowTextW(search_, Widen(text).c_str()); }
 
 void MainWindow::CreateList() {
     // Owner data: the list asks for every cell and holds no rows. No in-place editing, one
@@ -328,6 +395,18 @@ void MainWindow::Layout() {
         ReleaseDC(count_, dc);
         countWidth = std::min<int>(size.cx + Scale(12), client.right / 2);
     }
+    if (isLocked_) {
+        // The lock's text and its button in the middle of the list's place.
+        const int height = std::max<int>(client.bottom - top, 0);
+        const int text = SearchRowHeight();
+        const int buttonWidth = Scale(160), buttonHeight = Scale(28);
+        const int at = top + std::max(0, (height - text - Scale(8) - buttonHeight) / 2);
+        MoveWindow(locked_, 0, at, client.right, text, TRUE);
+        MoveWindow(unlock_, std::max<int>(0, (client.right - buttonWidth) / 2), at + text + Scale(8), buttonWidth,
+                   buttonHeight, TRUE);
+        ShowWindow(count_, SW_HIDE);
+        return;
+    }
     MoveWindow(search_, 0, top, client.right - countWidth, row, TRUE);
     MoveWindow(count_, client.right - countWidth, top, countWidth, row, TRUE);
     ShowWindow(count_, countWidth > 0 ? SW_SHOWNA : SW_HIDE);
@@ -351,7 +430,9 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_SETFOCUS:
         // Back to the field or the list that had it when the window was left.
-        if (lastFocus_ != nullptr && IsWindow(lastFocus_))
+        if (isLocked_)
+            SetFocus(unlock_);
+        else if (lastFocus_ != nullptr && IsWindow(lastFocus_))
             SetFocus(lastFocus_);
         else if (list_ != nullptr)
             SetFocus(list_);
@@ -366,6 +447,8 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
         if (lParam != 0 && reinterpret_cast<HWND>(lParam) == search_)
             OnSearchCommand(HIWORD(wParam));
+        else if (lParam != 0 && reinterpret_cast<HWND>(lParam) == unlock_)
+            presenter_.Lock().cmdUnlockClick();
         else
             OnCommand(LOWORD(wParam));
         return 0;
@@ -381,6 +464,24 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         // Not answered: a promise still standing at exit leaves no account data behind.
         return 0;
     case WM_PASTESTEP: presenter_.Paste().WMPasteStep(); return 0;
+    case WM_LOCKPOSTED: presenter_.Lock().WMLockPosted(); return 0;
+    case WM_ENABLE:
+        // Disabled while a modal dialog is open over it.
+        presenter_.Lock().DialogShown(wParam == FALSE);
+        return 0;
+    case WM_WTSSESSION_CHANGE: {
+        // The own session only: locked, or left for another user's (fast user switching, a
+        // remote session taken over).
+        DWORD session = 0;
+        const bool own = ProcessIdToSessionId(GetCurrentProcessId(), &session) && session == static_cast<DWORD>(lParam);
+        if (own && (wParam == WTS_SESSION_LOCK || wParam == WTS_CONSOLE_DISCONNECT || wParam == WTS_REMOTE_DISCONNECT))
+            presenter_.Lock().SessionLocked();
+        return 0;
+    }
+    case WM_POWERBROADCAST:
+        if (wParam == PBT_APMSUSPEND)
+            presenter_.Lock().Suspending();
+        return TRUE;
     case WM_SYSCOLORCHANGE:
     case WM_SETTINGCHANGE: FollowSystemColors(Handle()); break; // the list and the toolbar
     case WM_TIMER:
@@ -392,6 +493,8 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             presenter_.Paste().timPasteTimer();
         } else if (wParam == kClipboardTimer) {
             presenter_.ClipboardClear().timClearTimer();
+        } else if (wParam == kLockTimer) {
+            presenter_.Lock().timLockIdleTimer();
         }
         return 0;
     case WM_MOUSEMOVE:
@@ -444,6 +547,11 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         KillTimer(Handle(), kDragTimer);
         KillTimer(Handle(), kPasteTimer);
         KillTimer(Handle(), kClipboardTimer);
+        KillTimer(Handle(), kLockTimer);
+        if (sessionNotified_)
+            if (const auto unregister =
+                    SystemFunction<SessionUnregistration>(SessionLibrary(), "WTSUnRegisterSessionNotification"))
+                unregister(Handle());
         main_.hwnd = nullptr;
         presenter_.FormDestroy();
         PostQuitMessage(0);
@@ -634,7 +742,7 @@ void MainWindow::RunExportDialog(TfrmExport& exporter) {
 }
 
 void MainWindow::RunMasterPasswordDialog(TfrmMasterPassword& dialog) {
-    PasswordDialog window(dialog);
+    PasswordDialog window(dialog, sound_);
     window.Run(Handle());
 }
 

@@ -29,6 +29,8 @@ public:
     // The message queue is empty: the commands' update rules run for the toolbar, unless a
     // modal dialog has the window disabled.
     void OnIdle();
+    // Keyboard or mouse input to one of the program's windows, as the message loop takes it.
+    void OnUserInput();
 
     // MainView
     ListControl& List() override { return *this; }
@@ -47,6 +49,8 @@ public:
     void SetTimer(MainTimer timer, bool enabled) override;
     void StartTimer(MainTimer timer, int milliseconds) override;
     void PostPasteStep() override;
+    void ShowLocked(bool locked) override;
+    void PostLock() override;
 
     void RunSubDialog(TfrmSub& sub) override;
     void RunPasswordAuditDialog(TfrmPasswordAudit& audit) override;
@@ -72,12 +76,15 @@ public:
     void Scroll(int dy) override;
     void ShowDropMark(const DropMark& mark) override;
     void SetEmptyText(std::string_view text) override;
+    int TopRow() const override;
+    void ScrollToTop(int row) override;
 
     // SearchBox
     void Clear() override;
     void Focus() override;
     void FocusList() override;
     void ShowCount(std::string_view text) override;
+    void SetText(std::string_view text) override;
 
 private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -89,6 +96,8 @@ private:
     bool OnCreate();
     void CreateList();
     void CreateSearchRow();
+    // The locked window's text and its unlock button, hidden until the window locks.
+    void CreateLockArea();
     // The search row's height for the list's font: the field's text with its frame.
     int SearchRowHeight() const;
     void OnSearchCommand(int code);
@@ -125,6 +134,10 @@ private:
     HWND search_ = nullptr;
     HWND count_ = nullptr; // the count of rows shown while a search text is on
     HWND lastFocus_ = nullptr; // the child that had the focus when the window was left
+    HWND locked_ = nullptr;    // 「ロック中」
+    HWND unlock_ = nullptr;
+    bool isLocked_ = false;
+    bool sessionNotified_ = false; // Windows tells of the session's lock
     std::wstring emptyText_;
     std::wstring countText_;
     HFONT font_ = nullptr; // of fonts_

@@ -2,6 +2,7 @@
 
 #include "common/Cp932Literal.h"
 #include "common/Error.h"
+#include "store/Data.h"
 #include "win32/Encoding.h"
 #include "win32/SystemLibrary.h"
 
@@ -19,12 +20,16 @@ enum : int {
     kNew,
     kConfirm,
     kRemove,
+    kLockMinutes,
+    kLockMinutesUpDown,
+    kLockOnSessionLock,
     kPromptText = 1450,
     kPasswordLabel,
     kCurrentLabel,
     kNewLabel,
     kConfirmLabel,
     kNotice,
+    kLockMinutesLabel,
 };
 
 constexpr std::string_view kPrompt = sjis<u8"データファイルのマスターパスワードを入力してください。">();
@@ -35,6 +40,8 @@ constexpr std::string_view kLabelConfirm = sjis<u8"新しいパスワードの�
 constexpr std::string_view kLabelRemove = sjis<u8"マスターパスワードを解除する(&R)">();
 constexpr std::string_view kNoticeText =
     sjis<u8"マスターパスワードを忘れると、データファイルの項目を取り出す方法はありません。">();
+constexpr std::string_view kLabelLockMinutes = sjis<u8"自動ロックまでの時間（分、0 = しない）(&T)：">();
+constexpr std::string_view kLabelLockOnSessionLock = sjis<u8"Windows のロック時にロックする(&W)">();
 constexpr std::string_view kButtonCancel = sjis<u8"キャンセル">();
 constexpr std::string_view kMsgPasswordNotNormal =
     sjis<u8"入力されたパスワードには、Unicode の正規化ができない文字が含まれているため、使用できません。"
@@ -113,7 +120,7 @@ void PasswordDialog::Run(HWND owner) {
     if (prompt_ != nullptr || check_ != nullptr)
         RunModal(owner, 392, 100);
     else
-        RunModal(owner, 400, 204);
+        RunModal(owner, 400, 260);
 }
 
 bool PasswordDialog::OnInit() {
@@ -124,7 +131,7 @@ bool PasswordDialog::OnInit() {
     if (prompt_ != nullptr || check_ != nullptr) {
         SetWindowTextW(Handle(), Widen(kPasswordCaption).c_str());
         // Asked before the main window shows: the question stands in the taskbar by itself.
-        if (prompt_ != nullptr)
+        if (prompt_ != nullptr && !IsWindowVisible(GetWindow(Handle(), GW_OWNER)))
             SetWindowLongPtrW(Handle(), GWL_EXSTYLE, GetWindowLongPtrW(Handle(), GWL_EXSTYLE) | WS_EX_APPWINDOW);
         CreateControls(
             {
@@ -155,16 +162,30 @@ bool PasswordDialog::OnInit() {
             {kNew, WC_EDITW, L"", 188, 72, 204, 21, password, WS_EX_CLIENTEDGE},
             {kConfirmLabel, WC_STATICW, Widen(kLabelConfirm), 8, 102, 176, 21, label},
             {kConfirm, WC_EDITW, L"", 188, 102, 204, 21, password, WS_EX_CLIENTEDGE},
-            {kNotice, WC_STATICW, Widen(kNoticeText), 8, 134, 384, 34, SS_LEFT | SS_NOPREFIX},
-            {IDOK, WC_BUTTONW, L"OK", 218, 172, 84, 25, WS_TABSTOP | BS_DEFPUSHBUTTON},
-            {IDCANCEL, WC_BUTTONW, Widen(kButtonCancel), 308, 172, 84, 25, button},
+            {kLockMinutesLabel, WC_STATICW, Widen(kLabelLockMinutes), 8, 138, 300, 21, label},
+            {kLockMinutes, WC_EDITW, L"", 312, 138, 56, 21, WS_TABSTOP | NValEditControl::kStyle, WS_EX_CLIENTEDGE},
+            {kLockOnSessionLock, WC_BUTTONW, Widen(kLabelLockOnSessionLock), 8, 164, 384, 21,
+             WS_TABSTOP | BS_AUTOCHECKBOX},
+            {kNotice, WC_STATICW, Widen(kNoticeText), 8, 192, 384, 34, SS_LEFT | SS_NOPREFIX},
+            {IDOK, WC_BUTTONW, L"OK", 218, 228, 84, 25, WS_TABSTOP | BS_DEFPUSHBUTTON},
+            {IDCANCEL, WC_BUTTONW, Widen(kButtonCancel), 308, 228, 84, 25, button},
         },
         font);
+    minutes_->Attach(Item(kLockMinutes));
+    TNValEdit& minutes = minutes_->Field();
+    minutes.SetMaxDigits(4);
+    minutes.SetFixDecimal(0);
+    minutes.NegativeToZero = true;
+    minutes.SetPrmtNegative(false);
+    minutes.MaxValue = kLockMaxMinutes;
+    minutes.DelAllClear = true;
+    minutes.SetZeroDisplay(true);
+    minutes_->AttachUpDown(kLockMinutesUpDown, 0, kLockMaxMinutes, kLockDefaultMinutes);
     // Without a master password there is nothing to give first or to remove.
     const bool has = setting_->HasPassword();
     for (const int id : {kCurrentLabel, kCurrent, kRemove})
         EnableWindow(Item(id), has);
-    setting_->Attach(*this);
+    setting_->Attach(*this, *this);
     Focus(has ? PasswordField::Current : PasswordField::New);
     return false;
 }
@@ -191,6 +212,19 @@ void PasswordDialog::ClearPassword(PasswordField field) { SetWindowTextW(Item(Id
 
 void PasswordDialog::Focus(PasswordField field) {
     SendMessageW(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(IdOf(field))), TRUE);
+}
+
+int PasswordDialog::LockMinutes() const { return static_cast<int>(minutes_->Field().Value()); }
+
+void PasswordDialog::SetLockMinutes(int minutes) {
+    minutes_->Field().SetValue(minutes);
+    minutes_->SetUpDownPosition(minutes);
+}
+
+bool PasswordDialog::LockOnSessionLock() const { return IsDlgButtonChecked(Handle(), kLockOnSessionLock) == BST_CHECKED; }
+
+void PasswordDialog::SetLockOnSessionLock(bool on) {
+    CheckDlgButton(Handle(), kLockOnSessionLock, on ? BST_CHECKED : BST_UNCHECKED);
 }
 
 bool PasswordDialog::RemoveChecked() const {

@@ -4,18 +4,20 @@
 
 #include "lock/MasterPassword.h"
 #include "win32/Dialog.h"
+#include "win32/NValEditControl.h"
+
+#include <optional>
 
 
 namespace tobrix::win32 {
 
-class PasswordDialog final : public Dialog, public PasswordView {
+class PasswordDialog final : public Dialog, public PasswordView, public LockFieldsView {
 public:
     // The question for the data file's password.
     explicit PasswordDialog(TfrmPassword& prompt)
         : prompt_(&prompt) {}
-    // The setting.
-    explicit PasswordDialog(TfrmMasterPassword& setting)
-        : setting_(&setting) {}
+    // The setting; `sound` for its numeric field.
+    PasswordDialog(TfrmMasterPassword& setting, Sound& sound) : setting_(&setting) { minutes_.emplace(sound); }
     // The check before a command.
     explicit PasswordDialog(TfrmPasswordCheck& check)
         : check_(&check) {}
@@ -30,6 +32,12 @@ public:
     void Close(bool ok) override { EndModal(ok ? IDOK : IDCANCEL); }
     void SetBusy(bool busy) override { SetWaitCursor(busy); }
 
+    // LockFieldsView
+    int LockMinutes() const override;
+    void SetLockMinutes(int minutes) override;
+    bool LockOnSessionLock() const override;
+    void SetLockOnSessionLock(bool on) override;
+
 private:
     bool OnInit() override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
@@ -38,6 +46,7 @@ private:
     TfrmPassword* prompt_ = nullptr;
     TfrmMasterPassword* setting_ = nullptr;
     TfrmPasswordCheck* check_ = nullptr;
+    std::optional<NValEditControl> minutes_; // the setting's idle minutes
 };
 
 // The UTF-8 bytes of a text's NFC form. Throws AppError where Windows cannot normalise it

@@ -100,6 +100,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
             window.OnIdle();
         if (GetMessageW(&message, nullptr, 0, 0) <= 0)
             break;
+        // The user is at the program (while a modal dialog is open the idle time does not
+        // count, so its own loop need not tell).
+        if ((message.message >= WM_KEYFIRST && message.message <= WM_KEYLAST) ||
+            (message.message >= WM_MOUSEFIRST && message.message <= WM_MOUSELAST) ||
+            (message.message >= WM_NCMOUSEMOVE && message.message <= WM_NCXBUTTONDBLCLK))
+            window.OnUserInput();
         if (window.TranslateShortcut(message))
             continue;
         TranslateMessage(&message);

@@ -9,6 +9,8 @@
 #define IDC_LIST 100
 #define IDC_SEARCH 101
 #define IDC_SEARCH_COUNT 102
+#define IDC_LOCKED 103
+#define IDC_UNLOCK 104
 
 // The text-preview open dialog's panel (TextOpenDialog.rc, template "ENHDLG1")
 #define IDC_PREVIEW_CHECK 1300

@@ -67,6 +67,8 @@ TEST(Settings, SavingWritesAll28ValuesAsTextInOrder) {
     EXPECT_EQ(SettingName(31), "MasterPassword");
     EXPECT_EQ(SettingName(32), "GenLength");
     EXPECT_EQ(SettingName(38), "GenNoLookAlikes");
+    EXPECT_EQ(SettingName(39), "LockMinutes");
+    EXPECT_EQ(SettingName(40), "LockOnSessionLock");
 }
 
 TEST(Settings, TheGeneratorsChoicesAreStoredOnlyOnceTheyDifferFromTheirDefaults) {
