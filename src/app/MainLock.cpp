@@ -15,6 +15,14 @@
 
 namespace tobrix {
 
+namespace {
+
+// The wait before a lock that a dialog put off runs, once the dialog closed. A timer rather
+// than a posted message: a dialog's own loop may take a message in its last round and drop it.
+constexpr int kPendingDelay = 50;
+
+} // namespace
+
 MainLock::MainLock(MainView& view, const Clock& clock, Messages& messages, TSettings& settings,
                    DataFileSession& session, ItemDataList& items, MainState& state, MainList& list, MainPaste& paste,
                    MainClipboardClear& clipboardClear)
@@ -62,7 +70,7 @@ void MainLock::DialogShown(bool shown) {
     }
     lastInput_ = clock_.Milliseconds(); // the dialog's own input was the user's
     if (pending_)
-        view_.PostLock();
+        view_.StartTimer(MainTimer::LockIdle, kPendingDelay); // once the command that showed it is over
     else
         StartIdleTimer(IdleLimit());
 }
@@ -73,6 +81,13 @@ void MainLock::SessionLocked() {
 }
 
 void MainLock::timLockIdleTimer() {
+    if (pending_) {
+        if (dialogOpen_)
+            view_.SetTimer(MainTimer::LockIdle, false); // another dialog came first: it waits for that
+        else
+            LockNow();
+        return;
+    }
     if (!IdleCounts()) {
         view_.SetTimer(MainTimer::LockIdle, false);
         return;
@@ -82,11 +97,6 @@ void MainLock::timLockIdleTimer() {
         StartIdleTimer(left);
     else
         Request();
-}
-
-void MainLock::WMLockPosted() {
-    if (pending_ && !dialogOpen_)
-        LockNow();
 }
 
 void MainLock::Request() {

@@ -46,9 +46,8 @@ public:
     // Windows locked the session (or switched to another user's), or the computer goes to sleep.
     void SessionLocked();
     void Suspending() { SessionLocked(); }
+    // The idle timer; or, once a dialog that put a lock off closed, the lock.
     void timLockIdleTimer();
-    // The lock that waited for a dialog, posted once it closed.
-    void WMLockPosted();
 
 private:
     // Locks now, or once the dialog open now closes.

@@ -121,9 +121,7 @@ public:
     // Shows the window locked (no list, no search row: the lock's text and its unlock button)
     // or as usual again.
     virtual void ShowLocked(bool locked) = 0;
-    // Posts the lock that waited for a dialog to the window itself, so that it runs once the
-    // command that showed the dialog is over.
-    virtual void PostLock() = 0;
+
     // Shows the dialog for the presenter modally, the main window as its owner.
     virtual void RunSubDialog(TfrmSub& sub) = 0;
     virtual void RunAboutDialog(TfrmAbout& about) = 0;

@@ -39,8 +39,6 @@ namespace {
 
 // The continuous paste's renewal, posted to the window itself.
 constexpr UINT WM_PASTESTEP = WM_USER + 100;
-// The lock that waited for a dialog, posted to the window itself.
-constexpr UINT WM_LOCKPOSTED = WM_USER + 101;
 constexpr UINT_PTR kDragTimer = 1;
 constexpr UINT_PTR kPasteTimer = 2;
 constexpr UINT_PTR kClipboardTimer = 3;
@@ -286,8 +284,6 @@ void MainWindow::ShowLocked(bool locked) {
         SetFocus(locked ? unlock_ : list_);
 }
 
-void MainWindow::PostLock() { PostMessageW(Handle(), WM_LOCKPOSTED, 0, 0); }
-
 void MainWindow::OnUserInput() { presenter_.Lock().UserInput(); }
 
 int MainWindow::TopRow() const { return ListView_GetTopIndex(list_); }
@@ -464,7 +460,6 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         // Not answered: a promise still standing at exit leaves no account data behind.
         return 0;
     case WM_PASTESTEP: presenter_.Paste().WMPasteStep(); return 0;
-    case WM_LOCKPOSTED: presenter_.Lock().WMLockPosted(); return 0;
     case WM_ENABLE:
         // Disabled while a modal dialog is open over it.
         presenter_.Lock().DialogShown(wParam == FALSE);

@@ -50,7 +50,6 @@ public:
     void StartTimer(MainTimer timer, int milliseconds) override;
     void PostPasteStep() override;
     void ShowLocked(bool locked) override;
-    void PostLock() override;
 
     void RunSubDialog(TfrmSub& sub) override;
     void RunPasswordAuditDialog(TfrmPasswordAudit& audit) override;

@@ -6,6 +6,7 @@ from __future__ import annotations
 import hashlib
 import hmac
 import struct
+import time
 
 from cryptography.hazmat.primitives.ciphers.aead import AESGCM
 
@@ -85,9 +86,18 @@ class LockTest(TobrixTestCase):
         self.assertEqual(view.rows[1][0], "新しい口座")
         self.assertEqual(view.selected, [1])
 
-        # Windows going to sleep locks as well; closing then asks nothing and writes nothing.
-        saved = mtime_ns(self.data_file)
+        # Windows going to sleep locks as well, once the editor open then is closed, with what was
+        # typed in it saved; closing then asks nothing and writes nothing.
+        editor = self.open_editor(hwnd, "ctrl+a", "アイテムの登録")
+        self.fill(editor, "眠る前", "hanako", "zz-9", "")
         self.probe.post(hwnd, WM_POWERBROADCAST, PBT_APMSUSPEND)
+        time.sleep(1)
+        self.assertTrue(self.probe.info(lv).visible)
+        self.press(editor, SAVE)
+        self.press(editor, 2)
+        self.probe.wait_gone(editor)
         wait_until(lambda: self.locked(lv, unlock), message="locked before sleep")
+        self.assertIn("眠る前\x08hanako\x08zz-9".encode("cp932"), open_protected(self.data_file.read_bytes(), PASSWORD))
+        saved = mtime_ns(self.data_file)
         self.close_program(hwnd)
         self.assertEqual(mtime_ns(self.data_file), saved)

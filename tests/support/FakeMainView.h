@@ -146,9 +146,7 @@ public:
     }
     void PostPasteStep() override { ++pasteStepsPosted; }
     bool locked = false;
-    int locksPosted = 0;
     void ShowLocked(bool on) override { locked = on; }
-    void PostLock() override { ++locksPosted; }
 
     // What happens while a modal dialog is open: the test plays the user.
     std::function<void(TfrmSub&)> onSubDialog;

@@ -257,13 +257,13 @@ TEST_F(LockTest, ADialogPutsTheLockOffUntilItClosesAndStopsTheIdleTime) {
     EXPECT_FALSE(Locked());
     EXPECT_EQ(items.Count(), 3); // the dialog's entry is still there
     frm.Lock().DialogShown(false);
-    EXPECT_EQ(view.locksPosted, 1);
+    EXPECT_TRUE(view.timers[MainTimer::LockIdle]);
     EXPECT_FALSE(Locked()); // the command that showed the dialog ends first
     frm.Lock().DialogShown(true); // a message box after it
-    frm.Lock().WMLockPosted();
+    frm.Lock().timLockIdleTimer();
     EXPECT_FALSE(Locked());
     frm.Lock().DialogShown(false);
-    frm.Lock().WMLockPosted();
+    frm.Lock().timLockIdleTimer();
     EXPECT_TRUE(Locked());
 }
 
