@@ -10,7 +10,7 @@ import time
 
 from cryptography.hazmat.primitives.ciphers.aead import AESGCM
 
-from tobrix import BM_CLICK, COMMAND, DIALOG, SAVE, TobrixTestCase, mtime_ns
+from tobrix import BM_CLICK, COMMAND, SAVE, TobrixTestCase, mtime_ns
 from wine_env import wait_until
 
 PASSWORD = "鍵-lock 2026"
@@ -28,16 +28,6 @@ def open_protected(data: bytes, password: str) -> bytes:
 
 
 class LockTest(TobrixTestCase):
-    def answer(self, pressed: int) -> str:
-        box = self.probe.msgbox(timeout=30, caption="Tobrix")
-        self.probe.msgbox_press(box.hwnd, pressed)
-        return box.text
-
-    def dialog(self, caption: str) -> int:
-        dialog = self.probe.find(DIALOG, caption, timeout=30)
-        wait_until(lambda: self.probe.info(dialog).visible, message=f"{caption} shown")
-        return dialog
-
     def locked(self, lv: int, unlock: int) -> bool:
         return not self.probe.info(lv).visible and self.probe.info(unlock).visible
 

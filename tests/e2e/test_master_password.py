@@ -17,17 +17,6 @@ MAGIC = b"{Tobrix}"
 
 
 class MasterPasswordTest(TobrixTestCase):
-    def answer(self, pressed: int) -> str:
-        box = self.probe.msgbox(timeout=30, caption="Tobrix")
-        self.probe.msgbox_press(box.hwnd, pressed)
-        return box.text
-
-    def dialog(self, caption: str) -> int:
-        """The dialog once it is shown, its controls made."""
-        dialog = self.probe.find(DIALOG, caption, timeout=30)
-        wait_until(lambda: self.probe.info(dialog).visible, message=f"{caption} shown")
-        return dialog
-
     def setting_dialog(self, hwnd: int) -> int:
         self.probe.post(hwnd, 0x0111, COMMAND["mnuMasterPassword"])  # WM_COMMAND, as the menu sends it
         return self.dialog("マスターパスワードの設定")

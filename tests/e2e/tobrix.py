@@ -102,6 +102,18 @@ class TobrixTestCase(WineTestCase):
         wait_until(lambda: self.probe.info(dialog).visible, message="the editor shown")
         return dialog
 
+    def answer(self, pressed: int) -> str:
+        """Presses a button of the program's next message box; returns its text."""
+        box = self.probe.msgbox(timeout=30, caption="Tobrix")
+        self.probe.msgbox_press(box.hwnd, pressed)
+        return box.text
+
+    def dialog(self, caption: str) -> int:
+        """The dialog once it is shown, its controls made."""
+        dialog = self.probe.find(DIALOG, caption, timeout=30)
+        wait_until(lambda: self.probe.info(dialog).visible, message=f"{caption} shown")
+        return dialog
+
     def field(self, dialog: int, id: int) -> int:
         return self.probe.child(dialog, id=id).hwnd
 

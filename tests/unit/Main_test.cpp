@@ -72,6 +72,7 @@ TEST_F(MainTest, FirstStartUsesDefaultsAndTheFirstExitStoresThemWithoutADataFile
     // No data file: nothing to select, and the empty list says where to begin.
     EXPECT_EQ(view.list.calls, std::vector<std::string>{"count 0"});
     EXPECT_NE(view.list.emptyText.find("Ctrl+A"), std::string::npos);
+    EXPECT_FALSE(frm.Update(CommandId::mnuLock)); // no master password: nothing to lock with
     EXPECT_EQ(frm.State().DataFileName, kData);
     EXPECT_EQ(frm.State().SelIndex, -1);
     EXPECT_TRUE(messages.shown.empty());
