@@ -23,6 +23,9 @@ namespace {
 constexpr std::string_view kShutdownReason =
     sjis<u8"%s の項目を保存できていません。データファイルにも退避ファイルにも書き込めませんでした。">();
 
+// At most this long after a change, and not more often, the entries go to the session file.
+constexpr int kAutosaveMilliseconds = 2000;
+
 } // namespace
 
 TfrmMain::TfrmMain(MainView& view, const MainServices& services, ItemDataList& items, TSettings& settings,
@@ -36,7 +39,22 @@ TfrmMain::TfrmMain(MainView& view, const MainServices& services, ItemDataList& i
       options_(view, list_, settings, services.help, services.files, services.messages, exePath_),
       paste_(view, list_, items, state_, services.clipboard), drag_(view, view.List(), items, state_, list_),
       lock_(view, services.clock, services.messages, settings, session_, items, state_, list_, paste_,
-            clipboardClear_) {}
+            clipboardClear_) {
+    state_.Changed = [this] { EntriesChanged(); };
+}
+
+void TfrmMain::EntriesChanged() {
+    if (autosavePending_)
+        return; // this change goes with the one that started the pause
+    autosavePending_ = true;
+    view_.StartTimer(MainTimer::Autosave, kAutosaveMilliseconds);
+}
+
+void TfrmMain::timAutosaveTimer() {
+    view_.SetTimer(MainTimer::Autosave, false);
+    autosavePending_ = false;
+    session_.Autosave();
+}
 
 void TfrmMain::ShowError(std::string_view message) { services_.messages.ShowError(ErrorDisplayText(message)); }
 
@@ -64,8 +82,8 @@ bool TfrmMain::FormCreate() {
 
     if (!session_.Open())
         return false;
+    session_.OfferRecoveryFiles();
     list_.RefreshList(0); // an empty list shows where to begin
-    session_.AnnounceRecoveryFile();
     lock_.Start();
     return true;
 }
@@ -151,7 +169,12 @@ void TfrmMain::mnuPasswordAuditClick() {
 }
 
 void TfrmMain::mnuMasterPasswordClick() {
+    const int count = items_.Count();
     session_.ChangeMasterPassword();
+    if (items_.Count() != count) { // the data file had changed on the disk, and its entries were taken in
+        list_.ClearFilter();
+        list_.RefreshList(count);
+    }
     lock_.SettingsChanged();
 }
 

@@ -93,6 +93,9 @@ public:
     void mnuMasterPasswordClick();
     // The report of empty, short and shared passwords; the entry chosen in it is selected.
     void mnuPasswordAuditClick();
+    // A while after a change: the entries go to the session file, so that a crash loses only
+    // the last moments.
+    void timAutosaveTimer();
 
     // A command or menu item was chosen (menu, context menu, toolbar, shortcut key): its
     // handler runs when it is enabled.
@@ -135,6 +138,8 @@ public:
 
 private:
     void SaveWindowSettings();
+    // Every change of the entries: the session file is written once the pause is over.
+    void EntriesChanged();
 
     MainView& view_;
     MainServices services_;
@@ -150,6 +155,7 @@ private:
     MainPaste paste_;
     MainDrag drag_;
     MainLock lock_;
+    bool autosavePending_ = false;
 };
 
 } // namespace tobrix

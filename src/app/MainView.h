@@ -85,6 +85,7 @@ enum class MainTimer {
     PasteRenewal,   // the pause before a continuous paste offers the next field
     ClipboardClear, // the wait before a copied password leaves the clipboard; started with its own interval
     LockIdle,       // the idle time before the window locks itself; started with its own interval
+    Autosave,       // the pause between a change and its copy in the session file; started with its own interval
 };
 
 // What TfrmMain needs of its window.

@@ -5,6 +5,7 @@
 #include "common/Error.h"
 
 #include <string_view>
+#include <vector>
 
 namespace tobrix {
 
@@ -23,6 +24,11 @@ public:
     virtual void ShowCaptioned(std::string_view text, std::string_view caption, MessageIcon icon) = 0;
     // A question with the warning icon, いいえ the default: true only for はい.
     virtual bool AskWarning(std::string_view text) = 0;
+    // A question with buttons of its own (a task dialog on Windows), warning icon: the index of
+    // the button chosen. `defaultButton` has the focus; closing the question without a button
+    // (Esc, the close box) answers `cancelButton`.
+    virtual int Ask(std::string_view text, const std::vector<std::string_view>& buttons, int defaultButton,
+                    int cancelButton) = 0;
 };
 
 // Text that code page 932 cannot hold is refused rather than kept altered; %s names the field

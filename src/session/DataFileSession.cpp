@@ -6,9 +6,12 @@
 #include "lock/MasterPassword.h"
 #include "platform/Messages.h"
 #include "store/Data.h"
+#include "store/Encrypt.h"
 #include "store/ItemDataList.h"
 
+#include <algorithm>
 #include <exception>
+#include <memory>
 #include <utility>
 
 namespace tobrix {
@@ -21,9 +24,48 @@ constexpr std::string_view kMsgNotOverwritten =
     sjis<u8"データファイル %s は起動時に読み込めなかったため、上書きしませんでした。">();
 // Where the entries went instead, and what to do with that file.
 constexpr std::string_view kMsgRecovered = sjis<u8"%s\r\nすべての項目を %s に保存しました。\r\n%s">();
-constexpr std::string_view kMsgRecoveryFound =
+constexpr std::string_view kMsgRecoveryOffer =
     sjis<u8"データファイルより新しい退避ファイル %s があります。"
-         u8"\r\nデータファイルに保存できなかった項目が入っています。\r\n%s">();
+         u8"\r\nデータファイルに保存できなかった項目が %s 件入っています。"
+         u8"\r\n\r\n「取り込む」: この一覧にない項目を、一覧の後ろに加えます。退避ファイルは、次にデータファイルを"
+         u8"保存できたときに削除します。\r\n「あとで」: 今回は取り込みません。次回の起動時に、もう一度お尋ねします。">();
+constexpr std::string_view kButtonTakeIn = sjis<u8"取り込む">();
+constexpr std::string_view kButtonLater = sjis<u8"あとで">();
+constexpr std::string_view kMsgNotOurRecovery =
+    sjis<u8"ファイル %s は、%s の退避ファイルとして読み込めないため、取り込みません。"
+         u8"\r\n（ほかのマスターパスワードで保存されたか、ほかのプログラムのファイルです。このファイルには手を加えていません）">();
+// A run that did not end: its session file at the next start.
+constexpr std::string_view kMsgRestoreSession =
+    sjis<u8"前回、%s は正しく終了しませんでした。保存されていない変更を復元しますか？">();
+constexpr std::string_view kButtonYes = sjis<u8"はい">();
+constexpr std::string_view kButtonNo = sjis<u8"いいえ">();
+constexpr std::string_view kMsgSessionKept =
+    sjis<u8"前回の保存されていない変更は、退避ファイル %s に移しました。"
+         u8"\r\n次回の起動時に、取り込むかどうかをお尋ねします。">();
+constexpr std::string_view kMsgSessionNotOurs =
+    sjis<u8"前回の保存されていない変更のファイル %s は、このマスターパスワードでは開けないか、壊れているため、"
+         u8"読み込めませんでした。\r\n退避ファイル %s に移しました。">();
+constexpr std::string_view kMsgSessionStuck =
+    sjis<u8"前回の保存されていない変更のファイル %s を読み込むことも、移すこともできません。"
+         u8"\r\nこのファイルは上書きしないため、今回の変更は終了時まで保存されません。">();
+constexpr std::string_view kMsgAutosaveFailed =
+    sjis<u8"変更を %s に書き込めません（%s）。\r\n変更は終了時にデータファイルに保存します。"
+         u8"次に変更したときに、もう一度書き込みを試みます。">();
+// The data file changed on the disk since this run read it.
+constexpr std::string_view kMsgChangedOnDisk =
+    sjis<u8"データファイル %s は、%s が読み込んだ後に、ほかのプログラムやほかのコンピューターによって変更されています。"
+         u8"\r\n\r\n「統合して保存」: ディスク上のファイルにあって、この一覧にない項目を一覧の後ろに加えてから保存します。"
+         u8"ここで削除した項目も、相手側に残っていれば戻ります。両方で変更された項目は、両方とも残ります。"
+         u8"\r\n「上書き」: ディスク上のファイルを、この一覧で置き換えます。"
+         u8"\r\n「キャンセル」: 何も保存しません。">();
+constexpr std::string_view kButtonMerge = sjis<u8"統合して保存">();
+constexpr std::string_view kButtonOverwrite = sjis<u8"上書き">();
+constexpr std::string_view kButtonCancel = sjis<u8"キャンセル">();
+constexpr std::string_view kMsgChangedNotOverwritten =
+    sjis<u8"データファイル %s は、%s が読み込んだ後にほかのプログラムによって変更されていたため、上書きしませんでした。">();
+constexpr std::string_view kMsgChangedOtherKey =
+    sjis<u8"データファイル %s は、%s が読み込んだ後にほかのプログラムによって変更されていて、"
+         u8"このマスターパスワードでは開けないため、上書きしませんでした。">();
 constexpr std::string_view kRecoveryAdvice =
     sjis<u8"このファイルにはすべてのパスワードが、データファイルと同じ簡単なスクランブルをかけただけで入っています。"
          u8"\r\n%s を終了してから、このファイルでデータファイルを置き換えるか、削除してください。">();
@@ -117,6 +159,7 @@ bool DataFileSession::Open() {
         keepNothing_ = true;
         return false;
     }
+    OfferSessionFile();
     return true;
 }
 
@@ -126,6 +169,7 @@ bool DataFileSession::LoadEntries() {
         if (!files_.Exists(state_.DataFileName))
             return AcceptUnprotected(false);
         file = ReadDataFile(files_, state_.DataFileName);
+        RememberDataFile(file);
     } catch (const std::exception& e) {
         // Held by another program. A protected one would only be kept scrambled in a recovery
         // file at the end of such a session: better to end now.
@@ -235,7 +279,16 @@ void DataFileSession::ChangeMasterPassword() {
     // Written again at once, so that no copy in the old form is left behind (the old file is
     // replaced in one step, as at any save).
     try {
-        SaveDataFile(files_, state_.DataFileName, items_, DataFormat{&crypto_, key ? &*key : nullptr});
+        switch (SaveToDataFile(true, DataFormat{&crypto_, key ? &*key : nullptr})) {
+        case DiskSave::Saved: break;
+        case DiskSave::Cancelled: return;
+        case DiskSave::Refused:
+            ShowError(messages_, Substitute(kMsgPasswordNotSaved,
+                                            {files_.DisplayName(state_.DataFileName),
+                                             Substitute(kMsgChangedOtherKey,
+                                                        {files_.DisplayName(state_.DataFileName), kAppTitle})}));
+            return;
+        }
     } catch (const std::exception& e) {
         ShowError(messages_,
                   Substitute(kMsgPasswordNotSaved, {files_.DisplayName(state_.DataFileName), MessageOf(e)}));
@@ -244,6 +297,7 @@ void DataFileSession::ChangeMasterPassword() {
     masterKey_ = std::move(key);
     settings_.MasterPassword = masterKey_.has_value();
     state_.UnsavedChanges = false;
+    RemoveSessionFile(); // in the old form
     messages_.ShowInformation(masterKey_ ? kMsgPasswordSet : kMsgPasswordRemoved);
     if (masterKey_)
         WarnOfScrambledRecoveryFiles();
@@ -262,9 +316,10 @@ void DataFileSession::WarnOfScrambledRecoveryFiles() {
 }
 
 bool DataFileSession::CloseQuery() {
-    const ExitSave saved = SaveEntriesAtExit();
+    const ExitSave saved = SaveEntriesAtExit(true);
     switch (saved.outcome) {
     case Outcome::Saved: break;
+    case Outcome::Cancelled: return false;
     case Outcome::Recovered:
         messages_.ShowWarning(RecoveredNotice(saved));
         // Told now: the next start need not tell again.
@@ -275,9 +330,11 @@ bool DataFileSession::CloseQuery() {
     return true;
 }
 
-bool DataFileSession::SaveForEndOfSession() { return keepNothing_ || SaveEntriesAtExit().outcome != Outcome::Lost; }
+bool DataFileSession::SaveForEndOfSession() {
+    return keepNothing_ || SaveEntriesAtExit(false).outcome != Outcome::Lost;
+}
 
-DataFileSession::ExitSave DataFileSession::SaveEntriesAtExit() {
+DataFileSession::ExitSave DataFileSession::SaveEntriesAtExit(bool mayAsk) {
     if (locked_ || !state_.Modified || !state_.UnsavedChanges)
         return {}; // locked: the lock saved them, and the list is empty
 
@@ -287,9 +344,19 @@ DataFileSession::ExitSave DataFileSession::SaveEntriesAtExit() {
         result.failure = Substitute(kMsgNotOverwritten, files_.DisplayName(state_.DataFileName));
     } else {
         try {
-            SaveDataFile(files_, state_.DataFileName, items_, Format());
-            state_.UnsavedChanges = false;
-            return result;
+            switch (SaveToDataFile(mayAsk, Format())) {
+            case DiskSave::Saved:
+                state_.UnsavedChanges = false;
+                RemoveSessionFile();
+                RemoveTakenRecoveryFiles();
+                return result;
+            case DiskSave::Cancelled: result.outcome = Outcome::Cancelled; return result;
+            case DiskSave::Refused:
+                // The other writer's file stays; this run's entries are kept beside it.
+                result.failure =
+                    Substitute(kMsgChangedNotOverwritten, {files_.DisplayName(state_.DataFileName), kAppTitle});
+                break;
+            }
         } catch (const std::exception& e) {
             result.failure = Substitute(kMsgSaveFailed, {files_.DisplayName(state_.DataFileName), MessageOf(e)});
         }
@@ -301,10 +368,11 @@ DataFileSession::ExitSave DataFileSession::SaveEntriesAtExit() {
         // Nowhere to put them: the caller asks the user, or holds the end of the session.
     }
     if (!recovery) {
-        result.outcome = Outcome::Lost;
+        result.outcome = Outcome::Lost; // the session file, if any, stays: it may be the only copy
         return result;
     }
     state_.UnsavedChanges = false;
+    RemoveSessionFile();
     if (dataFileUnreadable_) {
         dataFileUnreadable_ = false; // later saves of this run go to the same file
         state_.DataFileName = *recovery;
@@ -314,6 +382,170 @@ DataFileSession::ExitSave DataFileSession::SaveEntriesAtExit() {
     return result;
 }
 
+DataFileSession::DiskSave DataFileSession::SaveToDataFile(bool mayAsk, const DataFormat& format) {
+    std::string bytes;
+    const WipeOnExit wipe(bytes);
+    if (ChangedOnDisk(bytes)) {
+        ItemDataList theirs;
+        if (ParseOwnFile(bytes, theirs) != Read::Ok || !mayAsk)
+            return DiskSave::Refused; // a protected file is never opened with a guess
+        const std::string name = files_.DisplayName(state_.DataFileName);
+        const int choice = messages_.Ask(Substitute(kMsgChangedOnDisk, {name, kAppTitle}),
+                                         {kButtonMerge, kButtonOverwrite, kButtonCancel}, 0, 2);
+        if (choice == 2)
+            return DiskSave::Cancelled;
+        if (choice == 0)
+            AppendMissing(items_, theirs);
+        theirs.Clear();
+    }
+    SaveDataFile(files_, state_.DataFileName, items_, format);
+    RememberDataFile();
+    return DiskSave::Saved;
+}
+
+bool DataFileSession::ChangedOnDisk(std::string& bytes) {
+    const FilePath& path = state_.DataFileName;
+    const std::optional<std::uint64_t> size = files_.Size(path);
+    if (!size)
+        return false; // gone: there is nothing to overwrite
+    const std::optional<std::int64_t> time = files_.LastWriteTime(path);
+    if (disk_.exists && disk_.size == *size && time && disk_.time == *time)
+        return false;
+    try {
+        bytes = ReadDataFile(files_, path);
+    } catch (const std::exception&) {
+        return false; // held: the save itself reports what keeps it from the file
+    }
+    if (disk_.exists && disk_.hash && *disk_.hash == HashBytes(bytes)) {
+        bytes.clear();
+        return false; // only touched (copied back by a sync program, say)
+    }
+    return true;
+}
+
+void DataFileSession::RememberDataFile(std::string_view bytes) {
+    disk_.exists = true;
+    disk_.size = files_.Size(state_.DataFileName).value_or(bytes.size());
+    disk_.time = files_.LastWriteTime(state_.DataFileName).value_or(0);
+    disk_.hash = HashBytes(bytes);
+}
+
+void DataFileSession::RememberDataFile() {
+    try {
+        std::string bytes = ReadDataFile(files_, state_.DataFileName);
+        const WipeOnExit wipe(bytes);
+        RememberDataFile(bytes);
+    } catch (const std::exception&) {
+        disk_.exists = true;
+        disk_.size = files_.Size(state_.DataFileName).value_or(0);
+        disk_.time = files_.LastWriteTime(state_.DataFileName).value_or(0);
+        disk_.hash.reset();
+    }
+}
+
+void DataFileSession::RemoveSessionFile() {
+    if (sessionFileOwned_ && files_.Remove(SessionFileName()))
+        sessionFileOwned_ = false;
+}
+
+void DataFileSession::RemoveTakenRecoveryFiles() {
+    for (const FilePath& taken : takenRecovery_)
+        files_.Remove(taken);
+    takenRecovery_.clear();
+}
+
+void DataFileSession::Autosave() {
+    if (keepNothing_ || locked_ || sessionFileBlocked_ || !state_.UnsavedChanges)
+        return;
+    try {
+        SaveDataFile(files_, SessionFileName(), items_, Format());
+        sessionFileOwned_ = true;
+    } catch (const std::exception& e) {
+        sessionFileOwned_ = sessionFileOwned_ && files_.Exists(SessionFileName());
+        if (autosaveFailureShown_)
+            return;
+        autosaveFailureShown_ = true;
+        messages_.ShowWarning(Substitute(kMsgAutosaveFailed, {files_.DisplayName(SessionFileName()), MessageOf(e)}));
+    }
+}
+
+DataFileSession::Read DataFileSession::ReadOwnFile(const FilePath& path, ItemDataList& into) {
+    std::string bytes;
+    const WipeOnExit wipe(bytes);
+    try {
+        bytes = ReadDataFile(files_, path);
+    } catch (const std::exception&) {
+        return Read::Failed;
+    }
+    return ParseOwnFile(bytes, into);
+}
+
+DataFileSession::Read DataFileSession::ParseOwnFile(std::string& bytes, ItemDataList& into) {
+    if (!IsProtectedFile(bytes)) {
+        XorBytes(kDataFileKey, bytes.data(), bytes.size());
+        if (!LooksLikeDataText(bytes))
+            return Read::NotOurs;
+        ParseDataText(bytes, settings_.HidePass, into);
+        return Read::Ok;
+    }
+    ProtectedHeader header;
+    if (!masterKey_ || ParseProtectedHeader(bytes, header) != HeaderStatus::Ok ||
+        header.iterations != masterKey_->Iterations() || header.salt != masterKey_->Salt())
+        return Read::NotOurs;
+    std::string text;
+    const WipeOnExit wipeText(text);
+    if (masterKey_->Open(crypto_, bytes, text) != MasterKey::OpenStatus::Ok)
+        return Read::NotOurs;
+    ParseDataText(text, settings_.HidePass, into);
+    return Read::Ok;
+}
+
+std::optional<FilePath> DataFileSession::MoveToRecoveryName(const FilePath& path) {
+    const FilePath base = ChangeFileExt(exePath_, ".DAT");
+    for (int attempt = 1; attempt <= kMaxRecoveryAttempts; ++attempt) {
+        const FilePath target = RecoveryFileName(base, attempt);
+        if (files_.Exists(target))
+            continue;
+        switch (files_.Replace(path, target)) {
+        case Replacement::Done: return target;
+        case Replacement::Refused: continue; // taken meanwhile
+        case Replacement::TargetLost: return std::nullopt;
+        }
+    }
+    return std::nullopt;
+}
+
+void DataFileSession::OfferSessionFile() {
+    const FilePath path = SessionFileName();
+    if (!files_.Exists(path))
+        return;
+    ItemDataList found;
+    const Read read = ReadOwnFile(path, found);
+    if (read == Read::Ok && messages_.Ask(Substitute(kMsgRestoreSession, kAppTitle), {kButtonYes, kButtonNo}, 0,
+                                          1) == 0) {
+        items_.Clear();
+        for (int i = 0; i < found.Count(); ++i)
+            items_.Append(std::make_unique<TVirtualItem>(found.At(i)));
+        found.Clear();
+        sessionFileOwned_ = true; // this run's from now on
+        state_.SetModified();
+        return;
+    }
+    found.Clear();
+    const std::string name = files_.DisplayName(path);
+    const std::optional<FilePath> kept = read == Read::Failed ? std::nullopt : MoveToRecoveryName(path);
+    if (!kept) {
+        sessionFileBlocked_ = true;
+        messages_.ShowWarning(Substitute(kMsgSessionStuck, name));
+        return;
+    }
+    offeredNot_.push_back(*kept); // declined now: asked about at the next start
+    if (read == Read::Ok)
+        messages_.ShowInformation(Substitute(kMsgSessionKept, files_.DisplayName(*kept)));
+    else
+        messages_.ShowWarning(Substitute(kMsgSessionNotOurs, {name, files_.DisplayName(*kept)}));
+}
+
 std::string DataFileSession::RecoveredNotice(const ExitSave& saved) const {
     return Substitute(kMsgRecovered, {saved.failure, files_.DisplayName(saved.recovery),
                                       Substitute(masterKey_ ? kRecoveryAdviceProtected : kRecoveryAdvice, kAppTitle)});
@@ -321,9 +553,11 @@ std::string DataFileSession::RecoveredNotice(const ExitSave& saved) const {
 
 bool DataFileSession::SaveForLock(std::string& notice) {
     notice.clear();
-    const ExitSave saved = SaveEntriesAtExit();
+    // Nothing is asked: the lock may come while the user is away.
+    const ExitSave saved = SaveEntriesAtExit(false);
     switch (saved.outcome) {
-    case Outcome::Saved: break;
+    case Outcome::Saved:
+    case Outcome::Cancelled: break;
     case Outcome::Recovered:
         notice = RecoveredNotice(saved);
         settings_.RecoveryShown = files_.LastWriteTime(saved.recovery).value_or(settings_.RecoveryShown);
@@ -358,6 +592,7 @@ bool DataFileSession::Unlock() {
             if (!files_.Exists(state_.DataFileName))
                 return cannot(Substitute(kMsgProtectedMissing, name), false);
             file = ReadDataFile(files_, state_.DataFileName);
+            RememberDataFile(file);
         } catch (const std::exception& e) {
             return cannot(MessageOf(e), true); // held by a sync program, say
         }
@@ -388,6 +623,9 @@ bool DataFileSession::Unlock() {
     lockSeal_.clear();
     locked_ = false;
     state_.UnsavedChanges = false; // the list is the file's again
+    // Entries the lock could not put into the data file (it had changed meanwhile) are taken
+    // in here, rather than left until the next start.
+    OfferRecoveryFiles();
     return true;
 }
 
@@ -427,22 +665,38 @@ std::vector<FilePath> DataFileSession::RecoveryFiles() {
     return found;
 }
 
-void DataFileSession::AnnounceRecoveryFile() {
-    std::optional<std::int64_t> newest;
-    FilePath found;
+void DataFileSession::OfferRecoveryFiles() {
+    // Every one, also one older than the data file: one put off is asked about again at the
+    // next start, whatever was saved meanwhile.
     for (const FilePath& candidate : RecoveryFiles()) {
         const std::optional<std::int64_t> time = files_.LastWriteTime(candidate);
-        if (time && (!newest || *time > *newest)) {
-            newest = time;
-            found = candidate;
+        if (!time || std::ranges::find(offeredNot_, candidate) != offeredNot_.end() ||
+            std::ranges::find(takenRecovery_, candidate) != takenRecovery_.end())
+            continue;
+        ItemDataList found;
+        switch (ReadOwnFile(candidate, found)) {
+        case Read::Failed: continue; // held: asked at the next start
+        case Read::NotOurs:
+            if (*time > settings_.RecoveryShown) { // once per file
+                messages_.ShowWarning(Substitute(kMsgNotOurRecovery, {files_.DisplayName(candidate), kAppTitle}));
+                settings_.RecoveryShown = *time;
+            }
+            offeredNot_.push_back(candidate);
+            continue;
+        case Read::Ok: break;
         }
+        const int choice = messages_.Ask(
+            Substitute(kMsgRecoveryOffer, {files_.DisplayName(candidate), std::to_string(found.Count())}),
+            {kButtonTakeIn, kButtonLater}, 0, 1);
+        if (choice == 0) {
+            AppendMissing(items_, found);
+            takenRecovery_.push_back(candidate);
+            state_.SetModified();
+        } else {
+            offeredNot_.push_back(candidate);
+        }
+        found.Clear();
     }
-    const std::int64_t dataTime = files_.LastWriteTime(ChangeFileExt(exePath_, ".DAT")).value_or(0);
-    if (!newest || *newest <= dataTime || *newest <= settings_.RecoveryShown)
-        return;
-    const std::string_view advice = PeekProtected(files_, found) ? kRecoveryAdviceProtected : kRecoveryAdvice;
-    messages_.ShowWarning(Substitute(kMsgRecoveryFound, {files_.DisplayName(found), Substitute(advice, kAppTitle)}));
-    settings_.RecoveryShown = *newest;
 }
 
 } // namespace tobrix

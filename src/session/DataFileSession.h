@@ -2,7 +2,8 @@
 // The data file's life in one run of the program: read at start (scrambled, protected with a
 // master password, or damaged), written when the window closes or the session ends, into a
 // recovery file where the data file cannot take the entries, and written again at once when
-// the master password is set, changed or removed.
+// the master password is set, changed or removed. Between the saves, a session file beside it
+// keeps the entries of the last seconds in case the program never gets to its save.
 
 #include "lock/PasswordGate.h"
 #include "platform/Files.h"
@@ -10,6 +11,7 @@
 #include "store/Protected.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -29,10 +31,14 @@ struct DataFileState {
     bool Modified = false;       // the entries differ from the data file; never reset during a run
     bool UnsavedChanges = false; // changed since the data file was last written
 
+    std::function<void()> Changed; // told of every change, when set
+
     // Every change of the entries calls this.
     void SetModified() {
         Modified = true;
         UnsavedChanges = true;
+        if (Changed)
+            Changed();
     }
 };
 
@@ -47,8 +53,12 @@ public:
     // to give the password or to go on, or the data file cannot be used. Nothing is written
     // then, not even the settings (KeepsNothing).
     bool Open();
-    // The newest recovery file newer than the data file, once: later starts keep quiet about it.
-    void AnnounceRecoveryFile();
+    // Each recovery file that reads as one of this program's files,
+    // with this session's key where it is protected: its entries that the list does not hold
+    // may be taken in (the file is removed once the data file was saved with them), or left
+    // for the next start. A file of such a name that does not read is named, once, and left
+    // as it is.
+    void OfferRecoveryFiles();
     // Nothing of this run is to be written: while the start asks for the data file's password
     // (the session may end meanwhile), and once the start was given up.
     bool KeepsNothing() const { return keepNothing_; }
@@ -65,6 +75,14 @@ public:
     // Sets, changes or removes the master password; the data file is written again at once in
     // its new form.
     void ChangeMasterPassword();
+
+    // Writes the entries into the session file, when they changed since the data file was
+    // written (nothing while locked or while nothing is to be kept). Where it cannot be
+    // written, that is said once per run; the next change tries again.
+    void Autosave();
+    // The session file: the entries of a run that has not saved them yet, protected as the
+    // data file; only the run that made it writes and removes it.
+    FilePath SessionFileName() const { return ChangeFileExt(exePath_, ".autosave.DAT"); }
 
     // Whether a master password is set: only then can the window lock.
     bool HasMasterKey() const { return masterKey_.has_value(); }
@@ -91,14 +109,42 @@ public:
     static FilePath RecoveryFileName(const FilePath& dataFileName, int attempt);
 
 private:
-    enum class Outcome { Saved, Recovered, Lost };
+    enum class Outcome { Saved, Recovered, Lost, Cancelled };
     struct ExitSave {
         Outcome outcome = Outcome::Saved;
         std::string failure; // what went wrong with the data file
         FilePath recovery;   // where the entries went instead
     };
-    // Saves changed entries at the end of the window's life, without showing anything.
-    ExitSave SaveEntriesAtExit();
+    // Saves changed entries at the end of the window's life, without showing anything unless
+    // `mayAsk`: the data file changed on the disk since it was read is then asked about (its
+    // entries taken in, overwritten, or the save cancelled); otherwise it is left as it is and
+    // the entries go to a recovery file.
+    ExitSave SaveEntriesAtExit(bool mayAsk);
+    enum class DiskSave { Saved, Cancelled, Refused };
+    // The one way the data file is written: in `format`, unless it changed on the disk since
+    // this run read or wrote it. Then the user is asked when `mayAsk`, and the file's entries
+    // that the list does not hold may be appended first; Refused when it could not be asked,
+    // or when a protected file does not open with this session's key. Throws AppError when
+    // the file cannot be written.
+    DiskSave SaveToDataFile(bool mayAsk, const DataFormat& format);
+    // The data file changed since this run read or wrote it; its bytes are then in `bytes`.
+    bool ChangedOnDisk(std::string& bytes);
+    // Remembers the data file as it is now on the disk, after this run read or wrote it.
+    void RememberDataFile(std::string_view bytes);
+    void RememberDataFile();
+    // After the entries were saved: files that only held them before are no longer needed.
+    void RemoveSessionFile();
+    void RemoveTakenRecoveryFiles();
+    // A session file left by a run that did not end: its entries taken as the list, or the
+    // file kept as a recovery file.
+    void OfferSessionFile();
+    enum class Read { Ok, NotOurs, Failed };
+    // The entries of one of this program's files (scrambled, or protected with this session's
+    // key) appended to `into`.
+    Read ReadOwnFile(const FilePath& path, ItemDataList& into);
+    Read ParseOwnFile(std::string& bytes, ItemDataList& into);
+    // Gives the file a free recovery file's name; its new path, or nothing.
+    std::optional<FilePath> MoveToRecoveryName(const FilePath& path);
     // What the user is told when the entries went to a recovery file.
     std::string RecoveredNotice(const ExitSave& saved) const;
     // Writes every entry into a new recovery file beside the data file, or where that fails,
@@ -137,6 +183,20 @@ private:
     bool keepNothing_ = false;
     bool locked_ = false;
     std::string lockSeal_; // while locked: no entries, sealed with the dropped keys
+
+    // The data file as this run last read or wrote it.
+    struct DiskMark {
+        bool exists = false;
+        std::uint64_t size = 0;
+        std::int64_t time = 0;
+        std::optional<std::uint64_t> hash; // unknown: it could not be read back
+    };
+    DiskMark disk_;
+    bool sessionFileOwned_ = false; // this run wrote the session file, or took it over
+    bool sessionFileBlocked_ = false; // a leftover that could not be moved away: never overwritten
+    bool autosaveFailureShown_ = false;
+    std::vector<FilePath> takenRecovery_; // entries taken in, removed after the next save
+    std::vector<FilePath> offeredNot_;    // not offered again in this run
 };
 
 } // namespace tobrix

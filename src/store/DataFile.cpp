@@ -13,6 +13,8 @@
 #include <functional>
 #include <memory>
 #include <string_view>
+#include <unordered_map>
+#include <vector>
 
 namespace tobrix {
 
@@ -206,6 +208,84 @@ std::string ReadDataFile(Files& files, const FilePath& path) {
 void ParseScrambled(std::string& bytes, bool hidePass, ItemDataList& list) {
     XorBytes(kDataFileKey, bytes.data(), bytes.size());
     ParseDataText(bytes, hidePass, list);
+}
+
+bool LooksLikeDataText(std::string_view text) {
+    if (text.empty())
+        return true;
+    if (text.size() < 2 || text.substr(text.size() - 2) != "\r\n")
+        return false;
+    for (std::size_t i = 0; i < text.size();) {
+        const auto b = static_cast<unsigned char>(text[i]);
+        if (IsLeadByte(b)) {
+            const auto trail = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0;
+            if (trail < 0x40 || trail == 0x7F || trail > 0xFC)
+                return false;
+            i += 2;
+            continue;
+        }
+        if (b == '\r' && text[i + 1] != '\n') // the last byte is LF, so i + 1 is inside
+            return false;
+        if (b < 0x20 && b != '\r' && b != '\n' && b != '\t' && b != static_cast<unsigned char>(kFieldSeparator))
+            return false;
+        if (b == 0x7F || b == 0x80 || b == 0xA0 || b >= 0xFD)
+            return false;
+        ++i;
+    }
+    return true;
+}
+
+std::uint64_t HashBytes(std::string_view bytes) {
+    std::uint64_t hash = 14695981039346656037ull;
+    for (const char c : bytes) {
+        hash ^= static_cast<unsigned char>(c);
+        hash *= 1099511628211ull;
+    }
+    return hash;
+}
+
+namespace {
+
+std::uint64_t HashOfEntry(const TVirtualItem& item) {
+    std::uint64_t hash = 0;
+    for (const std::string* field : {&item.Title, &item.UserID, &item.Password, &item.Memo, &item.URL})
+        hash = hash * 31 + HashBytes(*field);
+    return hash;
+}
+
+bool SameEntry(const TVirtualItem& a, const TVirtualItem& b) {
+    return a.Title == b.Title && a.UserID == b.UserID && a.Password == b.Password && a.Memo == b.Memo &&
+           a.URL == b.URL;
+}
+
+} // namespace
+
+int AppendMissing(ItemDataList& list, const ItemDataList& other) {
+    // By hash first, so that a merge of two long lists stays linear; the fields decide.
+    std::unordered_multimap<std::uint64_t, int> held;
+    held.reserve(static_cast<std::size_t>(list.Count()));
+    for (int i = 0; i < list.Count(); ++i)
+        held.emplace(HashOfEntry(list.At(i)), i);
+    std::vector<bool> matched(static_cast<std::size_t>(list.Count()), false);
+    int appended = 0;
+    for (int j = 0; j < other.Count(); ++j) {
+        const TVirtualItem& entry = other.At(j);
+        bool found = false;
+        const auto [first, last] = held.equal_range(HashOfEntry(entry));
+        for (auto it = first; it != last && !found; ++it) {
+            if (!matched[static_cast<std::size_t>(it->second)] && SameEntry(list.At(it->second), entry)) {
+                matched[static_cast<std::size_t>(it->second)] = true;
+                found = true;
+            }
+        }
+        if (found)
+            continue;
+        auto copy = std::make_unique<TVirtualItem>(entry);
+        copy->ImageIndex = -1;
+        list.Append(std::move(copy));
+        ++appended;
+    }
+    return appended;
 }
 
 bool PeekProtected(Files& files, const FilePath& path) {

@@ -6,6 +6,7 @@
 #include "platform/Files.h"
 #include "store/ItemDataList.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -42,6 +43,20 @@ std::string ReadDataFile(Files& files, const FilePath& path);
 // Appends the entries of a scrambled data file's bytes to the list; the bytes are unscrambled
 // in place.
 void ParseScrambled(std::string& bytes, bool hidePass, ItemDataList& list);
+// Whether an unscrambled or decrypted text is what this program writes: empty, or lines of
+// CP932 text each ended by CR LF, with no control character but the field separator and tab.
+// Any file unscrambles to something; a file of another program fails this.
+bool LooksLikeDataText(std::string_view text);
+
+// A 64-bit FNV-1a hash of bytes: enough to tell a file that changed from one that was only
+// touched. Not a protection against anyone.
+std::uint64_t HashBytes(std::string_view bytes);
+
+// Appends copies of the entries of `other` that `list` does not hold; an entry is held when
+// all five fields are equal, each entry of `list` standing for one of `other`. The number
+// appended.
+int AppendMissing(ItemDataList& list, const ItemDataList& other);
+
 // Whether a data file that cannot be opened for reading (another program holds it) is a
 // protected one, from its first bytes read without disturbing that program. False when even
 // that read fails.

@@ -43,6 +43,7 @@ constexpr UINT_PTR kDragTimer = 1;
 constexpr UINT_PTR kPasteTimer = 2;
 constexpr UINT_PTR kClipboardTimer = 3;
 constexpr UINT_PTR kLockTimer = 4;
+constexpr UINT_PTR kAutosaveTimer = 5;
 constexpr UINT kTimerInterval = 100; // ms
 
 UINT_PTR TimerId(MainTimer timer) {
@@ -51,6 +52,7 @@ UINT_PTR TimerId(MainTimer timer) {
     case MainTimer::PasteRenewal: return kPasteTimer;
     case MainTimer::ClipboardClear: return kClipboardTimer;
     case MainTimer::LockIdle: return kLockTimer;
+    case MainTimer::Autosave: return kAutosaveTimer;
     }
     return 0;
 }
@@ -490,6 +492,8 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             presenter_.ClipboardClear().timClearTimer();
         } else if (wParam == kLockTimer) {
             presenter_.Lock().timLockIdleTimer();
+        } else if (wParam == kAutosaveTimer) {
+            presenter_.timAutosaveTimer();
         }
         return 0;
     case WM_MOUSEMOVE:
@@ -543,6 +547,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         KillTimer(Handle(), kPasteTimer);
         KillTimer(Handle(), kClipboardTimer);
         KillTimer(Handle(), kLockTimer);
+        KillTimer(Handle(), kAutosaveTimer);
         if (sessionNotified_)
             if (const auto unregister =
                     SystemFunction<SessionUnregistration>(SessionLibrary(), "WTSUnRegisterSessionNotification"))

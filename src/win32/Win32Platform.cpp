@@ -7,6 +7,7 @@
 #include "win32/Encoding.h"
 #include "win32/SystemLibrary.h"
 
+#include <commctrl.h>
 #include <shellapi.h>
 
 #include <algorithm>
@@ -142,6 +143,40 @@ int Win32Messages::Show(std::string_view text, UINT style, std::string_view capt
     if (owner == nullptr && main_.hwnd != nullptr && IsWindowVisible(main_.hwnd))
         owner = main_.hwnd;
     return MessageBoxW(owner, Widen(text).c_str(), Widen(caption).c_str(), style);
+}
+
+int Win32Messages::Ask(std::string_view text, const std::vector<std::string_view>& buttons, int defaultButton,
+                       int cancelButton) {
+    // The buttons' own identifiers, clear of IDOK/IDCANCEL, which the dialog sends for Enter and Esc.
+    constexpr int kFirstButton = 100;
+    std::vector<std::wstring> captions;
+    captions.reserve(buttons.size());
+    for (const std::string_view caption : buttons)
+        captions.push_back(Widen(caption));
+    std::vector<TASKDIALOG_BUTTON> entries;
+    for (std::size_t i = 0; i < captions.size(); ++i)
+        entries.push_back({kFirstButton + static_cast<int>(i), captions[i].c_str()});
+    const std::wstring content = Widen(text);
+    const std::wstring title = Widen(kAppTitle);
+    HWND owner = GetActiveWindow();
+    if (owner == nullptr && main_.hwnd != nullptr && IsWindowVisible(main_.hwnd))
+        owner = main_.hwnd;
+    TASKDIALOGCONFIG config{};
+    config.cbSize = sizeof config;
+    config.hwndParent = owner;
+    config.dwFlags = TDF_ALLOW_DIALOG_CANCELLATION | TDF_POSITION_RELATIVE_TO_WINDOW;
+    config.pszWindowTitle = title.c_str();
+    config.pszMainIcon = TD_WARNING_ICON;
+    config.pszContent = content.c_str();
+    config.cButtons = static_cast<UINT>(entries.size());
+    config.pButtons = entries.data();
+    config.nDefaultButton = kFirstButton + defaultButton;
+    int pressed = 0;
+    if (FAILED(TaskDialogIndirect(&config, &pressed, nullptr, nullptr)))
+        return cancelButton;
+    if (pressed < kFirstButton || pressed >= kFirstButton + static_cast<int>(entries.size()))
+        return cancelButton; // Esc or the close box
+    return pressed - kFirstButton;
 }
 
 void Win32Messages::ShowCaptioned(std::string_view text, std::string_view caption, MessageIcon icon) {

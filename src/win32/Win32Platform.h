@@ -71,6 +71,8 @@ public:
     bool AskWarning(std::string_view text) override {
         return Show(text, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
     }
+    int Ask(std::string_view text, const std::vector<std::string_view>& buttons, int defaultButton,
+            int cancelButton) override;
 
 private:
     // `style`: the buttons and the icon. The button pressed.

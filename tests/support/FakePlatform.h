@@ -27,7 +27,7 @@ namespace tobrix::test {
 class FakeMessages final : public Messages {
 public:
     struct Shown {
-        char kind; // 'E' error, 'W' warning, 'I' information, 'P' plain, 'Q' question
+        char kind; // 'E' error, 'W' warning, 'I' information, 'P' plain, 'Q' question, 'A' question with buttons
         std::string text;
         std::string caption = {}; // empty: the application's title
         MessageIcon icon = MessageIcon::None;
@@ -45,6 +45,17 @@ public:
     bool AskWarning(std::string_view text) override {
         shown.push_back({'Q', std::string(text), {}, MessageIcon::Warning});
         return answer;
+    }
+    // Answers to the questions with buttons of their own, in turn; once none is left, the
+    // cancel button.
+    std::vector<int> choices;
+    int Ask(std::string_view text, const std::vector<std::string_view>&, int, int cancelButton) override {
+        shown.push_back({'A', std::string(text), {}, MessageIcon::Warning});
+        if (choices.empty())
+            return cancelButton;
+        const int choice = choices.front();
+        choices.erase(choices.begin());
+        return choice;
     }
     std::vector<std::string> Errors() const {
         std::vector<std::string> out;

@@ -287,36 +287,166 @@ TEST_F(MainTest, AtTheEndOfTheSessionNothingIsShownAndWindowsWaitsWhileTheEntrie
     EXPECT_EQ(registry.sections.at("Setting").count("RecoveryShown"), 0u); // nobody was told yet
 }
 
-TEST_F(MainTest, ARecoveryFileNewerThanTheDataFileIsAnnouncedOnceAtStart) {
-    WriteDataFile("old\r\n");
+// Data file lines of entries that have only a title.
+std::string Lines(std::initializer_list<const char*> titles) {
+    std::string text;
+    for (const char* title : titles)
+        text += std::string(title) + "\x08\x08\x08\x08\r\n";
+    return text;
+}
+
+TEST_F(MainTest, RecoveryFilesAreOfferedAtEveryStartUntilTakenInAndThenRemovedByTheSave) {
+    WriteDataFile(Lines({"old"}));
     files.times[kData] = 100;
-    files.files[kRecovered] = "r1";
-    files.times[kRecovered] = 50; // older than the data file: moved back since, or stale
-    const std::string local = kLocalFolder + "/Tobrix.recovered-2.DAT";
-    files.files[kLocalFolder + "/Tobrix.recovered.DAT"] = "r2";
-    files.times[kLocalFolder + "/Tobrix.recovered.DAT"] = 200;
-    files.files[local] = "r3";
-    files.times[local] = 300;
-    frm.FormCreate();
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].kind, 'W');
-    EXPECT_NE(messages.shown[0].text.find(local), std::string::npos);
-    EXPECT_NE(messages.shown[0].text.find(sjis<u8"すべてのパスワード">()), std::string::npos);
+    files.files[kRecovered] = test::Scramble(Lines({"old", "lost"}));
+    files.times[kRecovered] = 50; // older than the data file: still offered
+    const std::string foreign = kLocalFolder + "/Tobrix.recovered.DAT";
+    files.files[foreign] = "not a list of entries";
+    files.times[foreign] = 200;
+    frm.FormCreate(); // あとで
+    ASSERT_EQ(messages.shown.size(), 2u);
+    EXPECT_EQ(messages.shown[0].kind, 'A');
+    EXPECT_NE(messages.shown[0].text.find(kRecovered), std::string::npos);
+    EXPECT_EQ(messages.shown[1].kind, 'W');
+    EXPECT_NE(messages.shown[1].text.find(foreign), std::string::npos);
+    EXPECT_FALSE(frm.State().Modified);
     EXPECT_TRUE(CloseWindow());
 
     messages.shown.clear();
     items.Clear();
     TfrmMain second{view, Services(), items, settings, kExe};
-    view.list.onSelect = [&second](int row, bool selected) { second.List().lsvListSelectItem(row, selected); };
+    messages.choices = {0}; // 取り込む
     second.FormCreate();
-    EXPECT_TRUE(messages.shown.empty());
-
-    items.Clear();
-    registry.sections.at("Setting").erase("RecoveryShown");
-    files.times[kData] = 400; // and none is newer than the data file
-    second.FormCreate();
-    EXPECT_TRUE(messages.shown.empty());
+    ASSERT_EQ(messages.shown.size(), 1u); // the foreign file is named once
+    EXPECT_EQ(items.Count(), 2);
+    EXPECT_EQ(items.At(1).Title, "lost");
+    EXPECT_TRUE(second.State().Modified);
+    ASSERT_TRUE(second.FormCloseQuery());
+    EXPECT_EQ(test::Scramble(files.files.at(kData)), Lines({"old", "lost"}));
+    EXPECT_EQ(files.files.count(kRecovered), 0u);
+    EXPECT_EQ(files.files.at(foreign), "not a list of entries");
 }
+
+const std::string kSession = kFolder + "/Tobrix.autosave.DAT";
+
+TEST_F(MainTest, AChangeReachesTheSessionFileAfterAPauseAndTheSaveRemovesIt) {
+    WriteDataFile(Lines({"old"}));
+    frm.FormCreate();
+    AddEntry("a");
+    AddEntry("b"); // within the same pause
+    EXPECT_EQ(view.starts[MainTimer::Autosave], std::vector<int>{2000});
+    EXPECT_EQ(files.files.count(kSession), 0u);
+    frm.timAutosaveTimer();
+    EXPECT_FALSE(view.timers[MainTimer::Autosave]);
+    EXPECT_EQ(test::Scramble(files.files.at(kSession)), Lines({"old"}) + Lines({"a", "b"}));
+    frm.timAutosaveTimer(); // nothing new, but the same again does no harm
+    AddEntry("c");
+    EXPECT_EQ(view.starts[MainTimer::Autosave].size(), 2u);
+    EXPECT_TRUE(CloseWindow());
+    EXPECT_EQ(files.files.count(kSession), 0u);
+    EXPECT_EQ(test::Scramble(files.files.at(kData)), Lines({"old"}) + Lines({"a", "b", "c"}));
+}
+
+TEST_F(MainTest, ASessionFileThatCannotBeWrittenIsSaidOncePerRun) {
+    frm.FormCreate();
+    files.noNewFiles.insert(kFolder);
+    AddEntry("a");
+    frm.timAutosaveTimer();
+    AddEntry("b");
+    frm.timAutosaveTimer();
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].kind, 'W');
+    EXPECT_NE(messages.shown[0].text.find(kSession), std::string::npos);
+    files.noNewFiles.clear();
+    AddEntry("c");
+    frm.timAutosaveTimer();
+    EXPECT_EQ(test::Scramble(files.files.at(kSession)), Lines({"a", "b", "c"}));
+}
+
+// A session file left by a run that did not end, at the next start.
+struct RestoreCase {
+    const char* what;
+    std::string session; // its clear text, scrambled
+    std::vector<int> choices;
+    bool asked, restored;
+};
+
+class MainRestore : public MainTest, public ::testing::WithParamInterface<RestoreCase> {};
+
+TEST_P(MainRestore, TheLastRunsEntriesAreTakenOrKeptAsARecoveryFile) {
+    const RestoreCase c = GetParam();
+    WriteDataFile(Lines({"old"}));
+    files.files[kSession] = test::Scramble(c.session);
+    messages.choices = c.choices;
+    frm.FormCreate();
+    ASSERT_FALSE(messages.shown.empty());
+    EXPECT_EQ(messages.shown[0].kind, c.asked ? 'A' : 'W');
+    if (c.asked) {
+        EXPECT_EQ(messages.shown[0].text,
+                  sjis<u8"前回、Tobrix は正しく終了しませんでした。保存されていない変更を復元しますか？">());
+    }
+    EXPECT_EQ(frm.State().Modified, c.restored);
+    EXPECT_EQ(items.Count(), c.restored ? 2 : 1);
+    if (!c.restored) {
+        // Kept under a recovery file's name, said now, and not offered again in this run.
+        EXPECT_EQ(files.files.count(kSession), 0u);
+        EXPECT_EQ(test::Scramble(files.files.at(kRecovered)), c.session);
+        EXPECT_EQ(messages.shown.size(), c.asked ? 2u : 1u);
+        EXPECT_NE(messages.shown.back().text.find(kRecovered), std::string::npos);
+    }
+    EXPECT_TRUE(CloseWindow());
+    EXPECT_EQ(test::Scramble(files.files.at(kData)), c.restored ? Lines({"old", "lost"}) : Lines({"old"}));
+    EXPECT_EQ(files.files.count(kSession), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, MainRestore,
+                         ::testing::Values(RestoreCase{"Yes", Lines({"old", "lost"}), {0}, true, true},
+                                           RestoreCase{"No", Lines({"old", "lost"}), {1}, true, false},
+                                           RestoreCase{"NotAList", "\x01\x02", {}, false, false}),
+                         [](const auto& info) { return std::string(info.param.what); });
+
+// The data file changed on the disk while the window was open: entries a and b were read,
+// a deleted here and "mine" added; the other writer added "theirs".
+struct DiskCase {
+    const char* what;
+    std::vector<int> choices; // at the question
+    bool endOfSession;        // instead of a close
+    std::string written;      // the data file afterwards
+    bool asked = true, closes = true;
+};
+
+class MainChangedOnDisk : public MainTest, public ::testing::WithParamInterface<DiskCase> {};
+
+TEST_P(MainChangedOnDisk, IsNeverOverwrittenUnasked) {
+    const DiskCase c = GetParam();
+    WriteDataFile(Lines({"a", "b"}));
+    frm.FormCreate();
+    items.Remove(0);
+    AddEntry("mine");
+    const std::string theirs = c.what == std::string("OnlyTouched") ? Lines({"a", "b"}) : Lines({"a", "b", "theirs"});
+    WriteDataFile(theirs);
+    files.Touch(kData);
+    messages.choices = c.choices;
+    messages.shown.clear();
+    if (c.endOfSession) {
+        EXPECT_TRUE(frm.QueryEndSession());
+        EXPECT_TRUE(messages.shown.empty());
+        EXPECT_EQ(test::Scramble(files.files.at(kRecovered)), Lines({"b", "mine"}));
+    } else {
+        EXPECT_EQ(CloseWindow(), c.closes);
+        ASSERT_EQ(messages.shown.size(), c.asked ? 1u : 0u);
+    }
+    EXPECT_EQ(test::Scramble(files.files.at(kData)), c.written);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, MainChangedOnDisk,
+    ::testing::Values(DiskCase{"Merge", {0}, false, Lines({"b", "mine", "a", "theirs"})},
+                      DiskCase{"Overwrite", {1}, false, Lines({"b", "mine"})},
+                      DiskCase{"Cancel", {2}, false, Lines({"a", "b", "theirs"}), true, false},
+                      DiskCase{"EndOfSession", {}, true, Lines({"a", "b", "theirs"})},
+                      DiskCase{"OnlyTouched", {}, false, Lines({"b", "mine"}), false}),
+    [](const auto& info) { return std::string(info.param.what); });
 
 TEST_F(MainTest, AnUnreadableDataFileWithoutChangesWritesNothing) {
     files.files[kData] = "x";
