@@ -139,6 +139,19 @@ TEST_F(LockTest, TheLockSavesEndsThePasteClearsTheClipboardAndKeepsNothingOfAnEn
     EXPECT_TRUE(messages.shown.empty());
 }
 
+TEST_F(LockTest, TheLockForgetsWhatCouldBeTakenBack) {
+    frm.Execute(CommandId::actDel);
+    frm.Execute(CommandId::actMoveUp);
+    frm.Execute(CommandId::actUndo);
+    ASSERT_TRUE(frm.History().CanUndo() && frm.History().CanRedo());
+    frm.Execute(CommandId::mnuLock);
+    EXPECT_EQ(frm.History().HeldBytes(), 0u);
+    Answer({"pw"});
+    frm.Lock().cmdUnlockClick();
+    ASSERT_FALSE(Locked());
+    EXPECT_FALSE(frm.Update(CommandId::actUndo) || frm.Update(CommandId::actRedo));
+}
+
 TEST_F(LockTest, UnlockAsksUntilTheRightPasswordAndBringsTheListBackAsItWas) {
     view.list.topRow = 1;
     std::string searched;
