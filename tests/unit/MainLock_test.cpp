@@ -143,13 +143,10 @@ TEST_F(LockTest, TheLockForgetsWhatCouldBeTakenBack) {
     frm.Execute(CommandId::actDel);
     frm.Execute(CommandId::actMoveUp);
     frm.Execute(CommandId::actUndo);
-    ASSERT_TRUE(frm.History().CanUndo() && frm.History().CanRedo());
+    ASSERT_TRUE(frm.History().CanUndo() && frm.History().CanRedo() && frm.History().HeldBytes() > 0);
     frm.Execute(CommandId::mnuLock);
     EXPECT_EQ(frm.History().HeldBytes(), 0u);
-    Answer({"pw"});
-    frm.Lock().cmdUnlockClick();
-    ASSERT_FALSE(Locked());
-    EXPECT_FALSE(frm.Update(CommandId::actUndo) || frm.Update(CommandId::actRedo));
+    EXPECT_FALSE(frm.History().CanUndo() || frm.History().CanRedo());
 }
 
 TEST_F(LockTest, UnlockAsksUntilTheRightPasswordAndBringsTheListBackAsItWas) {
