@@ -13,8 +13,7 @@ namespace tobrix {
 namespace {
 
 bool SameFields(const TVirtualItem& a, const TVirtualItem& b) {
-    return a.Title == b.Title && a.UserID == b.UserID && a.Password == b.Password && a.Memo == b.Memo &&
-           a.URL == b.URL;
+    return a.Title == b.Title && a.UserID == b.UserID && a.Password == b.Password && a.Memo == b.Memo && a.URL == b.URL;
 }
 
 } // namespace
@@ -25,8 +24,7 @@ MainUndo::Step::~Step() {
             WipeEntry(*entry);
 }
 
-MainUndo::MainUndo(ItemDataList& items, MainList& list, MainState& state)
-    : items_(items), list_(list), state_(state) {}
+MainUndo::MainUndo(ItemDataList& items, MainList& list, MainState& state) : items_(items), list_(list), state_(state) {}
 
 void MainUndo::Deleted(int index, std::unique_ptr<TVirtualItem> entry) {
     Wipe(entry->MaskedPassword); // made again from the password when it returns
@@ -73,8 +71,12 @@ void MainUndo::Record(Step step) {
     Trim();
 }
 
-void MainUndo::Undo() { Run(undo_, redo_, false); }
-void MainUndo::Redo() { Run(redo_, undo_, true); }
+void MainUndo::Undo() {
+    Run(undo_, redo_, false);
+}
+void MainUndo::Redo() {
+    Run(redo_, undo_, true);
+}
 
 void MainUndo::Run(std::deque<Step>& from, std::deque<Step>& to, bool forward) {
     if (from.empty())
@@ -119,9 +121,8 @@ int MainUndo::Apply(Step& step, bool forward, int selected) {
     case Kind::Edit: {
         TVirtualItem& item = items_.At(step.index);
         TVirtualItem& kept = *step.entries.front();
-        for (std::string TVirtualItem::*field :
-             {&TVirtualItem::Title, &TVirtualItem::UserID, &TVirtualItem::Password, &TVirtualItem::Memo,
-              &TVirtualItem::URL})
+        for (std::string TVirtualItem::*field : {&TVirtualItem::Title, &TVirtualItem::UserID, &TVirtualItem::Password,
+                                                 &TVirtualItem::Memo, &TVirtualItem::URL})
             std::swap(item.*field, kept.*field);
         Wipe(kept.MaskedPassword);
         list_.UpdatePasswordMask(step.index, false);

@@ -65,8 +65,8 @@ private:
         Step& operator=(Step&&) = default;
         ~Step();
         Kind kind;
-        int index = 0; // deleted, edited, first added, moved from
-        int other = 0; // added: the count; moved: to
+        int index = 0;                                      // deleted, edited, first added, moved from
+        int other = 0;                                      // added: the count; moved: to
         std::vector<std::unique_ptr<TVirtualItem>> entries; // what is out of the list now
         std::vector<std::uint32_t> order;
     };

@@ -43,7 +43,8 @@ public:
     // The selected row's entry shows its password, every other one its mask.
     void ExpectMasks() {
         for (int i = 0; i < items.Count(); ++i)
-            EXPECT_EQ(items.At(i).MaskedPassword, i == frm.List().SelectedEntry() ? items.At(i).Password : MaskOf(items.At(i).Password))
+            EXPECT_EQ(items.At(i).MaskedPassword,
+                      i == frm.List().SelectedEntry() ? items.At(i).Password : MaskOf(items.At(i).Password))
                 << i;
     }
     void Edit(std::function<void(TfrmSub&, test::FakeSubView&)> user) {
@@ -65,10 +66,10 @@ public:
 struct StepCase {
     const char* what;
     std::function<void(UndoTest&)> change;
-    const char* changed;  // the titles after the change
-    const char* undone;   // after one undo
-    int undoneSelected;   // the row selected then
-    int redoneSelected;   // and after the redo, which gives `changed` again
+    const char* changed; // the titles after the change
+    const char* undone;  // after one undo
+    int undoneSelected;  // the row selected then
+    int redoneSelected;  // and after the redo, which gives `changed` again
 };
 
 class EachStep : public UndoTest, public ::testing::WithParamInterface<StepCase> {};
@@ -102,8 +103,7 @@ TEST_P(EachStep, UndoTakesItBackRedoMakesItAgainAndTheSelectionFollows) {
 INSTANTIATE_TEST_SUITE_P(
     Table, EachStep,
     ::testing::Values(
-        StepCase{"delete", [](UndoTest& t) { t.frm.Execute(CommandId::actDel); }, "cdb",
-                 "cadb", 1, 1},
+        StepCase{"delete", [](UndoTest& t) { t.frm.Execute(CommandId::actDel); }, "cdb", "cadb", 1, 1},
         StepCase{"edit",
                  [](UndoTest& t) {
                      t.Edit([](TfrmSub& sub, test::FakeSubView& f) {
@@ -134,10 +134,9 @@ INSTANTIATE_TEST_SUITE_P(
                      t.frm.Drag().lsvListEndDrag();
                  },
                  "adcb", "cadb", 0, 2},
-        StepCase{"Alt+Down", [](UndoTest& t) { t.frm.Execute(CommandId::actMoveDown); },
-                 "cdab", "cadb", 1, 2},
-        StepCase{"sort", [](UndoTest& t) { t.frm.List().lsvListColumnClick(0); }, "abcd",
-                 "cadb", 3, 1}, // the entry selected after the sort ("b") is followed
+        StepCase{"Alt+Down", [](UndoTest& t) { t.frm.Execute(CommandId::actMoveDown); }, "cdab", "cadb", 1, 2},
+        StepCase{"sort", [](UndoTest& t) { t.frm.List().lsvListColumnClick(0); }, "abcd", "cadb", 3,
+                 1}, // the entry selected after the sort ("b") is followed
         StepCase{"password CSV import, one step",
                  [](UndoTest& t) {
                      t.files.files["C:/in.csv"] =
@@ -157,8 +156,8 @@ TEST_F(UndoTest, AnEditSavedUnchangedOrCancelledIsNoStep) {
 }
 
 TEST_F(UndoTest, ANewChangeDropsWhatCouldBeMadeAgainAndStepsGoBackInTurn) {
-    frm.Execute(CommandId::actDel);      // "a"
-    frm.Execute(CommandId::actMoveUp);   // "d" to the top
+    frm.Execute(CommandId::actDel);    // "a"
+    frm.Execute(CommandId::actMoveUp); // "d" to the top
     frm.Execute(CommandId::actUndo);
     frm.Execute(CommandId::actUndo);
     EXPECT_EQ(Titles(), "cadb");
