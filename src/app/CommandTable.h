@@ -43,6 +43,8 @@ enum class CommandId : int {
     mnuPasswordCsvExport = 2110,
     mnuPasswordAudit = 2120,
     mnuLock = 2121,
+    actUndo = 2122,
+    actRedo = 2123,
 };
 
 // A key with or without Ctrl or Alt; `key` is the virtual-key code ('A' for the A key). A key held
@@ -84,6 +86,8 @@ inline constexpr CommandInfo kCommands[] = {
     {CommandId::actMcopy, sjis<u8"メモのコピー(&M)">(), sjis<u8"メモをコピーします">(), {true, 'M'}, 7, false},
     {CommandId::actHcopy, sjis<u8"HTMLアドレスのコピー(&H)">(), sjis<u8"HTMLアドレスをコピーします">(), {true, 'H'}, 8,
      false},
+    {CommandId::actUndo, sjis<u8"元に戻す(&Z)">(), sjis<u8"直前の変更を元に戻す">(), {true, 'Z'}, -1, false},
+    {CommandId::actRedo, sjis<u8"やり直し(&Y)">(), sjis<u8"元に戻した変更をやり直す">(), {true, 'Y'}, -1, false},
     {CommandId::actMoveUp, sjis<u8"上へ移動(&U)">(), {}, {.key = kKeyUp, .alt = true}, -1, false},
     {CommandId::actMoveDown, sjis<u8"下へ移動(&D)">(), {}, {.key = kKeyDown, .alt = true}, -1, false},
     {CommandId::actFind, sjis<u8"検索(&F)">(), {}, {true, 'F'}, -1, false},
@@ -164,6 +168,9 @@ inline constexpr MenuEntry kMainMenu[] = {
     {MenuEntry::Item, {}, CommandId::mnuExit},
     {MenuEntry::EndPopup},
     {MenuEntry::Popup, sjis<u8"編集(&E)">()},
+    {MenuEntry::Item, {}, CommandId::actUndo},
+    {MenuEntry::Item, {}, CommandId::actRedo},
+    {MenuEntry::Separator},
     {MenuEntry::Item, {}, CommandId::actFind},
     {MenuEntry::Separator},
     {MenuEntry::Item, {}, CommandId::actTcopy},

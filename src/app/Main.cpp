@@ -32,14 +32,15 @@ TfrmMain::TfrmMain(MainView& view, const MainServices& services, ItemDataList& i
                    FilePath exePath)
     : view_(view), services_(services), items_(items), settings_(settings), exePath_(std::move(exePath)),
       session_(services.files, services.messages, services.crypto, view, items, settings, state_, exePath_),
-      list_(view.List(), view.Search(), items, settings, state_, services.collation),
+      list_(view.List(), view.Search(), items, settings, state_, services.collation), undo_(items, list_, state_),
       clipboardClear_(view, settings, services.clipboard),
       commands_(CommandContext{view, list_, items, state_, *this, services.sound, services.messages, services.desktop,
-                               services.shell, services.clipboard, clipboardClear_, services.browserAddress}),
+                               services.shell, services.clipboard, clipboardClear_, services.browserAddress, undo_}),
       options_(view, list_, settings, services.help, services.files, services.messages, exePath_),
-      paste_(view, list_, items, state_, services.clipboard), drag_(view, view.List(), items, state_, list_),
+      paste_(view, list_, items, state_, services.clipboard), drag_(view, view.List(), items, state_, list_, undo_),
       lock_(view, services.clock, services.messages, settings, session_, items, state_, list_, paste_,
-            clipboardClear_) {
+            clipboardClear_, undo_) {
+    list_.SetHistory(&undo_);
     state_.Changed = [this] { EntriesChanged(); };
 }
 
@@ -133,6 +134,8 @@ void TfrmMain::Execute(CommandId id) {
     case CommandId::actMoveDown: drag_.MoveSelectedExecute(+1); break;
     case CommandId::actFind: view_.Search().Focus(); break;
     case CommandId::mnuLock: lock_.mnuLockClick(); break;
+    case CommandId::actUndo: undo_.Undo(); break;
+    case CommandId::actRedo: undo_.Redo(); break;
     default: commands_.Execute(id); break;
     }
 }
@@ -144,6 +147,7 @@ void TfrmMain::mnuInportClick() {
     view_.RunInportDialog(inport);
     if (inport.Imported && items_.Count() > 0) {
         state_.SetModified();
+        undo_.Added(firstNew, items_.Count() - firstNew);
         list_.ClearFilter(); // the entries taken over are shown among all
         list_.RefreshList(firstNew);
     }
@@ -156,6 +160,7 @@ void TfrmMain::mnuPasswordCsvImportClick() {
     if (!read)
         return;
     state_.SetModified();
+    undo_.Added(firstNew, items_.Count() - firstNew);
     list_.ClearFilter();
     list_.RefreshList(firstNew);
     OfferToDeleteImported(*read, services_.files, services_.messages);
@@ -172,6 +177,7 @@ void TfrmMain::mnuMasterPasswordClick() {
     const int count = items_.Count();
     session_.ChangeMasterPassword();
     if (items_.Count() != count) { // the data file had changed on the disk, and its entries were taken in
+        undo_.Clear();
         list_.ClearFilter();
         list_.RefreshList(count);
     }
@@ -196,6 +202,12 @@ bool TfrmMain::Update(CommandId id) const {
         return lock_.mnuLockUpdate();
     if (id == CommandId::mnuExport || id == CommandId::mnuPasswordCsvExport)
         return items_.Count() > 0;
+    if (id == CommandId::actUndo || id == CommandId::actRedo) {
+        // Not under a drag or a dialog: the list they hold on to would change under them.
+        if (drag_.Dragging() || lock_.DialogOpen())
+            return false;
+        return id == CommandId::actUndo ? undo_.CanUndo() : undo_.CanRedo();
+    }
     if (id == CommandId::actMoveUp || id == CommandId::actMoveDown)
         return drag_.MoveSelectedUpdate(id == CommandId::actMoveUp ? -1 : +1);
     return commands_.Update(id);
@@ -209,7 +221,17 @@ std::optional<bool> TfrmMain::Checked(CommandId id) const {
 
 bool TfrmMain::FormCloseQuery() {
     // Locked: the lock saved the entries, and the list is empty.
-    return lock_.Locked() || session_.CloseQuery();
+    if (lock_.Locked())
+        return true;
+    const int count = items_.Count();
+    const bool closes = session_.CloseQuery();
+    if (!closes && items_.Count() != count) {
+        // Entries of the changed data file were taken in, and the window stays open after all.
+        undo_.Clear();
+        list_.ClearFilter();
+        list_.RefreshList(count);
+    }
+    return closes;
 }
 
 void TfrmMain::FormDestroy() {

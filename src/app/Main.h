@@ -9,6 +9,7 @@
 #include "app/MainOptions.h"
 #include "app/MainPaste.h"
 #include "app/MainState.h"
+#include "app/MainUndo.h"
 #include "app/MainView.h"
 #include "editor/Sub.h"
 #include "session/DataFileSession.h"
@@ -126,6 +127,7 @@ public:
     MainClipboardClear& ClipboardClear() { return clipboardClear_; }
     MainDrag& Drag() { return drag_; }
     MainLock& Lock() { return lock_; }
+    MainUndo& History() { return undo_; }
     const MainState& State() const { return state_; }
     MainState& State() { return state_; }
 
@@ -149,6 +151,7 @@ private:
     MainState state_;
     DataFileSession session_;
     MainList list_;
+    MainUndo undo_;
     MainClipboardClear clipboardClear_;
     MainCommands commands_;
     MainOptions options_;

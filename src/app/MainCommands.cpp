@@ -5,6 +5,7 @@
 #include "app/MainClipboardClear.h"
 #include "app/MainList.h"
 #include "app/MainState.h"
+#include "app/MainUndo.h"
 #include "app/MainView.h"
 #include "editor/Sub.h"
 #include "platform/Clipboard.h"
@@ -62,6 +63,8 @@ void MainCommands::actNewExecute() {
     sub.ItemIndex = -1;
     const int before = c_.items.Count();
     c_.view.RunSubDialog(sub);
+    for (int i = before; i < c_.items.Count(); ++i)
+        c_.undo.Added(i, 1); // one step per entry saved, as the user made them
     // Entries added while a search text was on were shown anyway; from now on they are
     // shown among all the others, the last one selected.
     if (c_.items.Count() > before && c_.list.Filtering()) {
@@ -74,7 +77,17 @@ void MainCommands::actEditExecute() {
     TfrmSub sub(c_.items, c_.host, c_.sound, c_.messages, c_.desktop, c_.browserAddress);
     sub.EditMode = true;
     sub.ItemIndex = c_.list.SelectedEntry();
-    c_.view.RunSubDialog(sub);
+    if (sub.ItemIndex < 0)
+        return;
+    // Copied straight to the heap: the fields leave no copy on the stack behind.
+    auto before = std::make_unique<TVirtualItem>(c_.items.At(sub.ItemIndex));
+    try {
+        c_.view.RunSubDialog(sub);
+    } catch (...) {
+        WipeEntry(*before);
+        throw;
+    }
+    c_.undo.Edited(sub.ItemIndex, std::move(before));
 }
 
 void MainCommands::lsvListDblClick() {
@@ -86,7 +99,7 @@ void MainCommands::actDelExecute() {
     const int i = c_.list.SelectedEntry();
     if (i < 0)
         return;
-    c_.items.Remove(i);
+    c_.undo.Deleted(i, c_.items.Take(i));
     c_.state.EndPaste();
     // The entry shown after it, or the new last one, takes the selection.
     c_.list.EntryRemoved(i);

@@ -15,6 +15,7 @@ class Desktop;
 class ItemDataList;
 class MainClipboardClear;
 class MainList;
+class MainUndo;
 class MainView;
 class Messages;
 class Shell;
@@ -37,6 +38,7 @@ struct CommandContext {
     Clipboard& clipboard;
     MainClipboardClear& clipboardClear;
     BrowserAddressReader& browserAddress;
+    MainUndo& undo;
 };
 
 class MainCommands {

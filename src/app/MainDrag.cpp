@@ -2,13 +2,15 @@
 
 #include "app/MainList.h"
 #include "app/MainState.h"
+#include "app/MainUndo.h"
 #include "app/MainView.h"
 #include "store/ItemDataList.h"
 
 namespace tobrix {
 
-MainDrag::MainDrag(MainView& view, ListControl& control, ItemDataList& items, MainState& state, MainList& list)
-    : view_(view), control_(control), items_(items), state_(state), list_(list) {}
+MainDrag::MainDrag(MainView& view, ListControl& control, ItemDataList& items, MainState& state, MainList& list,
+                   MainUndo& undo)
+    : view_(view), control_(control), items_(items), state_(state), list_(list), undo_(undo) {}
 
 bool MainDrag::CanDrag() const { return !list_.Filtering(); }
 
@@ -16,6 +18,7 @@ void MainDrag::lsvListStartDrag() {
     // While a search text is on, the rows are a part of the list: an order among them says
     // nothing about the whole, so no drop moves anything.
     DragIndex = CanDrag() ? control_.SelectedRow() : -1;
+    dragging_ = true;
     view_.SetTimer(MainTimer::timDrag, true);
 }
 
@@ -48,6 +51,7 @@ void MainDrag::MoveEntry(int from, int to) {
     state_.SetModified();
     state_.EndPaste();
     items_.Move(from, to);
+    undo_.Moved(from, to);
     list_.RefreshList(to);
 }
 
@@ -68,6 +72,7 @@ void MainDrag::MoveSelectedExecute(int step) {
 }
 
 void MainDrag::lsvListEndDrag() {
+    dragging_ = false;
     view_.SetTimer(MainTimer::timDrag, false);
     control_.ShowDropMark({});
 }

@@ -10,16 +10,20 @@ namespace tobrix {
 class ItemDataList;
 class ListControl;
 class MainList;
+class MainUndo;
 class MainView;
 struct MainState;
 
 class MainDrag {
 public:
-    MainDrag(MainView& view, ListControl& control, ItemDataList& items, MainState& state, MainList& list);
+    MainDrag(MainView& view, ListControl& control, ItemDataList& items, MainState& state, MainList& list,
+             MainUndo& undo);
 
     // Whether a row may be dragged: not while a search text narrows the rows (nor do the
     // keyboard's moves run then).
     bool CanDrag() const;
+    // Whether a drag runs now (from its start to its end, dropped or cancelled).
+    bool Dragging() const { return dragging_; }
     // A drag of the selected (pressed) row starts: the auto-scroll timer runs from now on.
     void lsvListStartDrag();
     // The pointer is over the list at (x, y), in the list's client coordinates (it moved, or
@@ -59,6 +63,8 @@ private:
     ItemDataList& items_;
     MainState& state_;
     MainList& list_;
+    MainUndo& undo_;
+    bool dragging_ = false;
 };
 
 } // namespace tobrix

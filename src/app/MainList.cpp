@@ -1,6 +1,7 @@
 #include "app/MainList.h"
 
 #include "app/MainState.h"
+#include "app/MainUndo.h"
 #include "common/Cp932Literal.h"
 #include "common/Error.h"
 #include "platform/Collation.h"
@@ -114,6 +115,16 @@ void MainList::EntryRemoved(int index) {
         SelectRowOf(std::min(row, rows - 1));
 }
 
+void MainList::EntriesChanged(int index) {
+    index_.Clear();
+    if (filtering_)
+        rows_ = MatchingEntries();
+    RefreshList(index);
+    const int row = index >= items_.Count() ? RowCount() - 1 : RowOf(index);
+    if (row >= 0)
+        SelectRowOf(row);
+}
+
 void MainList::lsvListSelectItem(int row, bool selected) {
     state_.EndPaste();
     if (state_.Destroying)
@@ -145,7 +156,9 @@ void MainList::lsvListColumnClick(int column) {
     keys.reserve(static_cast<std::size_t>(items_.Count()));
     for (int i = 0; i < items_.Count(); ++i)
         keys.push_back(collation_.SortKey(SortKeyField(items_.At(i), column)));
-    items_.SortByKeys(std::move(keys), direction);
+    std::vector<std::uint32_t> order = items_.SortByKeys(std::move(keys), direction);
+    if (undo_ != nullptr)
+        undo_->Sorted(std::move(order));
     sortOrder_[column] = -direction;
     state_.SetModified(); // also when nothing moved
     index_.Clear();

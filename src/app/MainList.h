@@ -18,6 +18,7 @@ namespace tobrix {
 
 class Collation;
 class ItemDataList;
+class MainUndo;
 struct MainState;
 
 class MainList {
@@ -37,6 +38,13 @@ public:
     // The entry at `index` was removed from the ItemList (a continuous paste of it has ended):
     // the row after it, or the new last row, takes the selection.
     void EntryRemoved(int index);
+
+    // The entries changed in number or order at once (a change taken back or made again): the
+    // rows again, a search text applied anew, and entry `index` (the last row for Count())
+    // selected with its password shown.
+    void EntriesChanged(int index);
+    // Where a sort is recorded, so that it can be taken back.
+    void SetHistory(MainUndo* undo) { undo_ = undo; }
 
     // A row became selected or unselected. Ends a continuous paste; then, unless the window
     // is going away, records the selected entry and shows its password plain, or masks the
@@ -122,6 +130,7 @@ private:
     bool filtering_ = false;     // the search text has a word
     std::vector<int> rows_;      // while filtering: the entry of each row, in list order
     SearchIndex index_;
+    MainUndo* undo_ = nullptr;
 };
 
 } // namespace tobrix

@@ -3,6 +3,7 @@
 #include "app/MainClipboardClear.h"
 #include "app/MainPaste.h"
 #include "app/MainState.h"
+#include "app/MainUndo.h"
 #include "app/MainView.h"
 #include "platform/Clock.h"
 #include "platform/Messages.h"
@@ -25,9 +26,9 @@ constexpr int kPendingDelay = 50;
 
 MainLock::MainLock(MainView& view, const Clock& clock, Messages& messages, TSettings& settings,
                    DataFileSession& session, ItemDataList& items, MainState& state, MainList& list, MainPaste& paste,
-                   MainClipboardClear& clipboardClear)
+                   MainClipboardClear& clipboardClear, MainUndo& undo)
     : view_(view), clock_(clock), messages_(messages), settings_(settings), session_(session), items_(items),
-      state_(state), list_(list), paste_(paste), clipboardClear_(clipboardClear) {}
+      state_(state), list_(list), paste_(paste), clipboardClear_(clipboardClear), undo_(undo) {}
 
 bool MainLock::mnuLockUpdate() const { return locked_ || session_.HasMasterKey(); }
 
@@ -123,6 +124,7 @@ void MainLock::LockNow() {
     locked_ = true;
     view_.SetTimer(MainTimer::LockIdle, false);
     items_.Clear();
+    undo_.Clear(); // no entry text stays behind in the history either
     list_.Drop();
     state_.EndPaste();
     session_.DropKeys();
@@ -139,6 +141,7 @@ void MainLock::Unlock() {
     unlocking_ = false;
     if (!opened)
         return;
+    undo_.Clear(); // the list was read again: the steps speak of another one
     locked_ = false;
     view_.ShowLocked(false);
     list_.Restore(moment_);

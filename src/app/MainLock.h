@@ -15,6 +15,7 @@ class DataFileSession;
 class ItemDataList;
 class MainClipboardClear;
 class MainPaste;
+class MainUndo;
 class MainView;
 class Messages;
 struct MainState;
@@ -24,7 +25,7 @@ class MainLock {
 public:
     MainLock(MainView& view, const Clock& clock, Messages& messages, TSettings& settings, DataFileSession& session,
              ItemDataList& items, MainState& state, MainList& list, MainPaste& paste,
-             MainClipboardClear& clipboardClear);
+             MainClipboardClear& clipboardClear, MainUndo& undo);
 
     bool Locked() const { return locked_; }
     // Whether the command is enabled: with a master password set, and to unlock.
@@ -43,6 +44,7 @@ public:
     // A modal dialog opened over the window, or closed. A lock waits until it closes, and the
     // idle time does not count meanwhile.
     void DialogShown(bool shown);
+    bool DialogOpen() const { return dialogOpen_; }
     // Windows locked the session (or switched to another user's), or the computer goes to sleep.
     void SessionLocked();
     void Suspending() { SessionLocked(); }
@@ -69,6 +71,7 @@ private:
     MainList& list_;
     MainPaste& paste_;
     MainClipboardClear& clipboardClear_;
+    MainUndo& undo_;
     bool locked_ = false;
     bool pending_ = false;     // a lock waits for the dialog to close
     bool dialogOpen_ = false;  // a modal dialog is open over the window

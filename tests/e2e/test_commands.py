@@ -50,6 +50,31 @@ class CommandsTest(TobrixTestCase):
         self.close_program(hwnd)
         self.assertEqual(read_data_file(self.data_file), [ENTRIES[0], ENTRIES[2]])
 
+    def test_ctrl_z_brings_a_deleted_entry_back_but_not_from_the_search_field(self):
+        self.write_entries(ENTRIES)
+        hwnd, lv = self.open_program()
+        self.wait_for_list(lv, 4)
+        self.probe.lv_select(lv, 1)
+        self.wine.activate(hwnd)
+        self.wine.key("Delete")
+        wait_until(lambda: self.probe.lv(lv).count == 3, message="one row less")
+        self.wine.key("ctrl+z")
+        view = wait_until(lambda: (v := self.probe.lv(lv)).count == 4 and v, message="the entry back")
+        self.assertEqual((view.selected, view.rows[1][0]), ([1], "二つ目"))
+        self.wine.key("ctrl+y")
+        wait_until(lambda: self.probe.lv(lv).count == 3, message="deleted again")
+        # In the search field the keys are the field's own.
+        self.wine.key("ctrl+f")
+        self.wine.type_ascii("u")
+        self.wine.key("ctrl+z")
+        time.sleep(0.5)
+        self.assertEqual(self.probe.lv(lv).count, 3)
+        self.wine.key("Down")
+        self.wine.key("ctrl+z")
+        wait_until(lambda: self.probe.lv(lv).count == 4, message="the entry back from the list")
+        self.close_program(hwnd)
+        self.assertEqual(read_data_file(self.data_file), ENTRIES)
+
     def test_copies_put_the_stored_bytes_on_the_clipboard(self):
         self.write_entries([("銀行", "taro", "ひみつ", "", "http://www.")])
         self.probe.reg_set_sz(SETTINGS_KEY, "HidePass", "1")

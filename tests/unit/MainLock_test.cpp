@@ -139,6 +139,16 @@ TEST_F(LockTest, TheLockSavesEndsThePasteClearsTheClipboardAndKeepsNothingOfAnEn
     EXPECT_TRUE(messages.shown.empty());
 }
 
+TEST_F(LockTest, TheLockForgetsWhatCouldBeTakenBack) {
+    frm.Execute(CommandId::actDel);
+    frm.Execute(CommandId::actMoveUp);
+    frm.Execute(CommandId::actUndo);
+    ASSERT_TRUE(frm.History().CanUndo() && frm.History().CanRedo() && frm.History().HeldBytes() > 0);
+    frm.Execute(CommandId::mnuLock);
+    EXPECT_EQ(frm.History().HeldBytes(), 0u);
+    EXPECT_FALSE(frm.History().CanUndo() || frm.History().CanRedo());
+}
+
 TEST_F(LockTest, UnlockAsksUntilTheRightPasswordAndBringsTheListBackAsItWas) {
     view.list.topRow = 1;
     std::string searched;
