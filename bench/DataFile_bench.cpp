@@ -1,4 +1,4 @@
-// Load and save of a data file of 100 000 entries (about 8 MB), each measured beside a
+// Load and save of a data file of 100 000 entries (about 8 MB), the session file of the same list, each measured beside a
 // plain memory pass over the same number of bytes and beside what making or copying the
 // entries costs by itself, and the cost of list-cell requests for a short and a long list.
 // After the run the ratios are printed; the goal is at most 3x the plain pass, but nothing
@@ -7,6 +7,10 @@
 #include "NullListControl.h"
 #include "app/MainList.h"
 #include "app/MainState.h"
+#include "lock/MasterPassword.h"
+#include "platform/Crypto.h"
+#include "platform/Messages.h"
+#include "session/DataFileSession.h"
 #include "platform/Collation.h"
 #include "platform/Files.h"
 #include "store/Data.h"
@@ -355,6 +359,53 @@ void BM_SaveDataFile(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(data.scrambled.size()));
 }
 
+// A scrambled session with nothing to show and no password to ask.
+class Silent final : public Messages, public Crypto, public PasswordDialogs {
+public:
+    void ShowError(std::string_view) override {}
+    void ShowWarning(std::string_view) override {}
+    void ShowInformation(std::string_view) override {}
+    void ShowPlain(std::string_view) override {}
+    void ShowCaptioned(std::string_view, std::string_view, MessageIcon) override {}
+    bool AskWarning(std::string_view) override { return false; }
+    int Ask(std::string_view, const std::vector<std::string_view>&, int, int cancel) override { return cancel; }
+    void Random(MutableByteSpan) override {}
+    void DeriveKey(ByteSpan, ByteSpan, std::uint32_t, MutableByteSpan) override {}
+    void Hmac(ByteSpan, ByteSpan, std::span<std::uint8_t, kMacSize>) override {}
+    void Seal(std::span<const std::uint8_t, kKeySize>, std::span<const std::uint8_t, kNonceSize>, ByteSpan,
+              MutableByteSpan, std::span<std::uint8_t, kTagSize>) override {}
+    bool Open(std::span<const std::uint8_t, kKeySize>, std::span<const std::uint8_t, kNonceSize>, ByteSpan,
+              MutableByteSpan, std::span<const std::uint8_t, kTagSize>) override {
+        return false;
+    }
+    void ProtectMemory(MutableByteSpan) override {}
+    void UnprotectMemory(MutableByteSpan) override {}
+    void RunPasswordCheck(TfrmPasswordCheck&) override {}
+    void RunMasterPasswordDialog(TfrmMasterPassword&) override {}
+    void RunPasswordDialog(TfrmPassword&) override {}
+};
+
+// The session file after a change: the same list through the session's own path.
+void BM_Autosave(benchmark::State& state) {
+    const Data& data = TheData();
+    ItemDataList list;
+    FillList(data.entries, data.entries.size(), list);
+    MemoryFiles files;
+    files.written.reserve(data.scrambled.size() + 4096);
+    Silent silent;
+    TSettings settings;
+    DataFileState fileState;
+    DataFileSession session(files, silent, silent, silent, list, settings, fileState, kPath);
+    for (auto _ : state) {
+        fileState.SetModified();
+        session.Autosave();
+        benchmark::DoNotOptimize(files.written.data());
+    }
+    if (files.written != data.scrambled)
+        state.SkipWithError("the session file differs from the data file");
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(data.scrambled.size()));
+}
+
 // The baseline: copying the same number of bytes into a buffer allocated beforehand.
 void BM_Memcpy(benchmark::State& state) {
     const std::string& source = TheData().scrambled;
@@ -439,6 +490,7 @@ BENCHMARK(BM_LoadDataFile)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MemchrLineCount)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EntryAllocationOnly)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SaveDataFile)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Autosave)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Memcpy)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EntryCopyOnly)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CellRequest)->Arg(1000)->Arg(kEntries)->Unit(benchmark::kNanosecond);
@@ -507,6 +559,7 @@ int main(int argc, char** argv) {
     ms("memchr line count", "BM_MemchrLineCount");
     ms("entry allocation only", "BM_EntryAllocationOnly");
     ms("SaveDataFile", "BM_SaveDataFile");
+    ms("session file", "BM_Autosave");
     ms("memcpy", "BM_Memcpy");
     ms("entry copy only", "BM_EntryCopyOnly");
     reporter.PrintTime("30x5 cell requests, 1 000 entries", "BM_CellRequest/1000", 1e9, "ns");
@@ -518,6 +571,8 @@ int main(int argc, char** argv) {
     reporter.PrintRatio("entry copy only / memcpy", "BM_EntryCopyOnly", "BM_Memcpy");
     reporter.PrintRatio("LoadDataFile / entry allocation only", "BM_LoadDataFile", "BM_EntryAllocationOnly");
     reporter.PrintRatio("SaveDataFile / entry copy only", "BM_SaveDataFile", "BM_EntryCopyOnly");
+    std::printf("goal: the session file at most 1.2x the data file's save (not enforced).\n");
+    reporter.PrintRatio("session file / SaveDataFile", "BM_Autosave", "BM_SaveDataFile");
     reporter.PrintRatio("cell requests, 100 000 / 1 000 entries", "BM_CellRequest/100000", "BM_CellRequest/1000");
     return 0;
 }

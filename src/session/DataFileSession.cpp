@@ -271,6 +271,8 @@ void DataFileSession::ChangeMasterPassword() {
     if (dataFileUnreadable_) {
         // The data file stays as it is; the key is for the recovery file.
         masterKey_ = std::move(key);
+        if (sessionFileOwned_)
+            Autosave(); // in the new form at once, as the data file would be
         messages_.ShowInformation(Substitute(kMsgPasswordForRecovery, {files_.DisplayName(state_.DataFileName),
                                                                       masterKey_ ? kRecoveryEncrypted
                                                                                  : kRecoveryScrambled}));

@@ -610,6 +610,12 @@ class Probe:
     def post(self, hwnd: int, msg: int, wparam: int = 0, lparam: int = 0) -> None:
         self.call("post", hex(hwnd), msg, wparam, lparam)
 
+    def stall(self, hwnd: int, seconds: float) -> float:
+        """The longest the window took to answer a message, in ms, while it was asked again and
+        again for that long."""
+        out = self.call("stall", hex(hwnd), int(seconds * 1000), timeout=seconds + 60)
+        return float(out[0].split(" ")[1])
+
     def send(self, hwnd: int, msg: int, wparam: int = 0, lparam: int = 0, timeout: float = 5) -> int:
         return int(self.call("send", hex(hwnd), msg, wparam, lparam, int(timeout * 1000),
                              timeout=timeout + 30)[0])

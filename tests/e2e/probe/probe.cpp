@@ -48,6 +48,8 @@
 //   lvselect <listview> <row> [add]       selects and focuses a row; without "add" the others are cleared
 //   tv <treeview>                         tree view items: count, then "item <depth> <text>" per item, in
 //                                         the order they show with every branch expanded
+//   stall <hwnd> <duration_ms>           for that long, sends WM_NULL again and again; prints "longest <ms>",
+//                                         the longest the window took to answer one
 //   msgbox [timeout_ms=10000] [caption]   waits for a visible "#32770" window; prints hwnd, caption, text,
 //                                         "button <id> <caption>" per button
 //   msgbox-press <hwnd> <id> [timeout_ms=5000]   presses a button and waits until the box is gone
@@ -500,6 +502,24 @@ void cmd_send(const Args& a) {
                                    static_cast<WPARAM>(int_arg(arg_at(a, 2))),
                                    static_cast<LPARAM>(int_arg(arg_at(a, 3))), timeout_arg(a, 4, kSendTimeoutMs));
     emit(std::to_string(static_cast<long long>(r)));
+}
+
+void cmd_stall(const Args& a) {
+    HWND hwnd = window_arg(arg_at(a, 0));
+    const auto duration = static_cast<ULONGLONG>(int_arg(arg_at(a, 1)));
+    LARGE_INTEGER frequency, before, after;
+    QueryPerformanceFrequency(&frequency);
+    double longest = 0;
+    const ULONGLONG start = GetTickCount64();
+    while (GetTickCount64() - start < duration) {
+        QueryPerformanceCounter(&before);
+        send_or_fail(hwnd, WM_NULL, 0, 0, 30000);
+        QueryPerformanceCounter(&after);
+        longest = std::max(longest, static_cast<double>(after.QuadPart - before.QuadPart) * 1000.0 /
+                                        static_cast<double>(frequency.QuadPart));
+        Sleep(1);
+    }
+    emit("longest " + std::to_string(static_cast<long long>(longest + 0.5)));
 }
 
 void cmd_command(const Args& a) {
@@ -1021,6 +1041,7 @@ const std::map<std::wstring, Handler>& commands() {
         {L"close", cmd_close},
         {L"post", cmd_post},
         {L"send", cmd_send},
+        {L"stall", cmd_stall},
         {L"command", cmd_command},
         {L"wait-gone", cmd_wait_gone},
         {L"lv", cmd_lv},
