@@ -50,8 +50,9 @@ def time_start(session: wine_env.WineSession, folder: Path, expected_rows: int) 
     return took
 
 
-def time_add(session: wine_env.WineSession, folder: Path, data: bytes, rows: int) -> float:
-    """The longest the window did not answer, in ms, from an added entry past its session file."""
+def time_add(session: wine_env.WineSession, folder: Path, data: bytes, rows: int) -> tuple[float, float]:
+    """The longest the window did not answer, in ms, while an entry is added, and later while its
+    session file is written."""
     exe = Path(shutil.copy2(session.find_exe("Tobrix.exe"), folder))
     (folder / "Tobrix.DAT").write_bytes(data)
     probe = session.probe
@@ -63,17 +64,19 @@ def time_add(session: wine_env.WineSession, folder: Path, data: bytes, rows: int
     editor = probe.find("#32770", "アイテムの登録", timeout=30)
     wine_env.wait_until(lambda: probe.info(editor).visible, 30, message="the editor")
     probe.set_text(probe.child(editor, id=tobrix.TITLE).hwnd, "added")
-    probe.post(probe.child(editor, id=tobrix.SAVE).hwnd, tobrix.BM_CLICK)
-    longest = probe.stall(hwnd, 0.5)  # the list taking the new row
-    probe.post(probe.child(editor, id=tobrix.CANCEL).hwnd, tobrix.BM_CLICK)
+    probe.set_text(probe.child(editor, id=tobrix.PASSWORD).hwnd, "pw")  # an entry needs both
+    probe.command(editor, tobrix.SAVE)  # as the button sends it: the editor need not be active
+    adding = probe.stall(hwnd, 0.5)  # the list taking the new row
+    probe.command(editor, tobrix.CANCEL)
     probe.wait_gone(editor)
     autosave = folder / "Tobrix.autosave.DAT"
-    longest = max(longest, probe.stall(hwnd, 3.5))  # the session file, two seconds after the change
-    if not autosave.exists():
-        raise RuntimeError("no session file was written")
+    saving = probe.stall(hwnd, 3.5)  # the session file, two seconds after the change
+    if not autosave.exists() or probe.lv(lv, 0, 1).count != rows + 1:
+        raise RuntimeError(f"the entry was not added ({probe.lv(lv, 0, 1).count} rows), or no session file was "
+                           f"written ({autosave.exists()}): {sorted(p.name for p in folder.iterdir())}")
     probe.close(hwnd)
     program.wait(60)
-    return longest
+    return adding, saving
 
 
 def main() -> int:
@@ -105,10 +108,10 @@ def main() -> int:
         empty, full = results.values()
         print(f"start with {args.entries} entries / empty start: {full / empty:.2f}")
         print(f"data file: {len(data)} bytes")
-        longest = min(time_add(session, session.scratch_dir(f"add-{run}"), data, args.entries)
-                      for run in range(args.runs))
-        print(f"adding an entry to {args.entries}, with its session file: the window stopped for at most "
-              f"{longest:.0f} ms (best of {args.runs}; goal 100 ms)")
+        runs = [time_add(session, session.scratch_dir(f"add-{run}"), data, args.entries) for run in range(args.runs)]
+        print(f"adding an entry to {args.entries}: the window stopped for at most "
+              f"{min(r[0] for r in runs):.0f} ms, writing the session file {min(r[1] for r in runs):.0f} ms "
+              f"(best of {args.runs}; goal 100 ms)")
     return 0
 
 

@@ -21,6 +21,14 @@ const std::string kData = kFolder + "/Tobrix.DAT";
 const std::string kRecovered = kFolder + "/Tobrix.recovered.DAT";
 const std::string kLocalFolder = "C:/Users/me/AppData/Local/Tobrix";
 
+// Data file lines of entries that have only a title.
+std::string Lines(std::initializer_list<const char*> titles) {
+    std::string text;
+    for (const char* title : titles)
+        text += std::string(title) + "\x08\x08\x08\x08\r\n";
+    return text;
+}
+
 class MainTest : public ::testing::Test, protected test::FakeServices {
 protected:
     MainTest() {
@@ -186,6 +194,13 @@ TEST_F(MainTest, AnUnreadableDataFileIsReportedAndNeverOverwritten) {
     EXPECT_EQ(test::Scramble(files.files.at(kRecovered)), "typed after the failure\x08\x08\x08\x08\r\n");
     ASSERT_EQ(messages.shown.back().kind, 'W');
     EXPECT_NE(messages.shown.back().text.find(kRecovered), std::string::npos);
+
+    // Later saves go to that file, which this run wrote itself: nothing to ask about.
+    AddEntry("later");
+    messages.shown.clear();
+    EXPECT_TRUE(frm.FormCloseQuery());
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(test::Scramble(files.files.at(kRecovered)), Lines({"typed after the failure", "later"}));
 }
 
 TEST_F(MainTest, ARecoveryFileNeverReplacesAnEarlierOne) {
@@ -285,14 +300,6 @@ TEST_F(MainTest, AtTheEndOfTheSessionNothingIsShownAndWindowsWaitsWhileTheEntrie
     frm.SessionEnding();
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_EQ(registry.sections.at("Setting").count("RecoveryShown"), 0u); // nobody was told yet
-}
-
-// Data file lines of entries that have only a title.
-std::string Lines(std::initializer_list<const char*> titles) {
-    std::string text;
-    for (const char* title : titles)
-        text += std::string(title) + "\x08\x08\x08\x08\r\n";
-    return text;
 }
 
 TEST_F(MainTest, RecoveryFilesAreOfferedAtEveryStartUntilTakenInAndThenRemovedByTheSave) {
