@@ -378,6 +378,7 @@ DataFileSession::ExitSave DataFileSession::SaveEntriesAtExit(bool mayAsk) {
     if (dataFileUnreadable_) {
         dataFileUnreadable_ = false; // later saves of this run go to the same file
         state_.DataFileName = *recovery;
+        RememberDataFile();
     }
     result.outcome = Outcome::Recovered;
     result.recovery = *recovery;
