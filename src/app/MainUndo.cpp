@@ -182,11 +182,13 @@ std::size_t MainUndo::HeldBytes() const {
 }
 
 void MainUndo::Trim() {
+    std::size_t held = HeldBytes();
+    if (undo_.size() + redo_.size() <= kMaxSteps && held <= kFloorBytes)
+        return; // within the floor: no pass over a long list at every change
     std::size_t listBytes = 0;
     for (int i = 0; i < items_.Count(); ++i)
         listBytes += TextBytes(items_.At(i));
     const std::size_t budget = std::max(listBytes, kFloorBytes);
-    std::size_t held = HeldBytes();
     while (!undo_.empty() || !redo_.empty()) {
         if (undo_.size() + redo_.size() <= kMaxSteps && held <= budget)
             break;
