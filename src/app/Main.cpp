@@ -176,11 +176,7 @@ void TfrmMain::mnuPasswordAuditClick() {
 void TfrmMain::mnuMasterPasswordClick() {
     const int count = items_.Count();
     session_.ChangeMasterPassword();
-    if (items_.Count() != count) { // the data file had changed on the disk, and its entries were taken in
-        undo_.Clear();
-        list_.ClearFilter();
-        list_.RefreshList(count);
-    }
+    ShowTakenIn(count); // the data file had changed on the disk, and its entries were taken in
     lock_.SettingsChanged();
 }
 
@@ -225,12 +221,8 @@ bool TfrmMain::FormCloseQuery() {
         return true;
     const int count = items_.Count();
     const bool closes = session_.CloseQuery();
-    if (!closes && items_.Count() != count) {
-        // Entries of the changed data file were taken in, and the window stays open after all.
-        undo_.Clear();
-        list_.ClearFilter();
-        list_.RefreshList(count);
-    }
+    if (!closes)
+        ShowTakenIn(count); // entries of the changed data file, and the window stays open after all
     return closes;
 }
 
@@ -266,6 +258,14 @@ void TfrmMain::SessionEnding() {
     } catch (const std::exception&) {
     }
     session_.SaveForEndOfSession();
+}
+
+void TfrmMain::ShowTakenIn(int firstNew) {
+    if (items_.Count() == firstNew)
+        return;
+    undo_.Clear(); // its steps speak of the list as it was
+    list_.ClearFilter();
+    list_.RefreshList(firstNew);
 }
 
 void TfrmMain::SaveWindowSettings() {

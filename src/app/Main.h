@@ -140,6 +140,9 @@ public:
 
 private:
     void SaveWindowSettings();
+    // Entries the save took in from the changed data file, from `firstNew` on: shown among all,
+    // the first selected. Nothing when none came.
+    void ShowTakenIn(int firstNew);
     // Every change of the entries: the session file is written once the pause is over.
     void EntriesChanged();
 

@@ -169,7 +169,7 @@ bool DataFileSession::LoadEntries() {
         if (!files_.Exists(state_.DataFileName))
             return AcceptUnprotected(false);
         file = ReadDataFile(files_, state_.DataFileName);
-        RememberDataFile(file);
+        RememberDataFile(HashBytes(file));
     } catch (const std::exception& e) {
         // Held by another program. A protected one would only be kept scrambled in a recovery
         // file at the end of such a session: better to end now.
@@ -378,7 +378,7 @@ DataFileSession::ExitSave DataFileSession::SaveEntriesAtExit(bool mayAsk) {
     if (dataFileUnreadable_) {
         dataFileUnreadable_ = false; // later saves of this run go to the same file
         state_.DataFileName = *recovery;
-        RememberDataFile();
+        RememberWrittenDataFile();
     }
     result.outcome = Outcome::Recovered;
     result.recovery = *recovery;
@@ -399,10 +399,9 @@ DataFileSession::DiskSave DataFileSession::SaveToDataFile(bool mayAsk, const Dat
             return DiskSave::Cancelled;
         if (choice == 0)
             AppendMissing(items_, theirs);
-        theirs.Clear();
     }
     SaveDataFile(files_, state_.DataFileName, items_, format);
-    RememberDataFile();
+    RememberWrittenDataFile();
     return DiskSave::Saved;
 }
 
@@ -426,24 +425,21 @@ bool DataFileSession::ChangedOnDisk(std::string& bytes) {
     return true;
 }
 
-void DataFileSession::RememberDataFile(std::string_view bytes) {
-    disk_.exists = true;
-    disk_.size = files_.Size(state_.DataFileName).value_or(bytes.size());
-    disk_.time = files_.LastWriteTime(state_.DataFileName).value_or(0);
-    disk_.hash = HashBytes(bytes);
+void DataFileSession::RememberDataFile(std::optional<std::uint64_t> hash) {
+    disk_ = {true, files_.Size(state_.DataFileName).value_or(0),
+             files_.LastWriteTime(state_.DataFileName).value_or(0), hash};
 }
 
-void DataFileSession::RememberDataFile() {
+void DataFileSession::RememberWrittenDataFile() {
+    std::optional<std::uint64_t> hash;
     try {
         std::string bytes = ReadDataFile(files_, state_.DataFileName);
         const WipeOnExit wipe(bytes);
-        RememberDataFile(bytes);
+        hash = HashBytes(bytes);
     } catch (const std::exception&) {
-        disk_.exists = true;
-        disk_.size = files_.Size(state_.DataFileName).value_or(0);
-        disk_.time = files_.LastWriteTime(state_.DataFileName).value_or(0);
-        disk_.hash.reset();
+        // Unknown: any later change of size or time then counts as a change.
     }
+    RememberDataFile(hash);
 }
 
 void DataFileSession::RemoveSessionFile() {
@@ -527,14 +523,11 @@ void DataFileSession::OfferSessionFile() {
     if (read == Read::Ok && messages_.Ask(Substitute(kMsgRestoreSession, kAppTitle), {kButtonYes, kButtonNo}, 0,
                                           1) == 0) {
         items_.Clear();
-        for (int i = 0; i < found.Count(); ++i)
-            items_.Append(std::make_unique<TVirtualItem>(found.At(i)));
-        found.Clear();
+        AppendMissing(items_, found); // every one of them, into the empty list
         sessionFileOwned_ = true; // this run's from now on
         state_.SetModified();
         return;
     }
-    found.Clear();
     const std::string name = files_.DisplayName(path);
     const std::optional<FilePath> kept = read == Read::Failed ? std::nullopt : MoveToRecoveryName(path);
     if (!kept) {
@@ -595,7 +588,7 @@ bool DataFileSession::Unlock() {
             if (!files_.Exists(state_.DataFileName))
                 return cannot(Substitute(kMsgProtectedMissing, name), false);
             file = ReadDataFile(files_, state_.DataFileName);
-            RememberDataFile(file);
+            RememberDataFile(HashBytes(file));
         } catch (const std::exception& e) {
             return cannot(MessageOf(e), true); // held by a sync program, say
         }
@@ -698,7 +691,6 @@ void DataFileSession::OfferRecoveryFiles() {
         } else {
             offeredNot_.push_back(candidate);
         }
-        found.Clear();
     }
 }
 

@@ -129,9 +129,10 @@ private:
     DiskSave SaveToDataFile(bool mayAsk, const DataFormat& format);
     // The data file changed since this run read or wrote it; its bytes are then in `bytes`.
     bool ChangedOnDisk(std::string& bytes);
-    // Remembers the data file as it is now on the disk, after this run read or wrote it.
-    void RememberDataFile(std::string_view bytes);
-    void RememberDataFile();
+    // Remembers the data file's size and time as they are now on the disk, with the hash of the
+    // bytes this run read; after a write, its bytes are read back for it.
+    void RememberDataFile(std::optional<std::uint64_t> hash);
+    void RememberWrittenDataFile();
     // After the entries were saved: files that only held them before are no longer needed.
     void RemoveSessionFile();
     void RemoveTakenRecoveryFiles();

@@ -30,13 +30,18 @@ class CommandsTest(TobrixTestCase):
     def button_pressed(self, hwnd: int, command: str) -> bool:
         return self.probe.send(self.toolbar(hwnd), TB_ISBUTTONCHECKED, COMMAND[command]) != 0
 
-    def test_delete_from_its_key_and_the_context_menu_asks_nothing_and_the_data_file_lacks_the_entries(self):
+    def delete_the_second(self) -> tuple[int, int]:
+        """Starts on the four entries and deletes the second with its key."""
         self.write_entries(ENTRIES)
         hwnd, lv = self.open_program()
         self.wait_for_list(lv, 4)
         self.probe.lv_select(lv, 1)
         self.wine.activate(hwnd)
         self.wine.key("Delete")
+        return hwnd, lv
+
+    def test_delete_from_its_key_and_the_context_menu_asks_nothing_and_the_data_file_lacks_the_entries(self):
+        hwnd, lv = self.delete_the_second()
         view = wait_until(lambda: (v := self.probe.lv(lv)).count == 3 and v, message="one row less")
         self.assertEqual(view.selected, [1])
         self.assertEqual(view.rows[1][0], "三つ目")  # the entry that took its place
@@ -51,12 +56,7 @@ class CommandsTest(TobrixTestCase):
         self.assertEqual(read_data_file(self.data_file), [ENTRIES[0], ENTRIES[2]])
 
     def test_ctrl_z_brings_a_deleted_entry_back_but_not_from_the_search_field(self):
-        self.write_entries(ENTRIES)
-        hwnd, lv = self.open_program()
-        self.wait_for_list(lv, 4)
-        self.probe.lv_select(lv, 1)
-        self.wine.activate(hwnd)
-        self.wine.key("Delete")
+        hwnd, lv = self.delete_the_second()
         wait_until(lambda: self.probe.lv(lv).count == 3, message="one row less")
         self.wine.key("ctrl+z")
         view = wait_until(lambda: (v := self.probe.lv(lv)).count == 4 and v, message="the entry back")
